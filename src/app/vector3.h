@@ -1,0 +1,48 @@
+// Three floats: positions, offsets, sizes and directions of the world, with
+// the isometric screen projection of the map view.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+class TDataStream;
+
+class TVector3 {
+ public:
+  float x = 0.0f;
+  float y = 0.0f;
+  float z = 0.0f;
+
+  TVector3() = default;
+  TVector3(float x, float y, float z) : x(x), y(y), z(z) {}
+  explicit TVector3(const float* values);
+  // Reads the stream form (a leading component count in streams below 1.059).
+  explicit TVector3(TDataStream& stream);
+
+  void Write(TDataStream& stream) const;
+  void Read(TDataStream& stream);
+
+  TVector3& Normalise();
+  void Scale(float f);
+  void Divide(float f);
+  void Add(const TVector3& other);
+  float Length() const;
+  float DistanceTo(const TVector3& other) const;
+  int32_t RoundComponent(int index) const;
+  int32_t DirectionIndex(const TVector3& other, int32_t sectors) const;
+  float OctileDistance(const TVector3& other) const;
+  std::vector<TVector3> Neighbours() const;
+
+  // Screen positions under the map view's zoom.
+  int32_t ScreenX() const;
+  int32_t ScreenY() const;
+  int32_t ScreenCentreX() const;
+  int32_t ScreenCentreY() const;
+  // The same with an explicit zoom (what the four above use).
+  int32_t ScreenX(float zoom) const;
+  int32_t ScreenY(float zoom) const;
+  int32_t ScreenCentreX(float zoom) const;
+  int32_t ScreenCentreY(float zoom) const;
+
+  bool operator==(const TVector3& other) const = default;
+};

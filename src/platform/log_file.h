@@ -1,0 +1,19 @@
+// Appending text files and the redirection of standard error, for the logs.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Empties (or creates) the file.
+bool TruncateFile(std::string_view gamePath);
+// Appends the text in one write; the file is created when missing.
+bool AppendToFile(std::string_view gamePath, std::string_view text);
+// Points standard error at the file (appending). Standard error is left
+// alone when the file cannot be opened.
+bool RedirectStandardError(std::string_view gamePath);
+// Prints a line on standard output (used when standard error is redirected).
+void PrintLine(std::string_view text);
+
+}  // namespace platform

@@ -1,0 +1,98 @@
+#include "session/game.h"
+
+#include "app/command_line.h"
+#include "app/game_data.h"
+#include "app/key_map.h"
+#include "app/log.h"
+#include "app/message_stream.h"
+#include "app/mouse.h"
+#include "app/random.h"
+#include "app/string_table.h"
+#include "app/system_clock.h"
+#include "app/text_utils.h"
+#include "app/unit_test_registry.h"
+#include "screens/interface_sounds.h"
+#include "session/game_mode.h"
+
+namespace {
+
+std::unique_ptr<TGame> gGame;
+
+// Options that choose a first mode this build cannot run yet.
+bool AsksForUnavailableMode(const TCommandLine& commandLine) {
+  if (commandLine.HasOption("designer") || commandLine.HasOption("hotseat")) return true;
+  for (int i = 1; i < commandLine.Count(); ++i) {
+    const std::string element = LowerCase(commandLine.At(i));
+    if (ContainsText(element, "buildgame") || ContainsText(element, ".dvx")) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+TGame* TGame::Instance() {
+  if (!gGame) gGame.reset(new TGame());
+  return gGame.get();
+}
+
+void TGame::DestroyInstance() { gGame.reset(); }
+
+TGame::TGame() : mode_(CreateGameMode(0)) {}
+
+TGame::~TGame() = default;
+
+void TGame::Init(const TCommandLine* commandLine) {
+  if (commandLine != nullptr && AsksForUnavailableMode(*commandLine)) {
+    WriteLog("The mode asked for on the command line is not available in this build; starting the front end\n");
+  }
+  mode_->Enter();
+}
+
+void TGame::Update() {
+  mode_->Update();
+  ApplyPendingSwitch();
+}
+
+void TGame::ApplyPendingSwitch() {
+  if (pendingMode_ == kNoPendingMode) return;
+  const int requested = pendingMode_;
+  pendingMode_ = kNoPendingMode;
+  std::unique_ptr<TGameMode> next = CreateGameMode(requested);
+  if (!next) {
+    WriteLog("Game mode " + std::to_string(requested) + " is not available in this build\n");
+    return;
+  }
+  mode_ = std::move(next);
+  mode_->Enter();
+}
+
+void TGame::Render() { mode_->Render(); }
+
+void TGame::Redraw() {
+  mode_->OnRedraw();
+  mode_->Render();
+}
+
+bool TGame::AcceptsInput() const { return true; }
+
+bool TGame::RunsWhileInactive() const { return mode_->GetModeNumber() == 6 && mode_->IsBusy(); }
+
+void TGame::OnCloseRequest() { quitAllowed_ = true; }
+
+int TGame::GetModeNumber() const { return mode_->GetModeNumber(); }
+
+int TGame::GetLocalPlayer() const { return mode_->GetLocalPlayer(); }
+
+void DestroySingletons() {
+  TGame::DestroyInstance();
+  DestroyGameDataConfig();
+  DestroyRandom();
+  DestroyMouse();
+  TSystemClock::Free();
+  DestroyKeyMap();
+  TMessageStream::DestroyInstance();
+  DestroyStringTable();
+  DestroyUnitTestRegistry();
+  TInterfaceSounds::DestroyInstance();
+  DestroyCommandLine();
+}

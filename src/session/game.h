@@ -1,0 +1,44 @@
+// The game object: the current game mode and a pending switch, the quit
+// flags, and the singletons of the whole program.
+#pragma once
+
+#include <memory>
+
+class TCommandLine;
+class TGameMode;
+
+class TGame {
+ public:
+  static TGame* Instance();
+  static void DestroyInstance();
+  ~TGame();
+
+  void Init(const TCommandLine* commandLine);
+  void Update();
+  void Render();
+  void Redraw();
+
+  void RequestQuit() { quitNow_ = true; }
+  bool IsQuitting() const { return quitNow_; }
+  bool AcceptsInput() const;
+  bool RunsWhileInactive() const;
+  bool AllowsQuit() const { return quitAllowed_; }
+  void OnCloseRequest();
+
+  int GetModeNumber() const;
+  int GetLocalPlayer() const;
+  // Requests a switch of game mode, applied after the current frame (7: none).
+  void SwitchMode(int modeNumber) { pendingMode_ = modeNumber; }
+
+ private:
+  TGame();
+  void ApplyPendingSwitch();
+
+  std::unique_ptr<TGameMode> mode_;
+  int pendingMode_ = 7;
+  bool quitNow_ = false;
+  bool quitAllowed_ = true;
+};
+
+// Destroys every singleton of the program in its fixed order.
+void DestroySingletons();

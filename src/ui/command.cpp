@@ -1,0 +1,5 @@
+#include "ui/command.h"
+
+TCommand::~TCommand() = default;
+
+bool TCommand::Query() { return false; }

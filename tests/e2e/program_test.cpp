@@ -1,0 +1,137 @@
+// Runs the real program in a temporary folder and checks what it leaves.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/data_stream.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kStartUpTrace =
+    "Application Started\n"
+    "Window Created\n"
+    "Display Created\n"
+    "Sound Created\n"
+    "Game Initialised\n"
+    "First loop completed\n"
+    "Application Finished\n"
+    "\n";
+
+class ProgramTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    fs::copy(DVX_DATA_DIR, folder_.Path(), fs::copy_options::recursive);
+    fs::create_directories(folder_.Path() / "bin");
+    program_ = folder_.Path() / "bin" / "dvx";
+    fs::copy_file(DVX_PROGRAM, program_);
+    // The program works in its own folder: give it the data beside it.
+    fs::copy(DVX_DATA_DIR, folder_.Path() / "bin", fs::copy_options::recursive);
+  }
+
+  // Runs the program from the temporary folder (not its own) with the
+  // arguments and extra environment; returns its exit status.
+  int Run(const std::vector<std::string>& arguments, const std::vector<std::string>& environment = {}) {
+    pid_t child = fork();
+    if (child == 0) {
+      setenv("DVX_HEADLESS", "1", 1);
+      setenv("SDL_VIDEODRIVER", "offscreen", 1);
+      setenv("SDL_AUDIODRIVER", "dummy", 1);
+      setenv("DVX_QUIT_AFTER_FRAMES", "3", 1);
+      for (const std::string& entry : environment) putenv(strdup(entry.c_str()));
+      std::vector<char*> argv;
+      std::string path = program_.string();
+      argv.push_back(path.data());
+      std::vector<std::string> copies = arguments;
+      for (std::string& argument : copies) argv.push_back(argument.data());
+      argv.push_back(nullptr);
+      execv(path.c_str(), argv.data());
+      _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  std::string ReadInProgramFolder(const std::string& relative) { return folder_.Read("bin/" + relative); }
+
+  TTempFolder folder_;
+  fs::path program_;
+};
+
+// Reads the width and height from a PNG file's header.
+std::pair<uint32_t, uint32_t> PngSize(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::vector<unsigned char> header(24);
+  in.read(reinterpret_cast<char*>(header.data()), 24);
+  auto word = [&](int at) {
+    return static_cast<uint32_t>(header[at]) << 24 | header[at + 1] << 16 | header[at + 2] << 8 | header[at + 3];
+  };
+  return {word(16), word(20)};
+}
+
+TEST_F(ProgramTest, HeadlessRunWritesTheStartUpTraceAndTheSettings) {
+  ASSERT_EQ(Run({"logging", "seed=7"}), 0);
+
+  EXPECT_EQ(ReadInProgramFolder("VorhelmDocs/DVX.log"), kStartUpTrace);
+  EXPECT_TRUE(fs::exists(folder_.Path() / "bin/Logs/BugSearch.log"));
+  EXPECT_NE(ReadInProgramFolder("Logs/BugSearch.log").find("Battle started"), std::string::npos);
+  // Nothing lands in the folder the program was started from.
+  EXPECT_FALSE(fs::exists(folder_.Path() / "VorhelmDocs"));
+
+  // The user file is the defaults plus what shutdown writes.
+  const std::string general = ReadInProgramFolder("Configs/General.cfg");
+  const std::string user = ReadInProgramFolder("Configs/UserData.cfg");
+  ASSERT_FALSE(user.empty());
+  EXPECT_NE(user.find("HighTextureResolution = false"), std::string::npos);
+  EXPECT_NE(user.find("FullScreen = false"), std::string::npos);
+  EXPECT_NE(user.find("DisplayType = DIRECTDRAW_2D"), std::string::npos);
+  EXPECT_NE(user.find("WindowWidth = 1024"), std::string::npos);
+  EXPECT_EQ(user.substr(0, general.find("FullScreen")), general.substr(0, general.find("FullScreen")));
+}
+
+TEST_F(ProgramTest, SecondRunReadsTheUserSettingsBackAndReplacesABrokenWidth) {
+  ASSERT_EQ(Run({}), 0);
+  std::string user = ReadInProgramFolder("Configs/UserData.cfg");
+  const std::size_t at = user.find("WindowWidth = 1024");
+  ASSERT_NE(at, std::string::npos);
+  user.replace(at, 18, "WindowWidth = 100");
+  const std::size_t height = user.find("WindowHeight = 768");
+  ASSERT_NE(height, std::string::npos);
+  user.replace(height, 18, "WindowHeight = 432");
+  folder_.Write("bin/Configs/UserData.cfg", user);
+
+  const fs::path screenshot = folder_.Path() / "frame.png";
+  ASSERT_EQ(Run({}, {"DVX_SCREENSHOT=" + screenshot.string()}), 0);
+  EXPECT_EQ(ReadInProgramFolder("VorhelmDocs/DVX.log"), kStartUpTrace);
+  ASSERT_TRUE(fs::exists(screenshot));
+  // The stored height is used; the broken width falls back to 800.
+  EXPECT_EQ(PngSize(screenshot), (std::pair<uint32_t, uint32_t>{800, 432}));
+  EXPECT_NE(ReadInProgramFolder("Configs/UserData.cfg").find("WindowHeight = 432"), std::string::npos);
+}
+
+TEST_F(ProgramTest, NoWorkingDirectoryStaysInTheStartFolder) {
+  fs::create_directories(folder_.Path() / "VorhelmDocs");
+  ASSERT_EQ(Run({"noworkingdirectory"}), 0);
+  EXPECT_EQ(folder_.Read("VorhelmDocs/DVX.log"), kStartUpTrace);
+  EXPECT_FALSE(fs::exists(folder_.Path() / "bin/VorhelmDocs"));
+}
+
+TEST_F(ProgramTest, ReferralIsWrittenAndTheProgramExits) {
+  ASSERT_EQ(Run({"referral=Fred"}), 0);
+  TDataStream stream;
+  ASSERT_TRUE(stream.LoadFromFile((folder_.Path() / "bin/VorhelmDocs/referral.dat").string()));
+  EXPECT_EQ(stream.ReadString(), "Fred");
+  EXPECT_FALSE(stream.HasFailed());
+  EXPECT_EQ(ReadInProgramFolder("VorhelmDocs/DVX.log").find("Window Created"), std::string::npos);
+}
+
+}  // namespace
