@@ -22,13 +22,17 @@ scripts/xvfb-smoke.sh build
 
 echo "== fuzz targets (${fuzz_seconds}s each)"
 CC=clang CXX=clang++ scripts/build.sh build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDVX_FUZZ=ON
-for target in build-fuzz/fuzz/fuzz_*; do
+for target in build-fuzz/fuzz_*; do
   [ -x "$target" ] || continue
   name=$(basename "$target")
-  corpus="build-fuzz/corpus-$name"
+  corpus="$PWD/build-fuzz/corpus-$name"
   mkdir -p "$corpus"
   cp -r "fuzz/corpus/${name#fuzz_}/." "$corpus/" 2>/dev/null || true
   echo "-- $name"
-  "$target" -max_total_time="$fuzz_seconds" -print_final_stats=0 "$corpus" 2>&1 | tail -n 3
+  if ! "$target" -max_total_time="$fuzz_seconds" -close_fd_mask=2 "$corpus" > "build-fuzz/$name.log" 2>&1; then
+    cat "build-fuzz/$name.log"
+    exit 1
+  fi
+  tail -n 1 "build-fuzz/$name.log"
 done
 echo "All tests passed."

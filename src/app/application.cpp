@@ -452,10 +452,6 @@ bool CreateMainWindow() {
   return true;
 }
 
-namespace {
-
-// Runs until the game asks to quit or the quit message arrives; returns the
-// quit message's exit code (0 otherwise).
 int RunMainLoop(TApplication* application) {
   platform::Message message;
   while (!application->IsFinished()) {
@@ -475,8 +471,6 @@ int RunMainLoop(TApplication* application) {
   }
   return 0;
 }
-
-}  // namespace
 
 int RunProgram(int argc, const char* const* argv) {
   SetCommandLine(TCommandLine::FromArguments(argc, argv));

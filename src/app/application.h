@@ -127,5 +127,8 @@ void DestroyApplication();
 
 intptr_t WindowProc(platform::WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 bool CreateMainWindow();
+// Runs frames and dispatches messages until the application is finished or
+// the quit message arrives; returns the quit message's exit code (0 otherwise).
+int RunMainLoop(TApplication* application);
 // The program entry: start-up, main loop and shutdown. Returns the exit code.
 int RunProgram(int argc, const char* const* argv);

@@ -1,7 +1,5 @@
 #include "app/command_line.h"
 
-#include <cstdlib>
-#include <limits>
 #include <memory>
 
 #include "app/text_utils.h"
@@ -74,15 +72,7 @@ bool TCommandLine::GetOptionValue(const std::string& name, std::string& value) c
 bool TCommandLine::GetOptionInt(const std::string& name, int32_t& value) const {
   std::string text;
   if (!GetOptionValue(name, text)) return false;
-  // Leading digits only; 0 when there are none. Clamped rather than wrapped.
-  const long long number = std::strtoll(text.c_str(), nullptr, 10);
-  if (number > std::numeric_limits<int32_t>::max()) {
-    value = std::numeric_limits<int32_t>::max();
-  } else if (number < std::numeric_limits<int32_t>::min()) {
-    value = std::numeric_limits<int32_t>::min();
-  } else {
-    value = static_cast<int32_t>(number);
-  }
+  value = StringToInt(text);
   return true;
 }
 

@@ -32,15 +32,6 @@ bool IsWritableKey(const std::string& key) {
   return !key.empty() && key.find_first_of("\r\n[#=") == kNone;
 }
 
-float NarrowToFloat(double value) {
-  if (value > FLT_MAX) {
-    return std::numeric_limits<float>::infinity();
-  }
-  if (value < -FLT_MAX) {
-    return -std::numeric_limits<float>::infinity();
-  }
-  return static_cast<float>(value);
-}
 
 }  // namespace
 
@@ -234,15 +225,7 @@ bool TConfigParser::GetInt(const std::string& key, int32_t& value) {
   if (!FindValue(key, text)) {
     return false;
   }
-  // Unlike atoi, out-of-range numbers saturate instead of being undefined.
-  const long long number = std::strtoll(text.c_str(), nullptr, 10);
-  if (number > std::numeric_limits<int32_t>::max()) {
-    value = std::numeric_limits<int32_t>::max();
-  } else if (number < std::numeric_limits<int32_t>::min()) {
-    value = std::numeric_limits<int32_t>::min();
-  } else {
-    value = static_cast<int32_t>(number);
-  }
+  value = StringToInt(text);
   return true;
 }
 

@@ -16,15 +16,6 @@ namespace {
 
 constexpr const char* kTrimmedCharacters = " \n\r\t";
 
-float NarrowToFloat(double value) {
-  if (value > FLT_MAX) {
-    return std::numeric_limits<float>::infinity();
-  }
-  if (value < -FLT_MAX) {
-    return -std::numeric_limits<float>::infinity();
-  }
-  return static_cast<float>(value);
-}
 
 float FieldAsFloat(const std::vector<std::string>& fields, std::size_t index) {
   return index < fields.size() ? NarrowToFloat(StringToFloat(fields[index])) : 0.0f;
@@ -140,6 +131,25 @@ std::string LowerCase(const std::string& text) {
   return result;
 }
 
+float NarrowToFloat(double value) {
+  if (value > FLT_MAX) {
+    return std::numeric_limits<float>::infinity();
+  }
+  if (value < -FLT_MAX) {
+    return -std::numeric_limits<float>::infinity();
+  }
+  return static_cast<float>(value);
+}
+
+int32_t StringToInt(const std::string& text) {
+  // Like atoi on every in-range text, but out-of-range numbers saturate
+  // instead of being undefined.
+  const long long number = std::strtoll(text.c_str(), nullptr, 10);
+  if (number > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+  if (number < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
+  return static_cast<int32_t>(number);
+}
+
 double StringToFloat(const std::string& text) {
   if (text.empty()) {
     return 0.0;
@@ -160,7 +170,9 @@ std::string IntToString(int64_t value) {
 std::string IntToStringPadded(int64_t value, int width) {
   std::string digits = std::to_string(value);
   if (width > 0 && digits.size() < static_cast<std::size_t>(width)) {
-    digits.insert(0, static_cast<std::size_t>(width) - digits.size(), '0');
+    // Zeros go after a minus sign, never before it.
+    const std::size_t at = value < 0 ? 1 : 0;
+    digits.insert(at, static_cast<std::size_t>(width) - digits.size(), '0');
   }
   return digits;
 }

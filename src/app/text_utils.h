@@ -22,6 +22,11 @@ void UpperCase(std::string& characters);
 std::string LowerCase(const std::string& text);
 
 double StringToFloat(const std::string& text);
+// Leading blanks, a sign and decimal digits, as atoi reads them; 0 when there
+// are none; clamped to the int32 range.
+int32_t StringToInt(const std::string& text);
+// Doubles beyond the float range become infinities.
+float NarrowToFloat(double value);
 bool StringToBool(const std::string& text);
 std::string IntToString(int64_t value);
 std::string IntToStringPadded(int64_t value, int width);

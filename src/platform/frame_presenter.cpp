@@ -55,7 +55,9 @@ bool FramePresenter::Open(WindowHandle window, int32_t width, int32_t height) {
   SDL_Window* sdlWindow = GetSdlWindow(window);
   if (sdlWindow == nullptr) return false;
   auto impl = std::make_unique<Impl>();
-  // Software rendering works under every driver, the offscreen one included.
+  // Software rendering onto the window's own framebuffer works under every
+  // driver, the offscreen one included, and needs no GL stack behind it.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   impl->renderer = SDL_CreateRenderer(sdlWindow, -1, SDL_RENDERER_SOFTWARE);
   if (impl->renderer == nullptr) return false;
   SDL_RendererInfo info;

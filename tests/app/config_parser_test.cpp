@@ -1,15 +1,13 @@
 #include "app/config_parser.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <climits>
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
+
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -434,26 +432,14 @@ TEST(ConfigParserTest, SetSectionBodyReplacesOnlyTheBody) {
 // Files, in a folder of the test's own.
 class ConfigFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/dvx_config_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    previous_ = std::filesystem::current_path();
-    std::filesystem::current_path(folder_);
-    std::filesystem::create_directory(folder_ / "Configs");
-  }
-  void TearDown() override {
-    std::filesystem::current_path(previous_);
-    std::filesystem::remove_all(folder_);
-  }
+  void SetUp() override { folder_.MakeFolder("Configs"); }
 
-  std::filesystem::path folder_;
-  std::filesystem::path previous_;
+  TTempFolder folder_;
 };
 
 TEST_F(ConfigFileTest, LoadFileReadsTheWholeFileAndResetsTheSelection) {
   const std::string content = "# settings\r\nTop = 1\r\n[APP]\r\nLanguage = ENG\r\n";
-  std::ofstream(folder_ / "Configs" / "Test.cfg", std::ios::binary) << content;
+  folder_.Write("Configs/Test.cfg", content);
   TConfigFile file("[Old]\nTop = 0\n");
   ASSERT_TRUE(file.Load("Configs\\Test.cfg"));
   EXPECT_EQ(file.GetText(), content);

@@ -4,15 +4,13 @@
 #include <unistd.h>
 #include <zlib.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "app/version_info.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -21,34 +19,7 @@ using Bytes = std::vector<uint8_t>;
 // Each test that touches files works in a fresh folder of its own.
 class DataStreamFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/dvx_stream_test_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    previous_ = std::filesystem::current_path();
-    std::filesystem::current_path(folder_);
-  }
-  void TearDown() override {
-    std::filesystem::current_path(previous_);
-    std::filesystem::remove_all(folder_);
-  }
-
-  static Bytes ReadFileBytes(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-  static void WriteFileBytes(const std::string& name, const Bytes& bytes) {
-    std::ofstream out(name, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  }
-  static std::string LogText() {
-    std::ifstream in("VorhelmDocs/DVX.log", std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-
- private:
-  std::filesystem::path folder_;
-  std::filesystem::path previous_;
+  TTempFolder folder_;
 };
 
 void AppendU32(Bytes& bytes, uint32_t value) {
@@ -385,7 +356,7 @@ TEST_F(DataStreamFileTest, DefaultHeaderLayout) {
   TDataStream stream;
   FillSample(stream);
   ASSERT_TRUE(stream.SaveToFile("layout.dvx"));
-  const Bytes file = ReadFileBytes("layout.dvx");
+  const Bytes file = folder_.ReadBytes("layout.dvx");
 
   Bytes header;
   AppendText(header, "Vorhelm-3-10");
@@ -411,7 +382,7 @@ TEST_F(DataStreamFileTest, OldestFormatLayoutIsTagAndRawBody) {
   Bytes expected;
   AppendText(expected, "Vorhelm-1-0");
   expected.insert(expected.end(), stream.Body().begin(), stream.Body().end());
-  EXPECT_EQ(ReadFileBytes("old.dvx"), expected);
+  EXPECT_EQ(folder_.ReadBytes("old.dvx"), expected);
 }
 
 TEST_F(DataStreamFileTest, FilesOutsideTheVersionWindow) {
@@ -439,7 +410,7 @@ TEST_F(DataStreamFileTest, FilesOutsideTheVersionWindow) {
       EXPECT_EQ(loaded.ReadInt(), 77u);
     } else {
       EXPECT_TRUE(loaded.Body().empty());
-      EXPECT_NE(LogText().find(c.message), std::string::npos);
+      EXPECT_NE(folder_.Read("VorhelmDocs/DVX.log").find(c.message), std::string::npos);
     }
   }
 }
@@ -448,12 +419,12 @@ TEST_F(DataStreamFileTest, TruncatedHeadersFail) {
   TDataStream stream;
   stream.WriteInt(5);
   ASSERT_TRUE(stream.SaveToFile("whole.dvx"));
-  const Bytes whole = ReadFileBytes("whole.dvx");
+  const Bytes whole = folder_.ReadBytes("whole.dvx");
   // Inside the tag length, inside the tag, inside the name, before the flag,
   // inside the body length.
   for (std::size_t cut : {0u, 2u, 10u, 20u, 30u, 33u}) {
     SCOPED_TRACE(cut);
-    WriteFileBytes("cut.dvx", Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut)));
+    folder_.WriteBytes("cut.dvx", Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut)));
     TDataStream loaded;
     EXPECT_FALSE(loaded.LoadFromFile("cut.dvx"));
     EXPECT_TRUE(loaded.Body().empty());
@@ -512,7 +483,7 @@ TEST_F(DataStreamFileTest, MissingFilesFail) {
 }
 
 TEST_F(DataStreamFileTest, LoadRawTakesTheBytesAsTheyAre) {
-  WriteFileBytes("raw.bin", Bytes{1, 2, 3});
+  folder_.WriteBytes("raw.bin", Bytes{1, 2, 3});
   EXPECT_TRUE(TDataStream::IsFileReadable("raw.bin"));
   TDataStream stream;
   ASSERT_TRUE(stream.LoadRaw("raw.bin"));

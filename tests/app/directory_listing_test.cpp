@@ -2,33 +2,22 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
+
+#include "support/temp_folder.h"
 
 namespace {
 
 class DirectoryListingTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    previous_ = std::filesystem::current_path();
-    char pattern[] = "/tmp/dvx_dir_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    root_ = pattern;
-    std::filesystem::current_path(root_);
-    std::filesystem::create_directory("Saves");
     for (const char* name : {"c.sav", "a.sav", "B.sav"}) {
-      std::ofstream(std::string("Saves/") + name) << name;
+      folder_.Write(std::string("Saves/") + name, name);
     }
-    std::ofstream("plain.txt") << "text";
-  }
-
-  void TearDown() override {
-    std::filesystem::current_path(previous_);
-    std::filesystem::remove_all(root_);
+    folder_.Write("plain.txt", "text");
   }
 
   // Reads the listing to its end; checks every entry's length on the way.
@@ -42,8 +31,7 @@ class DirectoryListingTest : public ::testing::Test {
     return names;
   }
 
-  std::filesystem::path previous_;
-  std::string root_;
+  TTempFolder folder_;
 };
 
 const std::vector<std::string> kSavesListing = {".", "..", "B.sav", "a.sav", "c.sav"};

@@ -4,52 +4,27 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "app/data_stream.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
+// Each test works in a fresh folder of its own.
 class FilesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/dvx_files_test_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    previous_ = std::filesystem::current_path();
-    std::filesystem::current_path(folder_);
-  }
-  void TearDown() override {
-    std::filesystem::current_path(previous_);
-    std::filesystem::remove_all(folder_);
-  }
-
-  static std::string ReadText(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-  static void WriteText(const std::string& name, const std::string& text) {
-    std::ofstream out(name, std::ios::binary);
-    out << text;
-  }
-  static std::string LogText() { return ReadText("VorhelmDocs/DVX.log"); }
-
- private:
-  std::filesystem::path folder_;
-  std::filesystem::path previous_;
+  TTempFolder folder_;
 };
 
 // ---------------------------------------------------------------- TFile
 
 TEST_F(FilesTest, FileModes) {
-  WriteText("present.bin", "abc");
+  folder_.Write("present.bin", "abc");
   struct Case {
     const char* name;
     const char* mode;
@@ -86,21 +61,21 @@ TEST_F(FilesTest, UnopenedFileNeitherReadsNorWrites) {
 }
 
 TEST_F(FilesTest, OutFileReplacesOnlyWhenClosed) {
-  WriteText("save.dat", "old content");
+  folder_.Write("save.dat", "old content");
   {
     TFile file("save.dat", "out");
     ASSERT_TRUE(file.Open());
     ASSERT_TRUE(file.WriteBytes(Bytes{'n', 'e', 'w'}));
-    EXPECT_EQ(ReadText("save.dat"), "old content");
+    EXPECT_EQ(folder_.Read("save.dat"), "old content");
     // Dropped without Close: abandoned.
   }
-  EXPECT_EQ(ReadText("save.dat"), "old content");
+  EXPECT_EQ(folder_.Read("save.dat"), "old content");
 
   TFile file("save.dat", "out");
   ASSERT_TRUE(file.Open());
   ASSERT_TRUE(file.WriteBytes(Bytes{'n', 'e', 'w'}));
   EXPECT_TRUE(file.Close());
-  EXPECT_EQ(ReadText("save.dat"), "new");
+  EXPECT_EQ(folder_.Read("save.dat"), "new");
   // Nothing but the target is left behind.
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(".")) names.push_back(entry.path().filename());
@@ -131,17 +106,17 @@ TEST_F(FilesTest, CreateFolderNewAndExisting) {
   EXPECT_TRUE(CreateFolder("Games\\"));
   EXPECT_TRUE(FolderExists("Games\\"));
   EXPECT_TRUE(CreateFolder("Games\\"));
-  EXPECT_EQ(LogText().find("Couldn't create directory"), std::string::npos);
+  EXPECT_EQ(folder_.Read("VorhelmDocs/DVX.log").find("Couldn't create directory"), std::string::npos);
 }
 
 TEST_F(FilesTest, CreateFolderFailureShowsTheMessage) {
-  WriteText("plain", "x");
+  folder_.Write("plain", "x");
   EXPECT_FALSE(CreateFolder("plain\\inner\\"));
-  EXPECT_NE(LogText().find("Couldn't create directory"), std::string::npos);
+  EXPECT_NE(folder_.Read("VorhelmDocs/DVX.log").find("Couldn't create directory"), std::string::npos);
 }
 
 TEST_F(FilesTest, ExistenceAndRemoval) {
-  WriteText("a.txt", "1");
+  folder_.Write("a.txt", "1");
   std::filesystem::create_directory("Folder");
   EXPECT_TRUE(FileExists("a.txt"));
   EXPECT_FALSE(IsFileMissing("a.txt"));
@@ -160,15 +135,15 @@ TEST_F(FilesTest, ExistenceAndRemoval) {
 
 TEST_F(FilesTest, DeleteFolderFilesLeavesSubFolders) {
   std::filesystem::create_directories("Games/Game1/Sub");
-  WriteText("Games/Game1/a.dvx", "1");
-  WriteText("Games/Game1/b.dvx", "2");
-  WriteText("Games/Game1/Sub/c.dvx", "3");
+  folder_.Write("Games/Game1/a.dvx", "1");
+  folder_.Write("Games/Game1/b.dvx", "2");
+  folder_.Write("Games/Game1/Sub/c.dvx", "3");
   DeleteFolderFiles("Games\\Game1\\");
   EXPECT_FALSE(std::filesystem::exists("Games/Game1/a.dvx"));
   EXPECT_FALSE(std::filesystem::exists("Games/Game1/b.dvx"));
   EXPECT_TRUE(std::filesystem::exists("Games/Game1/Sub/c.dvx"));
 
-  WriteText("Games/Game1/d.dvx", "4");
+  folder_.Write("Games/Game1/d.dvx", "4");
   DeleteFolderFiles("Games\\Game1");
   EXPECT_FALSE(std::filesystem::exists("Games/Game1/d.dvx"));
   DeleteFolderFiles("Nothing\\");
@@ -176,8 +151,8 @@ TEST_F(FilesTest, DeleteFolderFilesLeavesSubFolders) {
 
 TEST_F(FilesTest, ListFolderAppendsTheListing) {
   std::filesystem::create_directory("Orders");
-  WriteText("Orders/b.dvx", "");
-  WriteText("Orders/a.dvx", "");
+  folder_.Write("Orders/b.dvx", "");
+  folder_.Write("Orders/a.dvx", "");
   std::vector<std::string> names = {"kept"};
   ListFolder("Orders\\", names);
   ASSERT_FALSE(names.empty());
@@ -245,13 +220,13 @@ TEST(FileNamesTest, FixedPathNames) {
 
 TEST_F(FilesTest, TextBufferLoadSaveKeepsEveryByte) {
   const std::string content = std::string("[APP]\r\n  Name = Fred\n\0\xff end", 26);
-  WriteText("in.cfg", content);
+  folder_.Write("in.cfg", content);
   TTextBuffer buffer;
   ASSERT_TRUE(buffer.Load("in.cfg"));
   EXPECT_EQ(buffer.Text(), content);
   EXPECT_EQ(buffer.Size(), content.size());
   ASSERT_TRUE(buffer.Save("out.cfg"));
-  EXPECT_EQ(ReadText("out.cfg"), content);
+  EXPECT_EQ(folder_.Read("out.cfg"), content);
 
   TTextBuffer missing;
   EXPECT_FALSE(missing.Load("absent.cfg"));
@@ -259,7 +234,7 @@ TEST_F(FilesTest, TextBufferLoadSaveKeepsEveryByte) {
 }
 
 TEST_F(FilesTest, TextBufferLoadInsertsAtTheFront) {
-  WriteText("part.txt", "head");
+  folder_.Write("part.txt", "head");
   TTextBuffer buffer;
   buffer.Append("-tail");
   ASSERT_TRUE(buffer.Load("part.txt"));

@@ -1,14 +1,12 @@
 #include "app/game_data.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "app/data_stream.h"
 #include "app/files.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -19,31 +17,17 @@ const char* const kTestGameData = "# test data\n[Version Info]\nVersion = 0.5-te
 class GameDataTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/dvx_game_data_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    previous_ = std::filesystem::current_path();
-    std::filesystem::current_path(folder_);
-    std::filesystem::create_directories("Configs");
+    folder_.MakeFolder("Configs");
     DestroyGameDataConfig();
   }
-  void TearDown() override {
-    DestroyGameDataConfig();
-    std::filesystem::current_path(previous_);
-    std::filesystem::remove_all(folder_);
-  }
+  void TearDown() override { DestroyGameDataConfig(); }
 
-  static void WriteFile(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-  }
-
-  std::filesystem::path folder_;
-  std::filesystem::path previous_;
+  TTempFolder folder_;
 };
 
 TEST_F(GameDataTest, ReadersShareOneTextUntilTheTestDataReplacesIt) {
-  WriteFile("Configs/Drannoc Data.cfg", kGameData);
-  WriteFile("Configs/Test Drannoc Data.cfg", kTestGameData);
+  folder_.Write("Configs/Drannoc Data.cfg", kGameData);
+  folder_.Write("Configs/Test Drannoc Data.cfg", kTestGameData);
 
   const TTextBuffer& first = GetGameDataConfig();
   const TTextBuffer& second = GetGameDataConfig();
@@ -51,7 +35,7 @@ TEST_F(GameDataTest, ReadersShareOneTextUntilTheTestDataReplacesIt) {
   EXPECT_EQ(first.Text(), kGameData);
 
   // Read once: a changed file is not seen until the text is rebuilt.
-  WriteFile("Configs/Drannoc Data.cfg", "# changed\n");
+  folder_.Write("Configs/Drannoc Data.cfg", "# changed\n");
   EXPECT_EQ(GetGameDataConfig().Text(), kGameData);
 
   LoadTestGameDataConfig();
@@ -62,7 +46,7 @@ TEST_F(GameDataTest, ReadersShareOneTextUntilTheTestDataReplacesIt) {
 TEST_F(GameDataTest, MissingFilesGiveAnEmptyText) {
   EXPECT_EQ(GetGameDataConfig().Text(), "");
 
-  WriteFile("Configs/Drannoc Data.cfg", kGameData);
+  folder_.Write("Configs/Drannoc Data.cfg", kGameData);
   DestroyGameDataConfig();
   ASSERT_EQ(GetGameDataConfig().Text(), kGameData);
   LoadTestGameDataConfig();  // no test file: emptied, not kept

@@ -1,43 +1,24 @@
 #include "app/string_table.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
+
+#include "support/temp_folder.h"
 
 namespace {
 
 // Each test works in its own temporary folder holding a "Languages" tree.
 class StringTableTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/dvx_string_table_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    previous_ = std::filesystem::current_path();
-    std::filesystem::current_path(folder_);
-    DestroyStringTable();
-  }
-  void TearDown() override {
-    DestroyStringTable();
-    std::filesystem::current_path(previous_);
-    std::filesystem::remove_all(folder_);
+  void SetUp() override { DestroyStringTable(); }
+  void TearDown() override { DestroyStringTable(); }
+
+  void WriteSection(const std::string& language, const std::string& section, const std::string& text) const {
+    folder_.Write("Languages/" + language + "/" + section + "_" + language + ".cfg", text);
   }
 
-  static void WriteFile(const std::string& path, const std::string& text) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-  }
-  static void WriteSection(const std::string& language, const std::string& section,
-                           const std::string& text) {
-    WriteFile("Languages/" + language + "/" + section + "_" + language + ".cfg", text);
-  }
-
-  std::filesystem::path folder_;
-  std::filesystem::path previous_;
+  TTempFolder folder_;
 };
 
 TEST_F(StringTableTest, SingleEntryFiveSizesTheSectionToTwelve) {
@@ -157,7 +138,7 @@ TEST_F(StringTableTest, FontStylesFallBackToTheConfigsFile) {
   GetStringTable()->SetLanguage("ENG");
   EXPECT_EQ(LoadFontStyles(), "Configs\\FontStyles.cfg");
 
-  WriteFile("Languages/ENG/FontStyles_ENG.cfg", "# styles\n[Normal]\nCode = ^0\n");
+  folder_.Write("Languages/ENG/FontStyles_ENG.cfg", "# styles\n[Normal]\nCode = ^0\n");
   EXPECT_EQ(LoadFontStyles(), "Languages\\ENG\\FontStyles_ENG.cfg");
 }
 

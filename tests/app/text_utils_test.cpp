@@ -185,7 +185,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, IntToStringPaddedTest,
                          ::testing::Values(PaddedCase{7, 3, "007"}, PaddedCase{123, 3, "123"},
                                            PaddedCase{12345, 3, "12345"},
                                            PaddedCase{0, 1, "0"}, PaddedCase{5, 0, "5"},
-                                           PaddedCase{42, -2, "42"}));
+                                           PaddedCase{42, -2, "42"}, PaddedCase{-7, 3, "-07"}));
 
 struct FloatTextCase {
   double value;

@@ -1,40 +1,23 @@
 #include "app/version_info.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
+
+#include "support/temp_folder.h"
 
 namespace {
 
 class VersionInfoTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/dvx_version_test_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    previous_ = std::filesystem::current_path();
-    std::filesystem::current_path(folder_);
-  }
-  void TearDown() override {
-    // Later users must not see an info read in this folder.
-    DestroyVersionInfo();
-    std::filesystem::current_path(previous_);
-    std::filesystem::remove_all(folder_);
-  }
+  // Later users must not see an info read in this folder.
+  void TearDown() override { DestroyVersionInfo(); }
 
-  static void WriteVersionFile(const std::string& text) {
-    std::filesystem::create_directory("VorhelmDocs");
-    std::ofstream out("VorhelmDocs/VorhelmVersion.txt", std::ios::binary);
-    out << text;
-  }
+  void WriteVersionFile(const std::string& text) const { folder_.Write("VorhelmDocs/VorhelmVersion.txt", text); }
 
  private:
-  std::filesystem::path folder_;
-  std::filesystem::path previous_;
+  TTempFolder folder_;
 };
 
 TEST_F(VersionInfoTest, TagsOfThisProgram) {

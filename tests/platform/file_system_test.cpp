@@ -5,11 +5,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
+
+#include "support/temp_folder.h"
 
 namespace platform {
 namespace {
@@ -17,26 +17,6 @@ namespace {
 // Every test runs inside its own fresh folder.
 class FileSystemTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    previous_ = std::filesystem::current_path();
-    char pattern[] = "/tmp/dvx_fs_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    root_ = pattern;
-    std::filesystem::current_path(root_);
-  }
-
-  void TearDown() override {
-    std::filesystem::current_path(previous_);
-    std::filesystem::remove_all(root_);
-  }
-
-  static void WriteText(const std::string& path, const std::string& text) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path().empty()
-                                            ? std::filesystem::path(".")
-                                            : std::filesystem::path(path).parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-  }
-
   static std::string ReadText(const std::string& path) {
     std::vector<uint8_t> bytes;
     if (!ReadWholeFile(path, bytes)) {
@@ -51,8 +31,7 @@ class FileSystemTest : public ::testing::Test {
     return names;
   }
 
-  std::filesystem::path previous_;
-  std::string root_;
+  TTempFolder folder_;
 };
 
 struct ResolveCase {
@@ -65,8 +44,8 @@ void PrintTo(const ResolveCase& c, std::ostream* os) { *os << "\"" << c.gamePath
 class ResolvePathTest : public FileSystemTest, public ::testing::WithParamInterface<ResolveCase> {};
 
 TEST_P(ResolvePathTest, FindsEachComponentIgnoringCase) {
-  WriteText("Configs/General.cfg", "#\n");
-  WriteText("Map/Level1.map", "");
+  folder_.Write("Configs/General.cfg", "#\n");
+  folder_.Write("Map/Level1.map", "");
   EXPECT_EQ(ResolvePath(GetParam().gamePath), GetParam().resolved);
 }
 
@@ -83,20 +62,21 @@ INSTANTIATE_TEST_SUITE_P(
                       ResolveCase{"", ""}));
 
 TEST_F(FileSystemTest, CaseInsensitiveChoiceIsTheFirstInSortedOrder) {
-  WriteText("abc", "lower");
-  WriteText("ABC", "upper");
+  folder_.Write("abc", "lower");
+  folder_.Write("ABC", "upper");
   EXPECT_EQ(ResolvePath("Abc"), "ABC");  // "ABC" sorts before "abc"
   EXPECT_EQ(ResolvePath("abc"), "abc");  // an exact match wins
 }
 
 TEST_F(FileSystemTest, AbsolutePathsResolveToo) {
-  WriteText("Configs/General.cfg", "#\n");
-  EXPECT_EQ(ResolvePath(root_ + "\\CONFIGS\\general.cfg"), root_ + "/Configs/General.cfg");
-  EXPECT_EQ(ReadText(root_ + "/configs/GENERAL.CFG"), "#\n");
+  folder_.Write("Configs/General.cfg", "#\n");
+  const std::string root = folder_.Path().string();
+  EXPECT_EQ(ResolvePath(root + "\\CONFIGS\\general.cfg"), root + "/Configs/General.cfg");
+  EXPECT_EQ(ReadText(root + "/configs/GENERAL.CFG"), "#\n");
 }
 
 TEST_F(FileSystemTest, EntryKinds) {
-  WriteText("Configs/General.cfg", "#\n");
+  folder_.Write("Configs/General.cfg", "#\n");
   EXPECT_EQ(GetEntryKind("configs"), EntryKind::Directory);
   EXPECT_EQ(GetEntryKind("configs\\general.cfg"), EntryKind::File);
   EXPECT_EQ(GetEntryKind("configs\\other.cfg"), EntryKind::Missing);
@@ -105,7 +85,7 @@ TEST_F(FileSystemTest, EntryKinds) {
 }
 
 TEST_F(FileSystemTest, OpenForReadingRefusesFoldersAndMissingFiles) {
-  WriteText("Configs/General.cfg", "data");
+  folder_.Write("Configs/General.cfg", "data");
   std::FILE* file = OpenForReading("CONFIGS\\General.CFG");
   ASSERT_NE(file, nullptr);
   std::fclose(file);
@@ -114,9 +94,9 @@ TEST_F(FileSystemTest, OpenForReadingRefusesFoldersAndMissingFiles) {
 }
 
 TEST_F(FileSystemTest, ListingIsSortedBytewiseWithDotEntries) {
-  WriteText("Saves/b.sav", "");
-  WriteText("Saves/A.sav", "");
-  WriteText("Saves/a.sav", "");
+  folder_.Write("Saves/b.sav", "");
+  folder_.Write("Saves/A.sav", "");
+  folder_.Write("Saves/a.sav", "");
   std::filesystem::create_directory("Saves/Zeta");
   const std::vector<std::string> expected = {".", "..", "A.sav", "Zeta", "a.sav", "b.sav"};
   EXPECT_EQ(Names("saves\\"), expected);
@@ -133,7 +113,7 @@ void PrintTo(const ListErrorCase& c, std::ostream* os) { *os << "\"" << c.path <
 class ListErrors : public FileSystemTest, public ::testing::WithParamInterface<ListErrorCase> {};
 
 TEST_P(ListErrors, ReportErrnoValues) {
-  WriteText("Configs/General.cfg", "#\n");
+  folder_.Write("Configs/General.cfg", "#\n");
   std::vector<std::string> names = {"untouched"};
   EXPECT_EQ(ListDirectory(GetParam().path, names), GetParam().error);
   EXPECT_EQ(names, std::vector<std::string>{"untouched"});
@@ -145,7 +125,7 @@ INSTANTIATE_TEST_SUITE_P(Table, ListErrors,
                                            ListErrorCase{"", ENOTDIR}));
 
 TEST_F(FileSystemTest, AtomicWriterReplacesOnCommit) {
-  WriteText("Configs/UserData.cfg", "old");
+  folder_.Write("Configs/UserData.cfg", "old");
   {
     AtomicFileWriter writer("configs\\userdata.cfg");
     ASSERT_TRUE(writer.IsOpen());
@@ -159,7 +139,7 @@ TEST_F(FileSystemTest, AtomicWriterReplacesOnCommit) {
 }
 
 TEST_F(FileSystemTest, AtomicWriterKeepsTheOldFileWhenAbandoned) {
-  WriteText("Configs/UserData.cfg", "old");
+  folder_.Write("Configs/UserData.cfg", "old");
   {
     AtomicFileWriter writer("Configs\\UserData.cfg");
     ASSERT_TRUE(writer.IsOpen());
@@ -177,7 +157,7 @@ TEST_F(FileSystemTest, AtomicWriterKeepsTheOldFileWhenAbandoned) {
 }
 
 TEST_F(FileSystemTest, AtomicWriterKeepsThePermissionsOfTheReplacedFile) {
-  WriteText("Configs/UserData.cfg", "old");
+  folder_.Write("Configs/UserData.cfg", "old");
   ASSERT_EQ(chmod("Configs/UserData.cfg", 0600), 0);
   ASSERT_TRUE(WriteWholeFile("Configs\\UserData.cfg", "new", 3));
   struct stat info {};
@@ -204,8 +184,8 @@ TEST_F(FileSystemTest, WholeFileRoundTripKeepsEveryByte) {
 }
 
 TEST_F(FileSystemTest, RemoveFileRemovesOnlyRegularFiles) {
-  WriteText("Saves/game.sav", "x");
-  WriteText("target.txt", "kept");
+  folder_.Write("Saves/game.sav", "x");
+  folder_.Write("target.txt", "kept");
   ASSERT_EQ(symlink("target.txt", "link.txt"), 0);
   EXPECT_FALSE(RemoveFile("Saves"));
   EXPECT_FALSE(RemoveFile("saves\\"));
@@ -219,7 +199,7 @@ TEST_F(FileSystemTest, RemoveFileRemovesOnlyRegularFiles) {
 }
 
 TEST_F(FileSystemTest, MakeDirectoryResults) {
-  WriteText("plain.txt", "");
+  folder_.Write("plain.txt", "");
   EXPECT_EQ(MakeDirectory("Games"), 0);
   EXPECT_EQ(GetEntryKind("Games"), EntryKind::Directory);
   EXPECT_EQ(MakeDirectory("games"), 0);  // already there, in another case
@@ -231,7 +211,7 @@ TEST_F(FileSystemTest, MakeDirectoryResults) {
 TEST_F(FileSystemTest, ChangeDirectoryFollowsCaseInsensitiveNames) {
   std::filesystem::create_directories("VorhelmDocs/Logs");
   ASSERT_TRUE(ChangeDirectory("vorhelmdocs\\LOGS"));
-  EXPECT_EQ(GetCurrentDirectory(), std::filesystem::canonical(root_ + "/VorhelmDocs/Logs").string());
+  EXPECT_EQ(GetCurrentDirectory(), std::filesystem::canonical(folder_.Path("VorhelmDocs/Logs")).string());
   EXPECT_FALSE(ChangeDirectory("nowhere"));
   EXPECT_FALSE(ChangeDirectory(""));
 }
