@@ -1,7 +1,5 @@
 // Stream files come from mail and from disk: the header, the compressed body
 // and everything a loader reads from the body must survive any bytes.
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -11,27 +9,13 @@
 #include "app/data_stream.h"
 #include "app/files.h"
 #include "app/vector3.h"
-
-namespace {
-
-char gFolder[] = "/tmp/dvx_fuzz_stream_XXXXXX";
-
-void RemoveFolder() {
-  if (chdir(gFolder) != 0) return;
-  unlink("VorhelmDocs/DVX.log");
-  rmdir("VorhelmDocs");
-  if (chdir("/") == 0) rmdir(gFolder);
-}
-
-}  // namespace
+#include "fuzz_scratch_folder.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // A refused version shows its message, which also goes to the log in the
   // working folder: keep that out of the caller's folder, and let the log
   // swallow the endless refusals of a run.
-  if (mkdtemp(gFolder) == nullptr || chdir(gFolder) != 0) std::abort();
-  if (mkdir("VorhelmDocs", 0700) != 0 || symlink("/dev/null", "VorhelmDocs/DVX.log") != 0) std::abort();
-  std::atexit(RemoveFolder);
+  fuzz::EnterScratchFolder("stream");
   return 0;
 }
 

@@ -1,0 +1,27 @@
+// The side registry of the game: how many sides take part in the battle and
+// whose turn it is. Every default bit set of the world holds one bit per side.
+#pragma once
+
+#include <cstdint>
+
+class TSides {
+ public:
+  static constexpr int32_t kMinSides = 1;
+  static constexpr int32_t kMaxSides = 32;
+
+  // The registry, made on first use with side 0 current and two sides.
+  static TSides* Instance();
+  static void Destroy();
+
+  int32_t GetSideCount() const { return sideCount_; }
+  // Kept within kMinSides..kMaxSides: a bit set word holds at most 32 sides.
+  void SetSideCount(int32_t count);
+  int32_t GetCurrentSide() const { return currentSide_; }
+  void SetCurrentSide(int32_t side) { currentSide_ = side; }
+
+ private:
+  TSides() = default;
+
+  int32_t currentSide_ = 0;
+  int32_t sideCount_ = 2;
+};
