@@ -1,0 +1,318 @@
+#include "world/map.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/data_stream.h"
+#include "app/files.h"
+#include "app/log.h"
+#include "session/sides.h"
+#include "world/game_data.h"
+#include "world/surrogate.h"
+#include "world/terrain_type.h"
+
+namespace {
+
+// Doors this far apart (within the tolerance) are the two halves of one door.
+constexpr float kPairDistanceMin = 0.9999f;
+constexpr float kPairDistanceMax = 1.0001f;
+
+// Map records from 2.08 on name their terrain set; from 1.15 on carry the flag.
+bool HasTerrainSetName(const TDataStream& stream) { return stream.GetVersion() > 2.0799f; }
+bool HasMapFlag(const TDataStream& stream) { return stream.GetVersion() > 1.1499f; }
+
+const char* const kDefaultTerrainSet = "city";
+
+int32_t ClampSize(int32_t size) { return std::clamp(size, TMap::kMinSize, TMap::kMaxSize); }
+
+template <class T>
+void EraseValue(std::vector<T>& values, const T& value) {
+  values.erase(std::remove(values.begin(), values.end(), value), values.end());
+}
+
+}  // namespace
+
+// --- construction ------------------------------------------------------------
+
+TMap::TMap(int32_t width, int32_t height)
+    : width_(ClampSize(width)),
+      height_(ClampSize(height)),
+      extent_(std::make_unique<TBoundingBox>(TVector3(), TVector3())) {
+  // Maps are read through the record factory: it must know their records.
+  RegisterMapTileRecord();
+  ResetGrid();
+}
+
+TMap::~TMap() {
+  // The objects go with the list base; the registers only point at them.
+  ClearReplacements();
+}
+
+void TMap::ResetGrid() {
+  grid_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), TCell());
+  singleDoors_.clear();
+  doubleDoors_.clear();
+  relayPosts_.clear();
+  animated_.clear();
+  toRemove_.clear();
+  ClearReplacements();
+}
+
+void TMap::DeleteAll() {
+  ResetGrid();
+  TObjectList::DeleteAll();
+}
+
+void TMap::Resize(int32_t width, int32_t height) {
+  width_ = ClampSize(width);
+  height_ = ClampSize(height);
+  DeleteAll();
+}
+
+void TMap::SetTerrainSet(const std::string& name) {
+  terrainSet_ = name;
+  // The map view's visual library loads the visual definitions of the set;
+  // without a map view (server runs, tests) there is nothing to load.
+}
+
+// --- adding and removing -----------------------------------------------------
+
+void TMap::Add(std::unique_ptr<TGameObject> object) {
+  if (object == nullptr) return;
+  if (object->TypeName() != TTerrainObject::StaticTypeName()) {
+    WriteLog("The map takes only terrain objects, not \"" + std::string(object->TypeName()) + "\"\n");
+    return;
+  }
+  auto& tile = static_cast<TTerrainObject&>(*object);
+  Index(tile);
+  const TVector3 position = tile.Position();
+  TObjectList::Add(std::move(object));
+  if (extentStarted_) {
+    extent_->Extend(position);
+  } else {
+    extent_->SetCorners(position, position);
+    extentStarted_ = true;
+  }
+  changed_ = 1;
+  if ((wallsToggled_ != 0 && tile.IsWall()) || (objectsToggled_ != 0 && tile.IsObject())) {
+    tile.ToggleSwitchVisual();
+  }
+}
+
+void TMap::RemoveById(int32_t id) {
+  if (TGameObject* object = FindById(id)) Remove(object);
+}
+
+void TMap::Remove(const TGameObject* object) {
+  if (object == nullptr) return;
+  const auto& children = Children();
+  const bool held = std::any_of(children.begin(), children.end(),
+                                [object](const std::unique_ptr<TGameObject>& child) { return child.get() == object; });
+  if (!held) {
+    // Nothing to delete; a stray entry must still leave the queue.
+    std::erase_if(toRemove_, [object](const TTerrainObject* entry) { return entry == object; });
+    return;
+  }
+  Unindex(static_cast<const TTerrainObject&>(*object));
+  TObjectList::Remove(object);
+  changed_ = 1;
+}
+
+// --- indexing ----------------------------------------------------------------
+
+std::vector<std::pair<int32_t, int32_t>> TMap::CellsOf(const TTerrainObject& object) const {
+  const int32_t cx = PlacementCoordinate(object.Position().x);
+  const int32_t cy = PlacementCoordinate(object.Position().y);
+  std::vector<std::pair<int32_t, int32_t>> cells{{cx, cy}};
+  if (object.IsWall()) {
+    cells.push_back({cx + 1, cy});
+    cells.push_back({cx, cy + 1});
+    cells.push_back({cx + 1, cy + 1});
+  }
+  return cells;
+}
+
+void TMap::Index(TTerrainObject& object) {
+  for (const auto& [cx, cy] : CellsOf(object)) {
+    if (TCell* cell = MutableCell(cx, cy)) cell->push_back(&object);
+  }
+  if (object.IsDoor()) RegisterDoor(object);
+  if (object.GetTypeName().find("relay_post") != std::string::npos) relayPosts_.push_back(&object);
+  if (object.IsAnimated()) animated_.push_back(&object);
+  MarkForRemoval(&object);
+}
+
+void TMap::Unindex(const TTerrainObject& object) {
+  auto* tile = const_cast<TTerrainObject*>(&object);
+  for (const auto& [cx, cy] : CellsOf(object)) {
+    if (TCell* cell = MutableCell(cx, cy)) EraseValue(*cell, tile);
+  }
+  UnregisterDoor(object);
+  EraseValue(relayPosts_, tile);
+  EraseValue(animated_, tile);
+  EraseValue(toRemove_, tile);
+  // A removed door switch releases the military door it controls; that
+  // belongs to the door rules, which act on the map's registers.
+}
+
+void TMap::RegisterDoor(TTerrainObject& door) {
+  for (auto it = singleDoors_.begin(); it != singleDoors_.end(); ++it) {
+    TTerrainObject* other = *it;
+    if (other->IsDestroyed()) continue;
+    const float distance = other->Position().DistanceTo(door.Position());
+    if (distance > kPairDistanceMin && distance < kPairDistanceMax) {
+      singleDoors_.erase(it);
+      doubleDoors_.emplace_back(other, &door);
+      return;
+    }
+  }
+  singleDoors_.push_back(&door);
+}
+
+void TMap::UnregisterDoor(const TTerrainObject& door) {
+  auto* tile = const_cast<TTerrainObject*>(&door);
+  EraseValue(singleDoors_, tile);
+  for (auto it = doubleDoors_.begin(); it != doubleDoors_.end(); ++it) {
+    if (it->first != tile && it->second != tile) continue;
+    TTerrainObject* partner = it->first == tile ? it->second : it->first;
+    doubleDoors_.erase(it);
+    singleDoors_.push_back(partner);
+    return;
+  }
+}
+
+// --- removal and replacement queues ------------------------------------------
+
+void TMap::MarkForRemoval(TTerrainObject* object) {
+  if (object == nullptr || !object->IsDestroyed()) return;
+  // Objects are told apart by id; one not yet given an id by itself.
+  const int32_t id = object->GetId();
+  const bool queued = std::any_of(toRemove_.begin(), toRemove_.end(), [object, id](const TTerrainObject* entry) {
+    return entry == object || (id != -1 && entry->GetId() == id);
+  });
+  if (!queued) toRemove_.push_back(object);
+}
+
+void TMap::QueueReplacement(const TVector3& position, const std::string& typeName,
+                            std::unique_ptr<TObjectRef> replaced) {
+  replacements_.push_back(TReplacement{std::make_unique<TVector3>(position), typeName, std::move(replaced)});
+}
+
+void TMap::ClearReplacements() { replacements_.clear(); }
+
+void TMap::HandleDestroyedAll(TNewObjects& newObjects, const TGameData& gameData, float time) {
+  for (TTerrainObject* object : toRemove_) object->HandleDestroyed(newObjects, gameData, time);
+  for (TReplacement& replacement : replacements_) MakeReplacement(replacement, newObjects, gameData, time);
+  ClearReplacements();
+}
+
+void TMap::MakeReplacement(TReplacement& replacement, TNewObjects& newObjects, const TGameData& gameData,
+                           float time) {
+  // Nothing can stand in for an unknown type: the old object stays.
+  if (gameData.FindTerrainType(replacement.typeName) == nullptr) {
+    WriteLog("Replacement terrain type \"" + replacement.typeName + "\" is not known\n");
+    return;
+  }
+  TGameObject* resolved = replacement.replaced != nullptr ? replacement.replaced->Resolve() : nullptr;
+  TTerrainObject* replaced = resolved != nullptr && resolved->IsMapTile() ? static_cast<TTerrainObject*>(resolved)
+                                                                           : nullptr;
+  std::size_t surrogateIndex = newObjects.size();
+  if (replaced != nullptr) {
+    replaced->MarkRemoved();
+    MarkForRemoval(replaced);
+    surrogateIndex = newObjects.size();
+    replaced->HandleDestroyed(newObjects, gameData, time);
+  }
+
+  std::unique_ptr<TTerrainObject> created =
+      CreateTerrainObject(replacement.typeName, gameData, *replacement.position, time);
+  if (created->GetTypeName().find("field_") != std::string::npos) {
+    // A field takes over what the players saw of the ground it stands on.
+    if (const TTerrainObject* ground = ObjectAtPoint(*replacement.position)) {
+      const int32_t sides = TSides::Instance()->GetSideCount();
+      for (int32_t side = 0; side < sides; ++side) {
+        if (ground->TestFlag(side)) created->SetFlag(side, true);
+      }
+    }
+  }
+  TGameObject* placed = created.get();
+  newObjects.push_back(std::move(created));
+  if (replaced != nullptr && surrogateIndex < newObjects.size() &&
+      newObjects[surrogateIndex]->TypeName() == Surrogate::StaticTypeName()) {
+    static_cast<Surrogate&>(*newObjects[surrogateIndex]).AddLink(std::make_unique<TObjectRef>(placed));
+  }
+}
+
+void TMap::RemoveDestroyed() {
+  while (!toRemove_.empty() && Count() > 0) Remove(toRemove_.front());
+}
+
+void TMap::Update(float time) {
+  for (TTerrainObject* object : animated_) object->Update(time);
+}
+
+void TMap::ToggleWalls() {
+  wallsToggled_ = wallsToggled_ != 0 ? 0 : 1;
+  for (int32_t i = 0; i < Count(); ++i) static_cast<TTerrainObject*>(GetAt(i))->ToggleIfWall();
+}
+
+void TMap::ToggleObjects() {
+  objectsToggled_ = objectsToggled_ != 0 ? 0 : 1;
+  for (int32_t i = 0; i < Count(); ++i) static_cast<TTerrainObject*>(GetAt(i))->ToggleIfObject();
+}
+
+// --- saved form --------------------------------------------------------------
+
+bool TMap::Save(TDataStream& stream, TStringList& nameTable) const {
+  if (HasTerrainSetName(stream)) stream.WriteString(terrainSet_);
+  stream.WriteInt(static_cast<uint32_t>(width_));
+  stream.WriteInt(static_cast<uint32_t>(height_));
+  if (HasMapFlag(stream)) stream.WriteByte(mapFlag_);
+  return TObjectList::Save(stream, nameTable);
+}
+
+bool TMap::Load(TDataStream& stream, const TGameData& gameData, const TStringList& nameTable) {
+  return LoadRecord(stream, gameData, nameTable, nullptr);
+}
+
+bool TMap::LoadAndSwitch(TDataStream& stream, TGameData& gameData, const TStringList& nameTable) {
+  return LoadRecord(stream, gameData, nameTable, &gameData);
+}
+
+bool TMap::LoadRecord(TDataStream& stream, const TGameData& gameData, const TStringList& nameTable,
+                      TGameData* switchable) {
+  DeleteAll();
+  std::string setName = kDefaultTerrainSet;
+  if (HasTerrainSetName(stream)) {
+    setName = stream.ReadString();
+    // A map made without a set was made for the default one.
+    if (setName.empty()) setName = kDefaultTerrainSet;
+  }
+  if (stream.HasFailed()) return false;
+  SetTerrainSet(setName);
+  if (switchable != nullptr) {
+    if (!switchable->SetTerrainSet(setName)) {
+      stream.SetFailed();
+      return false;
+    }
+  } else if (gameData.GetTerrainSetName() != setName) {
+    WriteLog("Map of terrain set \"" + setName + "\" is read with the types of \"" + gameData.GetTerrainSetName() +
+             "\"\n");
+  }
+
+  const auto width = static_cast<int32_t>(stream.ReadInt());
+  const auto height = static_cast<int32_t>(stream.ReadInt());
+  if (stream.HasFailed() || width < kMinSize || width > kMaxSize || height < kMinSize || height > kMaxSize) {
+    WriteLog("Map size " + std::to_string(width) + " x " + std::to_string(height) + " refused\n");
+    stream.SetFailed();
+    return false;
+  }
+  width_ = width;
+  height_ = height;
+  extent_ = std::make_unique<TBoundingBox>(TVector3(), TVector3());
+  extentStarted_ = false;
+  ResetGrid();
+  mapFlag_ = HasMapFlag(stream) ? stream.ReadByte() : 0;
+  if (stream.HasFailed()) return false;
+  return TObjectList::Load(stream, gameData, nameTable);
+}

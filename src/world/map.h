@@ -1,0 +1,183 @@
+// The map of a battle: the terrain objects of the world laid over a grid of
+// square cells. It answers the spatial questions of the game (what stands at
+// a point or in a cell, may a volume stand or step here, does a volume touch
+// a force field), keeps the registers the door and power rules work on, and
+// defers the removal and replacement of terrain objects to the world's step.
+//
+// Cells: a placed object belongs to cell (trunc x, trunc y); a lookup at a
+// point uses (x, y rounded half away from zero). Ground tiles and objects
+// stand on the cell's centre, walls on a cell corner: a wall belongs to the
+// four cells around its position.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "app/vector3.h"
+#include "world/bounding_box.h"
+#include "world/object_list.h"
+#include "world/object_ref.h"
+#include "world/terrain_object.h"
+
+class TDataStream;
+class TGameData;
+class TStringList;
+
+class TMap : public TObjectList {
+ public:
+  // The sizes a map may have on each axis.
+  static constexpr int32_t kMinSize = 1;
+  static constexpr int32_t kMaxSize = 1024;
+
+  // A pending replacement: the terrain type to place at a position, and the
+  // object it replaces (or none).
+  struct TReplacement {
+    std::unique_ptr<TVector3> position;
+    std::string typeName;
+    std::unique_ptr<TObjectRef> replaced;
+  };
+
+  // An empty map of the size, no terrain set, the map flag 1. Sizes outside
+  // kMinSize..kMaxSize are brought within them.
+  TMap(int32_t width, int32_t height);
+  ~TMap() override;
+
+  // --- the list -------------------------------------------------------------
+  // Indexes the object in its cells and registers; only terrain objects
+  // ("MapTile") are taken.
+  void Add(std::unique_ptr<TGameObject> object) override;
+  void RemoveById(int32_t id) override;
+  void Remove(const TGameObject* object) override;
+  // Updates the objects whose visual animates.
+  void Update(float time) override;
+  void CollectInArea(std::vector<TGameObject*>& out, const TBoundingBox& box) const override;
+  // The objects of the cells around the centre (no distance test).
+  void CollectWithinRadius(std::vector<TGameObject*>& out, const TVector3& centre, float r) const override;
+  // The map record: set name, size, flag, then the objects.
+  bool Save(TDataStream& stream, TStringList& nameTable) const override;
+  // Reads the map record into this map with the game data as it is (the
+  // world switches its terrain set). False, with the stream marked failed,
+  // for a size outside 1..1024, a bad object list or an object of an unknown
+  // terrain type.
+  bool Load(TDataStream& stream, const TGameData& gameData, const TStringList& nameTable) override;
+  // The same, first switching the game data to the terrain set of the map.
+  bool LoadAndSwitch(TDataStream& stream, TGameData& gameData, const TStringList& nameTable);
+  std::string_view ElementTypeName() const override { return TTerrainObject::StaticTypeName(); }
+  // The queued objects leave their remains and successors, then every
+  // pending replacement is made.
+  void HandleDestroyedAll(TNewObjects& newObjects, const TGameData& gameData, float time) override;
+  // Removes and deletes the queued objects.
+  void RemoveDestroyed() override;
+  void DeleteAll() override;
+
+  // --- grid queries ---------------------------------------------------------
+  void CollectAt(std::vector<TGameObject*>& out, int32_t cx, int32_t cy) const;
+  const std::vector<TTerrainObject*>& CellAt(int32_t cx, int32_t cy) const;
+  // The ground of the point's cell; null when none.
+  TTerrainObject* ObjectAtPoint(const TVector3& point) const;
+  // The last non-ground object of the point's cell within 0.5001 of the
+  // point, else the ground.
+  TTerrainObject* TopObjectAt(const TVector3& point) const;
+  bool ContainsPoint(const TVector3& point) const;
+  bool IsInside(int32_t cx, int32_t cy) const;
+  // The volume may stand at the point: ground that is passable, and no
+  // blocking object (open doors aside) in its way.
+  bool IsPlaceFree(const TVector3& point, TCompoundVolume& volume) const;
+  // The same, passing over doors that admit the access name.
+  bool IsPlaceFreeFor(const TVector3& point, TCompoundVolume& volume, const std::string& access) const;
+  // A mover with the volume may step from `from` to `to` (through `via`).
+  // Blockers it already overlaps at the start are passed over.
+  bool CanStep(const TVector3& from, const TVector3& to, TCompoundVolume& volume, const std::string& access,
+               const TVector3* via) const;
+  // The volume touches a force field.
+  bool ForceFieldTest(TCompoundVolume& volume) const;
+  void SetFlagAround(const TVector3& point, int32_t flag);
+  TVector3 ClampToMap(const TVector3& point) const;
+  void ResetTileFlags();
+
+  // --- display toggles, terrain set, size -----------------------------------
+  void ToggleWalls();
+  void ToggleObjects();
+  bool WallsToggled() const { return wallsToggled_ != 0; }
+  bool ObjectsToggled() const { return objectsToggled_ != 0; }
+  void SetTerrainSet(const std::string& name);
+  const std::string& GetTerrainSet() const { return terrainSet_; }
+  // Deletes every object and rebuilds an empty grid of the size (brought
+  // within kMinSize..kMaxSize).
+  void Resize(int32_t width, int32_t height);
+  int32_t GetWidth() const { return width_; }
+  int32_t GetHeight() const { return height_; }
+  const TBoundingBox& GetExtent() const { return *extent_; }
+
+  bool IsChanged() const { return changed_ != 0; }
+  void ClearChanged() { changed_ = 0; }
+  void SetMapFlag(uint8_t flag) { mapFlag_ = flag; }
+  uint8_t GetMapFlag() const { return mapFlag_; }
+
+  // --- registers of the door and power rules --------------------------------
+  // Queues a destroyed object for removal at the end of the world's step
+  // (once per id).
+  void MarkForRemoval(TTerrainObject* object);
+  // Queues the creation of a terrain object at the position, replacing the
+  // referenced object (may be null) in the world's next step.
+  void QueueReplacement(const TVector3& position, const std::string& typeName, std::unique_ptr<TObjectRef> replaced);
+  void ClearReplacements();
+
+  const std::vector<TTerrainObject*>& GetSingleDoors() const { return singleDoors_; }
+  const std::vector<std::pair<TTerrainObject*, TTerrainObject*>>& GetDoubleDoors() const { return doubleDoors_; }
+  const std::vector<TTerrainObject*>& GetRelayPosts() const { return relayPosts_; }
+  const std::vector<TTerrainObject*>& GetAnimated() const { return animated_; }
+  const std::vector<TTerrainObject*>& GetToRemove() const { return toRemove_; }
+  const std::vector<TReplacement>& GetReplacements() const { return replacements_; }
+
+ private:
+  using TCell = std::vector<TTerrainObject*>;
+
+  // The cell coordinate of a placed object (truncated toward zero) and of a
+  // lookup point (rounded half away from zero); far outside for values no
+  // cell could hold.
+  static int32_t PlacementCoordinate(float value);
+  static int32_t LookupCoordinate(float value);
+  TCell* MutableCell(int32_t cx, int32_t cy);
+  const TCell* FindCell(int32_t cx, int32_t cy) const;
+  // The cells an object is indexed in: its own, and for a wall the three
+  // others around its corner.
+  std::vector<std::pair<int32_t, int32_t>> CellsOf(const TTerrainObject& object) const;
+
+  void Index(TTerrainObject& object);
+  void Unindex(const TTerrainObject& object);
+  void RegisterDoor(TTerrainObject& door);
+  void UnregisterDoor(const TTerrainObject& door);
+  void MakeReplacement(TReplacement& replacement, TNewObjects& newObjects, const TGameData& gameData, float time);
+
+  // Empties the grid, the registers and the queue; keeps the size.
+  void ResetGrid();
+  bool LoadRecord(TDataStream& stream, const TGameData& gameData, const TStringList& nameTable,
+                  TGameData* switchable);
+
+  // Shared part of IsPlaceFree and IsPlaceFreeFor.
+  template <class TPassOver>
+  bool PlaceFree(const TVector3& point, TCompoundVolume& volume, TPassOver passOver) const;
+
+  std::vector<TCell> grid_;
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+  std::unique_ptr<TBoundingBox> extent_;
+  // Whether the first added object has set the extent yet.
+  bool extentStarted_ = false;
+  uint8_t changed_ = 0;
+  uint8_t mapFlag_ = 1;
+  std::vector<TTerrainObject*> singleDoors_;
+  std::vector<std::pair<TTerrainObject*, TTerrainObject*>> doubleDoors_;
+  std::vector<TTerrainObject*> relayPosts_;
+  std::vector<TTerrainObject*> animated_;
+  std::vector<TTerrainObject*> toRemove_;
+  std::vector<TReplacement> replacements_;
+  std::string terrainSet_;
+  uint8_t wallsToggled_ = 0;
+  uint8_t objectsToggled_ = 0;
+};

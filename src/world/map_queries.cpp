@@ -1,0 +1,259 @@
+// The spatial questions of the map: cells, points, places and steps.
+#include <algorithm>
+#include <cmath>
+#include <unordered_set>
+
+#include "world/map.h"
+#include "world/terrain_type.h"
+
+namespace {
+
+// Top objects are looked for this near the point.
+constexpr float kTopObjectReach = 0.5001f;
+// Beyond this no float names a distinct cell of any map.
+constexpr float kCoordinateLimit = 1.0e6f;
+constexpr int32_t kFarOutside = -(1 << 30);
+
+// Appends the objects that `out` does not hold yet.
+class TUniqueAppender {
+ public:
+  explicit TUniqueAppender(std::vector<TGameObject*>& out) : out_(out), seen_(out.begin(), out.end()) {}
+  void Append(const std::vector<TTerrainObject*>& objects) {
+    for (TTerrainObject* object : objects) {
+      if (seen_.insert(object).second) out_.push_back(object);
+    }
+  }
+
+ private:
+  std::vector<TGameObject*>& out_;
+  std::unordered_set<const TGameObject*> seen_;
+};
+
+// Places a volume at a point for a test and puts it back afterwards.
+class TVolumeAt {
+ public:
+  TVolumeAt(TCompoundVolume& volume, const TVector3* point) : volume_(volume), previous_(volume.PositionRef()) {
+    volume_.SetPositionRef(point);
+  }
+  ~TVolumeAt() { volume_.SetPositionRef(previous_); }
+  TVolumeAt(const TVolumeAt&) = delete;
+  TVolumeAt& operator=(const TVolumeAt&) = delete;
+
+  void MoveTo(const TVector3* point) { volume_.SetPositionRef(point); }
+
+ private:
+  TCompoundVolume& volume_;
+  const TVector3* previous_;
+};
+
+bool Blocks(const TTerrainObject& object) { return object.MovementType() != kTerrainMovementEmpty; }
+
+bool Touches(TTerrainObject& object, TCompoundVolume& volume) { return object.GetLofVolume().AnyIntersects(volume); }
+
+std::vector<TTerrainObject*> AsTiles(const std::vector<TGameObject*>& objects) {
+  std::vector<TTerrainObject*> tiles;
+  tiles.reserve(objects.size());
+  for (TGameObject* object : objects) tiles.push_back(static_cast<TTerrainObject*>(object));
+  return tiles;
+}
+
+}  // namespace
+
+// --- cells ---------------------------------------------------------------------
+
+int32_t TMap::PlacementCoordinate(float value) {
+  if (!(std::fabs(value) < kCoordinateLimit)) return kFarOutside;
+  return static_cast<int32_t>(value);
+}
+
+int32_t TMap::LookupCoordinate(float value) {
+  if (!(std::fabs(value) < kCoordinateLimit)) return kFarOutside;
+  return static_cast<int32_t>(std::round(value));
+}
+
+bool TMap::IsInside(int32_t cx, int32_t cy) const { return cx >= 0 && cx < width_ && cy >= 0 && cy < height_; }
+
+bool TMap::ContainsPoint(const TVector3& point) const {
+  return point.x >= 0.0f && point.x < static_cast<float>(width_) && point.y >= 0.0f &&
+         point.y < static_cast<float>(height_);
+}
+
+TMap::TCell* TMap::MutableCell(int32_t cx, int32_t cy) {
+  if (!IsInside(cx, cy)) return nullptr;
+  return &grid_[static_cast<std::size_t>(cy) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(cx)];
+}
+
+const TMap::TCell* TMap::FindCell(int32_t cx, int32_t cy) const {
+  if (!IsInside(cx, cy)) return nullptr;
+  return &grid_[static_cast<std::size_t>(cy) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(cx)];
+}
+
+const std::vector<TTerrainObject*>& TMap::CellAt(int32_t cx, int32_t cy) const {
+  static const TCell kEmpty;
+  const TCell* cell = FindCell(cx, cy);
+  return cell != nullptr ? *cell : kEmpty;
+}
+
+void TMap::CollectAt(std::vector<TGameObject*>& out, int32_t cx, int32_t cy) const {
+  TUniqueAppender(out).Append(CellAt(cx, cy));
+}
+
+// --- collections -------------------------------------------------------------
+
+void TMap::CollectInArea(std::vector<TGameObject*>& out, const TBoundingBox& box) const {
+  const TVector3& min = box.Min();
+  const TVector3& max = box.Max();
+  if (!std::isfinite(min.x) || !std::isfinite(min.y) || !std::isfinite(max.x) || !std::isfinite(max.y)) return;
+  // The walk keeps the box's own grid of whole steps from its min corner. Steps
+  // that only reach cells outside the map are left out, and every layer in z
+  // reaches the same cells as the first, so the walk keeps one layer.
+  const auto skipTo = [](float from, float limit) {
+    return from < limit ? from + std::floor(limit - from) : from;
+  };
+  TVector3 first(skipTo(min.x, -2.0f), skipTo(min.y, -2.0f), min.z);
+  TVector3 last(std::min(max.x, static_cast<float>(width_) + 1.0f), std::min(max.y, static_cast<float>(height_) + 1.0f),
+                min.z);
+  if (first.x > last.x || first.y > last.y) return;
+  TBoundingBox walk(first, last);
+  walk.SetSpacing(10000.0f);
+  TUniqueAppender appender(out);
+  while (const TVector3* point = walk.NextGridPoint()) {
+    appender.Append(CellAt(PlacementCoordinate(point->x + 0.5f), PlacementCoordinate(point->y + 0.5f)));
+  }
+}
+
+void TMap::CollectWithinRadius(std::vector<TGameObject*>& out, const TVector3& centre, float r) const {
+  if (!std::isfinite(r)) return;
+  // Cells outside the grid hold nothing: the loops keep within it.
+  const int32_t xFrom = std::max(PlacementCoordinate(centre.x - r), 0);
+  const int32_t xTo = std::min(PlacementCoordinate(centre.x + r + 0.5f), width_ - 1);
+  const int32_t yFrom = std::max(PlacementCoordinate(centre.y - r), 0);
+  const int32_t yTo = std::min(PlacementCoordinate(centre.y + r + 0.5f), height_ - 1);
+  TUniqueAppender appender(out);
+  for (int32_t cy = yFrom; cy <= yTo; ++cy) {
+    for (int32_t cx = xFrom; cx <= xTo; ++cx) appender.Append(CellAt(cx, cy));
+  }
+}
+
+// --- points --------------------------------------------------------------------
+
+TTerrainObject* TMap::ObjectAtPoint(const TVector3& point) const {
+  for (TTerrainObject* object : CellAt(LookupCoordinate(point.x), LookupCoordinate(point.y))) {
+    if (object->IsGround()) return object;
+  }
+  return nullptr;
+}
+
+TTerrainObject* TMap::TopObjectAt(const TVector3& point) const {
+  const TCell& cell = CellAt(LookupCoordinate(point.x), LookupCoordinate(point.y));
+  for (auto it = cell.rbegin(); it != cell.rend(); ++it) {
+    if (!(*it)->IsGround() && (*it)->Position().DistanceTo(point) < kTopObjectReach) return *it;
+  }
+  return ObjectAtPoint(point);
+}
+
+void TMap::SetFlagAround(const TVector3& point, int32_t flag) {
+  for (int32_t cy = PlacementCoordinate(point.y - 0.5f); cy <= PlacementCoordinate(point.y + 0.5f); ++cy) {
+    for (int32_t cx = PlacementCoordinate(point.x - 0.5f); cx <= PlacementCoordinate(point.x + 0.5f); ++cx) {
+      for (TTerrainObject* object : CellAt(cx, cy)) {
+        if (object->IsGround()) {
+          object->SetFlag(flag, true);
+          break;
+        }
+      }
+    }
+  }
+}
+
+TVector3 TMap::ClampToMap(const TVector3& point) const {
+  TVector3 clamped = point;
+  clamped.x = std::clamp(clamped.x, 0.0f, static_cast<float>(width_ - 1));
+  clamped.y = std::clamp(clamped.y, 0.0f, static_cast<float>(height_ - 1));
+  return clamped;
+}
+
+void TMap::ResetTileFlags() {
+  for (int32_t i = 0; i < Count(); ++i) {
+    TGameObject* object = GetAt(i);
+    TBitSet cleared = object->GetCurrentFlags();
+    cleared.SetAll(false);
+    object->AssignFlags(cleared);
+  }
+}
+
+// --- places and steps --------------------------------------------------------
+
+template <class TPassOver>
+bool TMap::PlaceFree(const TVector3& point, TCompoundVolume& volume, TPassOver passOver) const {
+  if (!ContainsPoint(point)) return false;
+  const TTerrainObject* ground = ObjectAtPoint(point);
+  if (ground == nullptr || Blocks(*ground)) return false;
+  std::vector<TGameObject*> near;
+  CollectWithinRadius(near, point, 1.0f);
+  const TVector3 place = point;
+  TVolumeAt placed(volume, &place);
+  for (TTerrainObject* object : AsTiles(near)) {
+    if (Blocks(*object) && !passOver(*object) && Touches(*object, volume)) return false;
+  }
+  return true;
+}
+
+bool TMap::IsPlaceFree(const TVector3& point, TCompoundVolume& volume) const {
+  return PlaceFree(point, volume, [](const TTerrainObject& object) { return object.IsDoor() && object.IsOpen(); });
+}
+
+bool TMap::IsPlaceFreeFor(const TVector3& point, TCompoundVolume& volume, const std::string& access) const {
+  return PlaceFree(point, volume, [&access](const TTerrainObject& object) { return object.DoorTypeIs(access); });
+}
+
+bool TMap::CanStep(const TVector3& from, const TVector3& to, TCompoundVolume& volume, const std::string& access,
+                   const TVector3* via) const {
+  const float reach = volume.MaxGroundRadius() + 1.0f;
+  std::vector<TGameObject*> near;
+  CollectWithinRadius(near, from, from.DistanceTo(to) + reach);
+  if (via != nullptr) CollectWithinRadius(near, *via, reach);
+  std::vector<TTerrainObject*> blockers;
+  for (TTerrainObject* object : AsTiles(near)) {
+    if (Blocks(*object)) blockers.push_back(object);
+  }
+
+  TVector3 place = from;
+  TVolumeAt placed(volume, &place);
+  // What the mover already stands in cannot hold it back: it must be able
+  // to walk out of it.
+  std::unordered_set<const TTerrainObject*> ignored;
+  for (TTerrainObject* object : blockers) {
+    if (Touches(*object, volume)) ignored.insert(object);
+  }
+  if (via != nullptr) {
+    place = *via;
+    for (TTerrainObject* object : blockers) {
+      if (Touches(*object, volume)) ignored.insert(object);
+    }
+  }
+
+  for (int k = 1; k <= 3; ++k) {
+    const auto step = static_cast<float>(k);
+    place = TVector3(from.x + step * (to.x - from.x) / 3.0f, from.y + step * (to.y - from.y) / 3.0f,
+                     from.z + step * (to.z - from.z) / 3.0f);
+    for (TTerrainObject* object : blockers) {
+      if (object->DoorTypeIs(access) || ignored.count(object) != 0) continue;
+      if (Touches(*object, volume)) return false;
+    }
+  }
+  return true;
+}
+
+bool TMap::ForceFieldTest(TCompoundVolume& volume) const {
+  TVector3 centre;
+  volume.Centre(centre);
+  const float r = volume.MaxGroundRadius();
+  const TBoundingBox area(TVector3(centre.x - r, centre.y - r, centre.z - r),
+                          TVector3(centre.x + r, centre.y + r, centre.z + r));
+  std::vector<TGameObject*> near;
+  CollectInArea(near, area);
+  for (TTerrainObject* object : AsTiles(near)) {
+    if (object->ActionName() == "forceField" && Touches(*object, volume)) return true;
+  }
+  return false;
+}
