@@ -1,9 +1,6 @@
 // Map files come with downloaded and mailed games: the header, the name table,
 // the map record and every terrain record must survive any bytes, and a map
 // that loads must answer the queries of the game and save again.
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -15,17 +12,9 @@
 #include "world/map.h"
 #include "world/map_file.h"
 #include "world/volume.h"
+#include "fuzz_scratch_folder.h"
 
 namespace {
-
-char gFolder[] = "/tmp/dvx_fuzz_map_XXXXXX";
-
-void RemoveFolder() {
-  if (chdir(gFolder) != 0) return;
-  unlink("VorhelmDocs/DVX.log");
-  rmdir("VorhelmDocs");
-  if (chdir("/") == 0) rmdir(gFolder);
-}
 
 // The kinds of tile the map treats apart: ground, walls, doors, relays, fields.
 const char* const kTerrain =
@@ -47,9 +36,7 @@ const char* const kTerrain =
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // Refused versions and damaged maps are logged into the working folder.
-  if (mkdtemp(gFolder) == nullptr || chdir(gFolder) != 0) std::abort();
-  if (mkdir("VorhelmDocs", 0700) != 0 || symlink("/dev/null", "VorhelmDocs/DVX.log") != 0) std::abort();
-  std::atexit(RemoveFolder);
+  fuzz::EnterScratchFolder("map");
   return 0;
 }
 

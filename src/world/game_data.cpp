@@ -13,14 +13,61 @@ bool IsPlainSetName(const std::string& name) {
 
 }  // namespace
 
-TGameData::TGameData(const std::string& /*dataText*/, const std::string& terrainSetName,
-                     const std::string& terrainSetText)
-    : terrainTypes_(terrainSetName, terrainSetText) {
-  // The unit and weapon tables are built from dataText around the terrain
-  // types, in the order of the fields.
+TGameData::TGameData(const std::string& dataText, const std::string& terrainSetName,
+                     const std::string& terrainSetText, const std::string& weaponsText)
+    : unitTypes_(dataText),
+      terrainTypes_(terrainSetName, terrainSetText),
+      weaponTypes_(dataText, weaponsText),
+      weaponsText_(weaponsText) {
   if (!HasTerrain()) {
     ReportMissingTerrain();
   }
+  ReportEmptyRules();
+}
+
+const TUnitType* TGameData::FindUnitType(const std::string& name) const { return unitTypes_.Find(name); }
+
+const TUnitType* TGameData::GetUnitType(int32_t index) const { return unitTypes_.At(index); }
+
+int32_t TGameData::GetUnitTypeCount() const { return unitTypes_.Count(); }
+
+int32_t TGameData::UnitTypeIndex(const std::string& name) const { return unitTypes_.IndexOf(name); }
+
+const TWeaponType* TGameData::FindWeaponType(const std::string& name) const {
+  return weaponTypes_.Find(name);
+}
+
+int32_t TGameData::GetWeaponTypeCount() const { return weaponTypes_.Count(); }
+
+bool TGameData::ReloadRules(const std::string& dataText) {
+  unitTypes_.Load(dataText);
+  weaponTypes_.Load(dataText, weaponsText_);
+  return ReportEmptyRules();
+}
+
+bool TGameData::ReloadWeapons(const std::string& dataText, const std::string& weaponsText) {
+  weaponsText_ = weaponsText;
+  weaponTypes_.Load(dataText, weaponsText_);
+  return ReportEmptyRules();
+}
+
+bool TGameData::HasRules() const {
+  return unitTypes_.Count() > 0 && HasTerrain() && weaponTypes_.Count() > 0 &&
+         weaponTypes_.WeaponDataCount() > 0;
+}
+
+// Rules missing from a data file would let a world run on nothing; say so
+// where the failure can be traced.
+bool TGameData::ReportEmptyRules() const {
+  if (unitTypes_.Count() == 0) {
+    WriteLog("Error: the game data holds no unit types (\"" + std::string(TUnitTypeList::kSectionName) +
+             "\")\n");
+  }
+  if (weaponTypes_.WeaponDataCount() == 0) {
+    WriteLog("Error: the weapons data holds no weapon records (\"" +
+             std::string(TWeaponTypeList::kWeaponSection) + "\")\n");
+  }
+  return HasRules();
 }
 
 const TTerrainType* TGameData::FindTerrainType(const std::string& name) const {

@@ -5,20 +5,42 @@
 #include <cstdint>
 #include <string>
 
+#include "units/unit_type.h"
+#include "units/weapon.h"
 #include "world/terrain_type.h"
 
 class TGameData {
  public:
-  // dataText is the data configuration text ("Unit Data", "Weapon Data");
-  // terrainSetText is the text of the terrain-set file of terrainSetName.
+  // dataText is the data configuration text ("Unit Data": unit types and
+  // their weapons); terrainSetText is the text of the terrain-set file of
+  // terrainSetName; weaponsText is the text of the weapons file ("Weapon
+  // Data": the shots that belong to no unit type). Empty tables are logged.
   TGameData(const std::string& dataText, const std::string& terrainSetName,
-            const std::string& terrainSetText);
+            const std::string& terrainSetText, const std::string& weaponsText = std::string());
   TGameData(const TGameData&) = delete;
   TGameData& operator=(const TGameData&) = delete;
 
-  // Unit types (FindUnitType, GetUnitType, GetUnitTypeCount, UnitTypeIndex),
-  // weapon types (FindWeaponType) and ReloadRules join here with the unit and
-  // weapon tables.
+  const TUnitType* FindUnitType(const std::string& name) const;
+  // Null for an index outside the table.
+  const TUnitType* GetUnitType(int32_t index) const;
+  int32_t GetUnitTypeCount() const;
+  // 0 when no type bears the name.
+  int32_t UnitTypeIndex(const std::string& name) const;
+  const TWeaponType* FindWeaponType(const std::string& name) const;
+  int32_t GetWeaponTypeCount() const;
+
+  // The unit and weapon types are read again from a data configuration text
+  // (with the weapons text the tables were last built with); the terrain
+  // types stay. False, logged, when a table comes out empty.
+  bool ReloadRules(const std::string& dataText);
+  // The weapon types are read again from the data configuration text and a
+  // weapons text. False, logged, when the table comes out empty.
+  bool ReloadWeapons(const std::string& dataText, const std::string& weaponsText);
+
+  // False when the unit types, the terrain types, the weapon types or the
+  // weapons file's own records are empty (a data file was missing or held no
+  // entries): a turn must not be computed on such rules.
+  bool HasRules() const;
 
   const TTerrainType* FindTerrainType(const std::string& name) const;
   // Null for an index outside the table.
@@ -40,11 +62,15 @@ class TGameData {
   static std::string TerrainSetPath(const std::string& name);
 
   const TTerrainTypeTable& GetTerrainTypes() const { return terrainTypes_; }
+  const TUnitTypeList& GetUnitTypes() const { return unitTypes_; }
+  const TWeaponTypeList& GetWeaponTypes() const { return weaponTypes_; }
 
  private:
   void ReportMissingTerrain() const;
+  bool ReportEmptyRules() const;
 
-  // TUnitTypeList unitTypes_ comes first once unit types exist.
+  TUnitTypeList unitTypes_;
   TTerrainTypeTable terrainTypes_;
-  // TWeaponTypeList weaponTypes_ follows the terrain types.
+  TWeaponTypeList weaponTypes_;
+  std::string weaponsText_;
 };

@@ -1,6 +1,11 @@
 #include "world/trajectory.h"
 
+#include <cmath>
+
 namespace {
+
+// Lengths this close to 1 count as normalised already.
+constexpr float kUnitTolerance = 1e-6f;
 
 float Dot(const TVector3& a, const TVector3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
@@ -8,8 +13,8 @@ float Dot(const TVector3& a, const TVector3& b) { return a.x * b.x + a.y * b.y +
 
 TTrajectory::TTrajectory(float speed, const TVector3& direction, const TVector3& start, float startTime,
                          bool gravity)
-    : speed_(speed), direction_(direction), start_(start), startTime_(startTime), gravity_(gravity) {
-  direction_.Normalise();
+    : speed_(speed), start_(start), startTime_(startTime), gravity_(gravity) {
+  SetDirection(direction);
 }
 
 void TTrajectory::Set(const TVector3& direction, const TVector3& start, float startTime) {
@@ -20,7 +25,10 @@ void TTrajectory::Set(const TVector3& direction, const TVector3& start, float st
 
 void TTrajectory::SetDirection(const TVector3& direction) {
   direction_ = direction;
-  direction_.Normalise();
+  // A direction that is already of unit length is kept bit for bit, so that
+  // a path saved and read back saves to the same bytes again.
+  const float squared = direction_.x * direction_.x + direction_.y * direction_.y + direction_.z * direction_.z;
+  if (std::fabs(squared - 1.0f) > kUnitTolerance) direction_.Normalise();
 }
 
 TVector3 TTrajectory::PositionAt(float t) const {

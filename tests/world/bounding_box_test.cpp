@@ -14,8 +14,6 @@
 
 namespace {
 
-
-
 void AppendU32(std::vector<uint8_t>& bytes, uint32_t value) {
   for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<uint8_t>(value >> shift));
 }

@@ -6,9 +6,12 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/config_parser.h"
 #include "app/text_utils.h"
+#include "app/string_table.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -17,10 +20,12 @@ const char* const kTwoTypes =
     "# two types\n[Terrain Data]\n[Floor]\nType = ground\n[Wall]\nType = wall\n";
 const char* const kOneType = "# one type\n[Terrain Data]\n[Sand]\nType = ground\n";
 
-std::string ShippedCityText() {
-  std::ifstream in(std::string(DVX_DATA_DIR) + "/Configs/cityData.cfg", std::ios::binary);
+std::string ShippedText(const std::string& relative) {
+  std::ifstream in(std::string(DVX_DATA_DIR) + "/" + relative, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+std::string ShippedCityText() { return ShippedText("Configs/cityData.cfg"); }
 
 TEST(WorldGameDataTest, TerrainLookUps) {
   TTempFolder folder;
@@ -133,8 +138,10 @@ TEST(WorldGameDataTest, ShippedCitySetParsesWithoutAProblem) {
   const std::string text = ShippedCityText();
   ASSERT_FALSE(text.empty());
   EXPECT_EQ(text[0], '#');
-  const TGameData data("", "city", text);
+  const TGameData data(ShippedText("Configs/Drannoc Data.cfg"), "city", text,
+                       ShippedText("Configs/Weapons.cfg"));
   EXPECT_TRUE(data.HasTerrain());
+  EXPECT_TRUE(data.HasRules());
   EXPECT_TRUE(folder.Read("VorhelmDocs/DVX.log").empty()) << folder.Read("VorhelmDocs/DVX.log");
 }
 
@@ -302,3 +309,187 @@ TEST_F(ShippedCityTest, PowerPartsPairUpAndConduitsCarry) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------
+// Unit and weapon tables.
+
+namespace {
+
+const char* const kUnits =
+    "# units\n[Version Info]\nVersion = 2\n[Unit Data]\n"
+    "[Grunt]\nRace = marn\nCost = 4\nWeapon Range = 12\nWeapon Speed = 200\nDamage = 20\n"
+    "Explosive Radius = 0\nDamage Effect = Bullet\nAmmunition = 40\n"
+    "[Queen]\nRace = spwn\nCost = 10\n";
+const char* const kWeapons = "# weapons\n[Weapon Data]\n[Shrapnel]\nWeapon Range = 4\n";
+
+}  // namespace
+
+TEST(WorldGameDataTest, UnitAndWeaponLookUps) {
+  TTempFolder folder;
+  const TGameData data(kUnits, "city", kTwoTypes, kWeapons);
+  EXPECT_TRUE(data.HasRules());
+  ASSERT_EQ(data.GetUnitTypeCount(), 2);
+  EXPECT_EQ(data.GetUnitType(1)->GetName(), "Queen");
+  EXPECT_EQ(data.GetUnitType(2), nullptr);
+  EXPECT_EQ(data.GetUnitType(-1), nullptr);
+  EXPECT_EQ(data.FindUnitType("Queen"), data.GetUnitType(1));
+  EXPECT_EQ(data.UnitTypeIndex("Queen"), 1);
+  EXPECT_EQ(data.UnitTypeIndex("Drone"), 0);
+  EXPECT_EQ(data.FindUnitType("Drone"), nullptr);
+  // Every unit entry is also a weapon record; the weapons file adds its own.
+  EXPECT_EQ(data.GetWeaponTypeCount(), 3);
+  ASSERT_NE(data.FindWeaponType("Grunt"), nullptr);
+  EXPECT_EQ(data.FindWeaponType("Grunt")->GetVisualName(), "marnVisual");
+  EXPECT_NE(data.FindWeaponType("Shrapnel"), nullptr);
+  EXPECT_EQ(data.FindWeaponType("Laser"), nullptr);
+}
+
+TEST(WorldGameDataTest, MissingRuleFilesAreVisible) {
+  struct Case {
+    std::string units;
+    std::string terrain;
+    std::string weapons;
+    std::string logged;
+  };
+  const std::vector<Case> cases = {
+      {"", kTwoTypes, kWeapons, "no unit types"},
+      {kUnits, kTwoTypes, "", "no weapon records"},
+      {kUnits, "", kWeapons, "has no terrain types"},
+  };
+  for (const Case& c : cases) {
+    TTempFolder folder;
+    const TGameData data(c.units, "city", c.terrain, c.weapons);
+    EXPECT_FALSE(data.HasRules()) << c.logged;
+    const std::string log = folder.Read("VorhelmDocs/DVX.log");
+    EXPECT_NE(log.find("Error: "), std::string::npos) << log;
+    EXPECT_NE(log.find(c.logged), std::string::npos) << log;
+  }
+}
+
+TEST(WorldGameDataTest, ReloadRulesKeepsTheTerrain) {
+  TTempFolder folder;
+  TGameData data(kUnits, "city", kTwoTypes, kWeapons);
+  EXPECT_TRUE(data.ReloadRules("# other\n[Unit Data]\n[Drone]\nRace = spwn\nCost = 1\n"));
+  ASSERT_EQ(data.GetUnitTypeCount(), 1);
+  EXPECT_NE(data.FindUnitType("Drone"), nullptr);
+  EXPECT_EQ(data.FindUnitType("Grunt"), nullptr);
+  EXPECT_EQ(data.FindWeaponType("Grunt"), nullptr);
+  EXPECT_NE(data.FindWeaponType("Drone"), nullptr);
+  // The weapons text stays with the tables.
+  EXPECT_NE(data.FindWeaponType("Shrapnel"), nullptr);
+  EXPECT_EQ(data.GetTerrainTypeCount(), 2);
+
+  EXPECT_FALSE(data.ReloadRules(""));
+  EXPECT_FALSE(data.HasRules());
+  EXPECT_EQ(data.GetUnitTypeCount(), 0);
+  EXPECT_TRUE(data.ReloadRules(kUnits));
+  EXPECT_TRUE(data.HasRules());
+
+  EXPECT_FALSE(data.ReloadWeapons(kUnits, ""));
+  EXPECT_EQ(data.FindWeaponType("Shrapnel"), nullptr);
+  EXPECT_NE(data.FindWeaponType("Grunt"), nullptr);
+  EXPECT_TRUE(data.ReloadWeapons(kUnits, kWeapons));
+  EXPECT_TRUE(data.HasRules());
+}
+
+// ---------------------------------------------------------------------------
+// The shipped data set.
+
+class ShippedRulesTest : public ::testing::Test {
+ protected:
+  TTempFolder folder_;
+  const std::string dataText_ = ShippedText("Configs/Drannoc Data.cfg");
+  TGameData data_{dataText_, "city", ShippedCityText(), ShippedText("Configs/Weapons.cfg")};
+};
+
+TEST_F(ShippedRulesTest, FilesReadTheSameForEveryReader) {
+  for (const char* file : {"Configs/Drannoc Data.cfg", "Configs/Weapons.cfg", "Configs/name.cfg",
+                           "Languages/ENG/Drannoc Data_ENG.cfg"}) {
+    const std::string text = ShippedText(file);
+    ASSERT_FALSE(text.empty()) << file;
+    EXPECT_EQ(text[0], '#') << file;
+  }
+  // The version stands before the unit entries, which run to the end.
+  const std::size_t version = dataText_.find("[Version Info]");
+  const std::size_t units = dataText_.find("[Unit Data]");
+  ASSERT_NE(version, std::string::npos);
+  ASSERT_NE(units, std::string::npos);
+  EXPECT_LT(version, units);
+  TConfigParser parser(dataText_);
+  ASSERT_TRUE(parser.SelectSection("Version Info"));
+  std::string value;
+  EXPECT_TRUE(parser.GetString("Version", value));
+  EXPECT_FALSE(value.empty());
+}
+
+TEST_F(ShippedRulesTest, RosterOfFourRaces) {
+  const std::vector<std::pair<std::string, std::vector<std::string>>> races = {
+      {"marn", {"Grunt", "Grenadier", "Marine HQ"}},
+      {"mech", {"Missile Tank", "Spiker", "Mech HQ"}},
+      {"grey", {"Psyker", "Warp Gunner", "Scanner", "Regenerator"}},
+      {"spwn", {"Queen", "Egg", "Splatter", "Goo Spitter", "Drone", "Guardian"}},
+  };
+  std::set<std::string> named;
+  for (const auto& [race, names] : races) {
+    for (const std::string& name : names) {
+      const TUnitType* type = data_.FindUnitType(name);
+      ASSERT_NE(type, nullptr) << name;
+      EXPECT_EQ(type->GetRace(), race) << name;
+      EXPECT_EQ(data_.GetUnitType(data_.UnitTypeIndex(name)), type) << name;
+      named.insert(name);
+    }
+  }
+  EXPECT_EQ(data_.GetUnitTypeCount(), static_cast<int32_t>(named.size()));
+
+  int32_t hatchable = 0;
+  for (int32_t i = 0; i < data_.GetUnitTypeCount(); ++i) {
+    const TUnitType* type = data_.GetUnitType(i);
+    hatchable += type->IsSpawnRace() && type->GetCost() == 1.0f ? 1 : 0;
+  }
+  EXPECT_GE(hatchable, 1);
+  EXPECT_NE(data_.FindUnitType("Egg")->GetCost(), 1.0f);
+  EXPECT_TRUE(data_.FindUnitType("Regenerator")->IsHeadquartersType());
+  EXPECT_GT(data_.FindUnitType("Splatter")->GetDeathExplosionDamage(), 0.0f);
+  EXPECT_GT(data_.FindUnitType("Queen")->GetFoodValue(), 0.0f);
+  EXPECT_GT(data_.FindWeaponType("Psyker")->GetAmmoPerShot(), 1);
+  EXPECT_TRUE(data_.FindWeaponType("Grenadier")->IsAffectedByGravity());
+}
+
+TEST_F(ShippedRulesTest, EveryTypeIsCompleteAndArmedByName) {
+  GetStringTable()->SetLanguage("ENG");
+  for (int32_t i = 0; i < data_.GetUnitTypeCount(); ++i) {
+    const TUnitType* type = data_.GetUnitType(i);
+    const TWeaponType* weapon = data_.FindWeaponType(type->GetName());
+    ASSERT_NE(weapon, nullptr) << type->GetName();
+    EXPECT_EQ(weapon->GetVisualName(), type->GetRace() + "Visual") << type->GetName();
+    EXPECT_FALSE(weapon->GetDamageEffect().empty()) << type->GetName();
+    EXPECT_FALSE(type->GetSightShapes().empty()) << type->GetName();
+    EXPECT_GT(type->GetEndurance(), 0.0f) << type->GetName();
+    EXPECT_GT(type->GetCost(), 0.0f) << type->GetName();
+  }
+  for (int32_t i = 0; i < data_.GetWeaponTypeCount(); ++i) {
+    EXPECT_FALSE(data_.GetWeaponTypes().At(i)->GetDamageEffect().empty()) << data_.GetWeaponTypes().At(i)->GetName();
+  }
+  EXPECT_NE(data_.FindWeaponType("Shrapnel"), nullptr);
+}
+
+TEST_F(ShippedRulesTest, DisplayNamesAndUnitNamesExist) {
+  folder_.Write("Languages/ENG/Drannoc Data_ENG.cfg", ShippedText("Languages/ENG/Drannoc Data_ENG.cfg"));
+  DestroyStringTable();
+  GetStringTable()->SetLanguage("ENG");
+  const TGameData data(dataText_, "city", ShippedCityText(), ShippedText("Configs/Weapons.cfg"));
+  TConfigParser names(ShippedText("Configs/name.cfg"));
+  for (int32_t i = 0; i < data.GetUnitTypeCount(); ++i) {
+    const TUnitType* type = data.GetUnitType(i);
+    EXPECT_FALSE(type->GetDisplayName().empty()) << type->GetName();
+    EXPECT_NE(type->GetDisplayName()[0], '@') << type->GetName();
+    // Units (not the stores, not the egg) are named from name.cfg.
+    const bool placedAsUnit = type->GetSpeed() > 0.0f;
+    if (placedAsUnit) {
+      EXPECT_TRUE(names.SelectSection(type->GetName())) << type->GetName();
+      const std::vector<std::string> candidates = SplitString(names.GetSectionBody(), "|");
+      EXPECT_GE(candidates.size(), 4u) << type->GetName();
+    }
+  }
+  DestroyStringTable();
+}

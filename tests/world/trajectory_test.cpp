@@ -1,19 +1,30 @@
 #include "world/trajectory.h"
-#include "support/vector_expect.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
+#include "support/vector_expect.h"
+
 namespace {
-
-
 
 TEST(TrajectoryTest, DirectionIsKeptNormalised) {
   TTrajectory path(1.0f, TVector3(3.0f, 4.0f, 0.0f), TVector3(), 0.0f, false);
   ExpectNear(path.GetDirection(), TVector3(0.6f, 0.8f, 0.0f));
   path.SetDirection(TVector3(0.0f, 0.0f, -2.0f));
   ExpectNear(path.GetDirection(), TVector3(0.0f, 0.0f, -1.0f));
+}
+
+TEST(TrajectoryTest, UnitDirectionIsKeptBitForBit) {
+  // A saved direction read back must save to the same bytes again.
+  TVector3 diagonal(2.0f, 1.0f, 1.0f);
+  diagonal.Normalise();
+  TTrajectory path(1.0f, diagonal, TVector3(), 0.0f, false);
+  path.SetDirection(path.GetDirection());
+  path.SetDirection(path.GetDirection());
+  EXPECT_EQ(path.GetDirection().x, diagonal.x);
+  EXPECT_EQ(path.GetDirection().y, diagonal.y);
+  EXPECT_EQ(path.GetDirection().z, diagonal.z);
 }
 
 TEST(TrajectoryTest, StraightPathMovesAtItsSpeed) {

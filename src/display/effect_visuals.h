@@ -1,0 +1,28 @@
+// The narrow door through which the simulation's effect objects (smoke,
+// blasts, goo, corpses, shields, projectiles, sparks) ask the map view's
+// visual library for their visuals. Until the library exists no visual is
+// built: the objects keep a null visual and everything else about them runs
+// the same, so a world without a display behaves like one with it.
+#pragma once
+
+#include <string_view>
+
+class TVector3;
+class TVisual;
+
+// Draw parameter of a visual that appears during play, and of one drawn
+// behind the others of its layer (goo on the ground, a shield rebuilt from
+// its record).
+constexpr float kNewVisualDrawParameter = 0.0f;
+constexpr float kBehindVisualDrawParameter = -9500.0f;
+
+// The visual `name` of the visual group, placed at the position object (which
+// the caller owns and may move), started at the time and added to the map
+// view with the draw parameter. Null when no visual library is loaded.
+TVisual* BuildEffectVisual(const TVector3& position, std::string_view group, std::string_view name, float startTime,
+                           float drawParameter);
+// Marks a visual to be drawn over walls (or clears the mark); a null visual
+// is ignored.
+void SetVisualDisplayMark(TVisual* visual, bool marked);
+// Asks the map view to draw the visual again; a null visual is ignored.
+void RefreshEffectVisual(TVisual* visual);
