@@ -151,8 +151,8 @@ void TMap::Unindex(const TTerrainObject& object) {
   EraseValue(relayPosts_, tile);
   EraseValue(animated_, tile);
   EraseValue(toRemove_, tile);
-  // A removed door switch releases the military door it controls; that
-  // belongs to the door rules, which act on the map's registers.
+  // A removed door switch releases the military door it controls.
+  if (object.GetTypeName().find("door_control") != std::string::npos) ToggleDoor(object, false);
 }
 
 void TMap::RegisterDoor(TTerrainObject& door) {

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -134,6 +135,53 @@ class TMap : public TObjectList {
   const std::vector<TTerrainObject*>& GetToRemove() const { return toRemove_; }
   const std::vector<TReplacement>& GetReplacements() const { return replacements_; }
 
+  // --- door rules (doors.cpp) -------------------------------------------------
+  // The player who owns a unit: doors admit units by their owner's number.
+  using TUnitOwner = std::function<int32_t(const TGameObject&)>;
+  // Per tick: doors finish opening and closing after 0.5, open for units
+  // near them and start closing when nobody is near. The units are the
+  // world's unit list; without an owner lookup every unit is let through the
+  // doors that admit anyone.
+  void UpdateDoors(float time, const TObjectList& units, const TGameData& gameData,
+                   const TUnitOwner& ownerOf = nullptr);
+  // The terrain type that shows the door of the type in the state ("Open",
+  // "Closed", "Opening", "Closing"): along its "Next Door" chain, else by its name.
+  static std::string DoorStateTypeName(const TGameData& gameData, const std::string& typeName,
+                                       const std::string& state);
+  static bool IsMilitaryDoor(const std::string& typeName);
+  // A red military door turns green and closed, a green closed one red. A
+  // door released by a removed switch (byUnit false) only turns green.
+  void ToggleMilitaryDoor(TTerrainObject& door, bool byUnit);
+  // A door switch was used by a unit (true) or left the map (false): the
+  // military doors it faces, within ten cells, are toggled.
+  void ToggleDoor(const TTerrainObject& control, bool byUnit);
+
+  // --- power network (power_network.cpp) --------------------------------------
+  // Directions of power lines and fields: 0 north (y - 1), 1 east (x + 1),
+  // 2 south (y + 1), 3 west (x - 1).
+  static constexpr int32_t kDirectionCount = 4;
+  static TVector3 DirectionStep(int32_t direction);
+  // Per tick: every relay post is switched after the power reaching it, and
+  // raises or lowers the fields toward the relays it faces.
+  void UpdatePower();
+  // The relay is powered by a cell that is on, or by the switching cell (a
+  // cell being switched on whose name still shows off).
+  void UpdateRelayPost(TTerrainObject& relay, const TTerrainObject* switchingCell);
+  // What a power line leaving the start object in the direction reaches
+  // along the conduits; null off the map, at an empty point, or on a closed
+  // ring of conduits.
+  TTerrainObject* FollowPowerLine(const TTerrainObject& start, int32_t direction) const;
+  // The first relay post from the point in the direction, passing over
+  // anything else; null at a point without objects.
+  TTerrainObject* FindRelayInDirection(const TVector3& point, int32_t direction) const;
+  // Queues a field tile at each point between the two relays that holds no
+  // object yet (once per point), or removes the field tiles there.
+  void RaiseField(const TVector3& from, const TVector3& to, int32_t direction);
+  void LowerField(const TVector3& from, const TVector3& to, int32_t direction);
+  // A unit switched a power control on or off: the cell it reaches, the
+  // other controls of that cell and its relays follow.
+  void Activate(const TTerrainObject& control, bool turnOn);
+
  private:
   using TCell = std::vector<TTerrainObject*>;
 
@@ -158,6 +206,11 @@ class TMap : public TObjectList {
   void ResetGrid();
   bool LoadRecord(TDataStream& stream, const TGameData& gameData, const TStringList& nameTable,
                   TGameData* switchable);
+
+  // The points strictly between two relays, one cell apart, within the map.
+  template <class TVisit>
+  void WalkField(const TVector3& from, const TVector3& to, int32_t direction, TVisit visit) const;
+  bool IsReplacementQueued(const TVector3& position, const std::string& typeName) const;
 
   // Shared part of IsPlaceFree and IsPlaceFreeFor.
   template <class TPassOver>
