@@ -1,6 +1,7 @@
 #include "session/sides.h"
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -18,6 +19,13 @@ TSides* TSides::Instance() {
   return sides.get();
 }
 
-void TSides::Destroy() { SidesCell().reset(); }
+void TSides::Free() { SidesCell().reset(); }
+
+void TSides::Destroy() { Free(); }
 
 void TSides::SetSideCount(int32_t count) { sideCount_ = std::clamp(count, kMinSides, kMaxSides); }
+
+TVector3 RoundVector(const TVector3& position) {
+  // std::round rounds halves away from zero, whatever the rounding mode.
+  return TVector3(std::round(position.x), std::round(position.y), std::round(position.z));
+}

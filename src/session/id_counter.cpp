@@ -1,0 +1,22 @@
+#include "session/id_counter.h"
+
+#include <limits>
+
+#include "app/data_stream.h"
+
+int32_t TIdCounter::Next() {
+  const int32_t id = next_;
+  // A crafted id near the top must not wrap the counter into used ids.
+  if (next_ < std::numeric_limits<int32_t>::max()) ++next_;
+  return id;
+}
+
+int32_t TIdCounter::Reserve(int32_t id) {
+  if (id == -1) return Next();
+  if (next_ <= id) next_ = id < std::numeric_limits<int32_t>::max() ? id + 1 : id;
+  return id;
+}
+
+void TIdCounter::Write(TDataStream& stream) const { stream.WriteInt(static_cast<uint32_t>(next_)); }
+
+void TIdCounter::Read(TDataStream& stream) { next_ = static_cast<int32_t>(stream.ReadInt()); }
