@@ -1,0 +1,156 @@
+#include "sim/turn_simulator.h"
+
+#include <utility>
+
+#include "sim/clock.h"
+#include "sim/event_list.h"
+#include "sim/scenario.h"
+#include "world/map.h"
+#include "world/world.h"
+
+TTurnSimulator::TTurnSimulator()
+    : world_(std::make_unique<TWorld>()),
+      events_(std::make_unique<TEventList>()),
+      effects_(std::make_unique<TSpecialEffectList>()),
+      clock_(std::make_unique<TTurnClock>()) {
+  // The reaction manager (given the number of sides, the world and the order
+  // list), the action resolver (given the world and the reaction manager,
+  // recording into events_), the projectile system (given the world and
+  // events_) and the sight resolver (given the world and the action
+  // resolver) are built here, in this order, once they are part of the game.
+  BeginTurn();
+}
+
+TTurnSimulator::~TTurnSimulator() {
+  // The scenario first, then the services in reverse order of their
+  // dependence on each other: effects before the clock, the events before
+  // the world whose objects they refer to.
+  scenario_.reset();
+  effects_.reset();
+  clock_.reset();
+  events_.reset();
+  world_.reset();
+}
+
+void TTurnSimulator::SetScenario(std::unique_ptr<TScenario> scenario) {
+  scenario_ = std::move(scenario);
+  // The action resolver scores under this scenario (without owning it) once
+  // it is part of the game.
+}
+
+void TTurnSimulator::Start(int32_t mode) {
+  mode_ = mode;
+  BeginTurn();
+  ResetTurnState();
+  NotifyTurnEnd();
+}
+
+bool TTurnSimulator::Tick() {
+  if (clock_->IsPaused()) return true;
+  if (IsSimulating()) {
+    SimulateStep();
+  } else if (mode_ == kPlayback) {
+    PlaybackStep();
+  }
+  clock_->CheckTurnEnd();
+  const bool paused = clock_->IsPaused();
+  if (paused) NotifyTurnEnd();
+  return paused;
+}
+
+void TTurnSimulator::BeginTurn() {
+  if (IsSimulating()) world_->ForEachListHook();
+  // The reaction manager prepares the turn here, in every mode.
+}
+
+void TTurnSimulator::ResetTurnState() {
+  // Modes 0 and 1: the action resolver's turn reset, every order chain's
+  // reset and the order list's own, the reaction manager's per-turn reset
+  // and the projectile system's reset at the clock time. Mode 2: only the
+  // reaction manager's per-turn reset. None of them is part of the game yet.
+}
+
+void TTurnSimulator::NotifyTurnEnd() { world_->NotifyTurnEnd(); }
+
+void TTurnSimulator::AlternateUpdate(float time) {
+  if (mode_ != kSimulateWithMovement) return;
+  const bool resort = movementPassDue_;
+  RunSightResolver(time, resort);
+  if (resort) world_->GetMap().ClearChanged();
+  movementPassDue_ = !movementPassDue_;
+}
+
+float TTurnSimulator::Now() const { return clock_->GetTime(); }
+
+// Each step reads the clock anew: it does not move within a tick, and later
+// steps see what the earlier ones did.
+void TTurnSimulator::SimulateStep() {
+  world_->Update(Now());                // 1
+  effects_->Update(Now());              // 2
+  RunReactionCheck(Now());              // 3
+  RunOrderChains(Now());                // 4
+  MoveProjectiles(Now());               // 5
+  ApplyPerTickRules(Now());             // 6 to 9
+  AlternateUpdate(Now());               // 10
+  world_->AddNewObjects(Now());         // 11
+  UpdateAllVision(Now());               // 12
+  RunReactionDecisions(Now());          // 13
+  TakeNewEffects(Now(), true);          // 14
+  AlternateUpdate(Now());               // 15
+  world_->RemoveDestroyedAll();         // 16
+  effects_->RemoveDestroyed();          // 17
+  UpdateScores(Now());                  // 18
+}
+
+// Playback changes the world only through the recorded events and the
+// world's own update; the effects come back through their events.
+void TTurnSimulator::PlaybackStep() {
+  events_->PlayUntil(Now());     // 1
+  world_->Update(Now());         // 2
+  effects_->Update(Now());       // 3
+  effects_->RemoveDestroyed();   // 4
+}
+
+void TTurnSimulator::TakeNewEffects(float time, bool record) {
+  TNewObjects made;
+  world_->CollectEffects(made, time);
+  static const TSpecialEffectList::TEffectRecorder kUnrecorded;
+  effects_->TakeEffects(made, record ? effectRecorder_ : kUnrecorded);
+}
+
+// --- places of the services still to come ----------------------------------------
+
+void TTurnSimulator::RunReactionCheck(float /*time*/) {
+  // The reaction manager's Tick(time, action resolver).
+}
+
+void TTurnSimulator::RunOrderChains(float /*time*/) {
+  // The order list's RunTick(time): every unit's chain acts once.
+}
+
+void TTurnSimulator::MoveProjectiles(float /*time*/) {
+  // The projectile system's Update(time).
+}
+
+void TTurnSimulator::ApplyPerTickRules(float /*time*/) {
+  // The action resolver's CollectDamage, ApplyGooDamage, ApplyForceFields
+  // and UpdateRecharge at the time, in this order.
+}
+
+void TTurnSimulator::RunSightResolver(float /*time*/, bool /*resortCells*/) {
+  // The sight resolver's UpdateCells(time) when the cells are re-sorted,
+  // then its Step(time).
+}
+
+void TTurnSimulator::UpdateAllVision(float /*time*/) {
+  // The action resolver's UpdateAllVision(time).
+}
+
+void TTurnSimulator::RunReactionDecisions(float /*time*/) {
+  // The reaction manager's sighting and combat decisions (action resolver,
+  // time).
+}
+
+void TTurnSimulator::UpdateScores(float /*time*/) {
+  // The action resolver's UpdateScores(time, scenario).
+}
