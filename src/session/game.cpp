@@ -13,6 +13,8 @@
 #include "app/unit_test_registry.h"
 #include "screens/interface_sounds.h"
 #include "session/game_mode.h"
+#include "session/sides.h"
+#include "sim/clock.h"
 
 namespace {
 
@@ -42,6 +44,7 @@ TGame::TGame() : mode_(CreateGameMode(0)) {}
 TGame::~TGame() = default;
 
 void TGame::Init(const TCommandLine* commandLine) {
+  TSides::Instance()->SetCurrentSide(0);
   if (commandLine != nullptr && AsksForUnavailableMode(*commandLine)) {
     WriteLog("The mode asked for on the command line is not available in this build; starting the front end\n");
   }
@@ -94,5 +97,7 @@ void DestroySingletons() {
   DestroyStringTable();
   DestroyUnitTestRegistry();
   TInterfaceSounds::DestroyInstance();
+  TSides::Free();
+  TClockRegistry::Free();
   DestroyCommandLine();
 }
