@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "display/effect_visuals.h"
+#include "sim/damage_event.h"
 #include "sound/effect_sounds.h"
+#include "world/world.h"
 
 namespace {
 
@@ -68,6 +70,23 @@ void Explosion::DropDueHits(float time) {
   hits_.erase(std::remove_if(hits_.begin(), hits_.end(),
                              [time](const TExplosionHit& hit) { return hit.time < time + kTolerance; }),
               hits_.end());
+}
+
+void Explosion::CollectDamage(float time, TWorld& world, std::vector<std::unique_ptr<TEvent>>& out) {
+  std::size_t i = 0;
+  while (i < hits_.size()) {
+    const TExplosionHit& hit = hits_[i];
+    if (!(hit.time < time + kTolerance)) {
+      ++i;
+      continue;
+    }
+    // A target destroyed or removed since the blast has nothing left to hurt.
+    TGameObject* target = world.FindById(hit.targetId);
+    if (target != nullptr && !target->IsDestroyed()) {
+      out.push_back(std::make_unique<TDamageEvent>(hit.time, *target, world, hit.amount));
+    }
+    hits_.erase(hits_.begin() + static_cast<std::ptrdiff_t>(i));
+  }
 }
 
 // --- TExplosionRecord --------------------------------------------------------
@@ -137,6 +156,18 @@ void TExplosionList::Add(std::unique_ptr<TGameObject> object) {
   if (object == nullptr) return;
   if (visualFlag_) SetVisualDisplayMark(object->GetVisual(), true);
   TObjectList::Add(std::move(object));
+}
+
+void TExplosionList::Update(TWorld& world) {
+  for (int32_t i = 0; i < Count(); ++i) {
+    if (Explosion* explosion = AsExplosion(GetAt(i))) explosion->Spread(world);
+  }
+}
+
+void TExplosionList::CollectDamage(float time, TWorld& world, std::vector<std::unique_ptr<TEvent>>& out) {
+  for (int32_t i = 0; i < Count(); ++i) {
+    if (Explosion* explosion = AsExplosion(GetAt(i))) explosion->CollectDamage(time, world, out);
+  }
 }
 
 void TExplosionList::DropDueHits(float time) {

@@ -11,6 +11,9 @@
 
 #include "sim/world_effect.h"
 
+class TEvent;
+class TWorld;
+
 // One scheduled hit of a blast.
 struct TExplosionHit {
   int32_t targetId = -1;
@@ -53,6 +56,16 @@ class Explosion : public TGameObject {
   // Forgets the hits due at the time.
   void DropDueHits(float time);
 
+  // Once per explosion: casts the blast's rays over the world and schedules
+  // one hit per object met, timed by the blast front (10 units per time
+  // unit; an implosion runs from the edge inwards) and sized by the distance
+  // and by what the ray passed through. A blast without reach hits nothing.
+  void Spread(TWorld& world);
+  // Each hit due at the time becomes a damage event at the hit's own time
+  // (appended to out) while its target is still there and not destroyed;
+  // every due hit is then forgotten.
+  void CollectDamage(float time, TWorld& world, std::vector<std::unique_ptr<TEvent>>& out);
+
   float GetDamage() const { return damage_; }
   float GetBlastRadius() const { return radius_; }
   float GetStartTime() const { return startTime_; }
@@ -73,6 +86,42 @@ class Explosion : public TGameObject {
   bool warp_;
   std::vector<TExplosionHit> hits_;
   TVisual* visual_ = nullptr;
+
+  // --- the blast (explosion_blast.cpp) ---------------------------------------
+  // What a spread needs to know of the world besides the ray objects.
+  struct TBlastContext;
+  void ProcessRay(const TBlastContext& blast, const std::vector<TGameObject*>& objects);
+  void ProcessTargetRay(const TBlastContext& blast, const std::vector<TGameObject*>& objects,
+                        const TGameObject& target);
+  bool IsShielded(const TBlastContext& blast, const TGameObject& object) const;
+  // Whether a shield met by a ray covers the centre: the blast passes it.
+  bool IsPassedShield(const TGameObject& object) const;
+  float HitTime(float distance) const;
+  float HitAmount(float distance, float strength) const;
+  // Keeps the larger of the target's hits (a first hit is appended).
+  void ScheduleHit(int32_t targetId, float amount, float time, bool onShield);
+};
+
+// The objects a straight blast ray meets: the units, ammunition dumps, eggs,
+// shields and terrain objects within the reach of a centre whose
+// line-of-fire shape the ray crosses, nearest first. The candidates are
+// gathered once, so that one explosion casts its many rays cheaply; objects
+// beyond the reach are left out, as they can only end a ray's walk.
+class TBlastRayQuery {
+ public:
+  TBlastRayQuery(const TWorld& world, const TVector3& centre, float reach);
+
+  // The objects that the ray from the centre along the direction (of any
+  // length but zero) over the length meets, nearest to the centre first,
+  // objects at one distance in the order shields, units, dumps, eggs,
+  // terrain.
+  void Cast(const TVector3& direction, float length, std::vector<TGameObject*>& out);
+
+  std::size_t CandidateCount() const { return candidates_.size(); }
+
+ private:
+  TVector3 centre_;
+  std::vector<TGameObject*> candidates_;
 };
 
 class TExplosionRecord : public TGameObjectRecord {
@@ -113,6 +162,11 @@ class TExplosionList : public TObjectList {
   // While the visual flag is set, each new explosion's visual is marked.
   void Add(std::unique_ptr<TGameObject> object) override;
 
+  using TObjectList::Update;
+  // Every explosion spreads its blast over the world (each only once).
+  void Update(TWorld& world);
+  // Every explosion's due hits, as damage events appended to out.
+  void CollectDamage(float time, TWorld& world, std::vector<std::unique_ptr<TEvent>>& out);
   // Every explosion forgets the hits due at the time (after a turn run here,
   // so nothing due at the new turn's start is carried over).
   void DropDueHits(float time);

@@ -8,7 +8,10 @@
 #include <string_view>
 #include <vector>
 
+#include "sim/event_factory.h"
 #include "sim/world_effect.h"
+
+class TWorld;
 
 class Goo : public TGameObject {
  public:
@@ -141,6 +144,13 @@ class GooExplosion : public TGameObject {
 
   // Schedules goo at the point; a point already pending keeps its first time.
   void AddPendingGoo(const TVector3& position, float time);
+  // Casts the goo's rays over the world once and schedules the goo where
+  // they reach the ground, due as the spreading front gets there.
+  void Spread(const TWorld& world);
+  // Goo due at the time that lands on a patch already lying there renews
+  // that patch: a RenewGoo event for it is appended and the entry dropped.
+  // Goo due on bare ground stays, to be laid as a new patch afterwards.
+  void CollectDamage(float time, TWorld& world, TEventVector& events);
   // Forgets the goo due at the time.
   void DropDueHits(float time);
 
@@ -186,7 +196,13 @@ class TGooExplosionRecord : public TGameObjectRecord {
 
 class TGooExplosionList : public TObjectList {
  public:
+  using TObjectList::Update;
+
   std::string_view ElementTypeName() const override { return GooExplosion::kTypeName; }
+  // Every goo explosion spreads (each does so once), in list order.
+  void Update(const TWorld& world);
+  // Every goo explosion's renewals due at the time, in list order.
+  void CollectDamage(float time, TWorld& world, TEventVector& events);
   // Every goo explosion forgets the goo due at the time (after a turn run
   // here, so nothing due at the new turn's start is carried over).
   void DropDueHits(float time);

@@ -4,6 +4,7 @@
 #include "display/effect_visuals.h"
 #include "units/weapon.h"
 #include "world/game_data.h"
+#include "world/volume.h"
 
 namespace {
 
@@ -75,6 +76,8 @@ void Projectile::SetUp(float fireTime) {
     integrity_ = kLobbedIntegrity;
     lobbed_ = true;
   }
+  // The shape the projectile system tests against what the shot meets.
+  GetLofVolume().Add(std::make_unique<TSphereVolume>(&Position(), TVector3(), kRadius));
   // The visual's parts take the direction once the library builds visuals;
   // its render flag is the library's business too.
   visual_ = BuildEffectVisual(Position(), weapon_->GetVisualName(), VisualNameFor(*weapon_), fireTime,
@@ -99,7 +102,10 @@ void Projectile::SetReferenceList(TObjectList* /*list*/) {}
 float Projectile::GetWeaponSpeed() const { return weapon_->GetSpeed(); }
 
 bool Projectile::IsOutOfRange(float time) const {
-  return time - fireTime_ > weapon_->GetRange() / weapon_->GetSpeed();
+  const float speed = weapon_->GetSpeed();
+  // The loader refuses such weapons; a shot that cannot fly has no range.
+  if (!(speed > 0.0f)) return true;
+  return time - fireTime_ > weapon_->GetRange() / speed;
 }
 
 float Projectile::HitDamage() const { return HasGravity(*weapon_) ? 0.0f : weapon_->GetDamage(); }

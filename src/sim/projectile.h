@@ -22,6 +22,13 @@ class Projectile : public TMobileObject {
   static std::string_view StaticTypeName() { return kTypeName; }
   // Lobbed shots bounce along the ground this many times before they go off.
   static constexpr float kLobbedIntegrity = 20.0f;
+  // The size of a shot: its collision sphere, and the height below which it
+  // meets the ground. The muzzle stands just beyond the firer for this.
+  static constexpr float kRadius = 0.1f;
+  // A hit this close to the firing instant goes off where the shot stands.
+  static constexpr float kFiringInstant = 0.0002f;
+  // Blasts rise this far above where the shot went off.
+  static constexpr float kBlastLift = 0.1f;
 
   // Flies from the start point along the direction from the fire time.
   Projectile(const TWeaponType& weapon, const TVector3& start, const TVector3& direction, float fireTime);
@@ -41,11 +48,24 @@ class Projectile : public TMobileObject {
   bool TakeDamage(float amount) override;
   bool IsDestroyed() const override { return destroyed_; }
   void CommitFlags() override { MergeObjectFlags(); }
+  float GetRadius() const override { return kRadius; }
+  // Follows the path (re-aiming at each point reached, going off at the
+  // last), moves along the trajectory and goes off once out of range.
+  void Update(float time) override;
+  // After the base behaviour, a projectile that went off leaves its blast,
+  // its goo blast or its two fragments.
+  void HandleDestroyed(TNewObjects& newObjects, const TGameData& gameData, float time) override;
+  // The ricochet spark of a direct shot that went off within its range.
+  void EmitEffects(TNewObjects& newObjects, const TGameData& gameData, float time) override;
   float GetCreationTime() const override { return fireTime_; }
   TVisual* GetVisual() const override { return visual_; }
 
   // Goes off.
   virtual void Detonate();
+  // The shot meets something named hitName ("forceField" for a force field)
+  // at the time; normal is the surface direction there. It goes off at the
+  // firing instant, ricochets, bounces along (lobbed shots) or stops.
+  void Bounce(float time, const TVector3& normal, const std::string& hitName);
   // References to other objects are looked up in the list from now on.
   virtual void SetReferenceList(TObjectList* list);
 
@@ -70,6 +90,7 @@ class Projectile : public TMobileObject {
   bool GetCollisionFlag() const { return collisionFlag_; }
   void SetCollisionFlag(bool flag) { collisionFlag_ = flag; }
   float GetLastBounceTime() const { return lastBounceTime_; }
+  void SetLastBounceTime(float time) { lastBounceTime_ = time; }
   uint32_t GetPathIndex() const { return pathIndex_; }
   void SetPathIndex(uint32_t index) { pathIndex_ = index; }
   const std::vector<TVector3>& GetPathPoints() const { return pathPoints_; }
@@ -84,6 +105,12 @@ class Projectile : public TMobileObject {
   // What the weapon's name decides at construction: integrity, lobbing,
   // visual and sound.
   void SetUp(float fireTime);
+  // Path points reached by the time re-aim the flight; the last goes off.
+  void FollowPath(float time);
+  // The trajectory restarted where the shot is at the time, at rest.
+  void StopAt(float time);
+  // The blast (or fragments) appended when the shot went off at the time.
+  void LeaveBlast(TNewObjects& newObjects, float time) const;
 
   TVisual* visual_ = nullptr;
   float integrity_ = 1.0f;
@@ -111,6 +138,9 @@ class TailedProjectile : public Projectile {
   // The object with the id in the list joins the tail.
   void AddTail(int32_t id, TObjectList* list);
   const std::vector<std::unique_ptr<TObjectRef>>& GetTail() const { return tail_; }
+  // Missiles and grenades trail puffs of smoke; other weapons spark as any
+  // shot does.
+  void EmitEffects(TNewObjects& newObjects, const TGameData& gameData, float time) override;
 
  private:
   std::vector<std::unique_ptr<TObjectRef>> tail_;

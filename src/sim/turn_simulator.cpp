@@ -4,6 +4,7 @@
 
 #include "sim/clock.h"
 #include "sim/event_list.h"
+#include "sim/projectile_system.h"
 #include "sim/scenario.h"
 #include "world/map.h"
 #include "world/world.h"
@@ -12,12 +13,13 @@ TTurnSimulator::TTurnSimulator()
     : world_(std::make_unique<TWorld>()),
       events_(std::make_unique<TEventList>()),
       effects_(std::make_unique<TSpecialEffectList>()),
-      clock_(std::make_unique<TTurnClock>()) {
+      clock_(std::make_unique<TTurnClock>()),
+      projectiles_(std::make_unique<TProjectileSystem>(*world_, *events_)) {
   // The reaction manager (given the number of sides, the world and the order
-  // list), the action resolver (given the world and the reaction manager,
-  // recording into events_), the projectile system (given the world and
-  // events_) and the sight resolver (given the world and the action
-  // resolver) are built here, in this order, once they are part of the game.
+  // list) and the action resolver (given the world and the reaction manager,
+  // recording into events_) are built here before the projectile system, and
+  // the sight resolver (given the world and the action resolver) after it,
+  // once they are part of the game.
   BeginTurn();
 }
 
@@ -26,6 +28,7 @@ TTurnSimulator::~TTurnSimulator() {
   // dependence on each other: effects before the clock, the events before
   // the world whose objects they refer to.
   scenario_.reset();
+  projectiles_.reset();
   effects_.reset();
   clock_.reset();
   events_.reset();
@@ -65,9 +68,10 @@ void TTurnSimulator::BeginTurn() {
 
 void TTurnSimulator::ResetTurnState() {
   // Modes 0 and 1: the action resolver's turn reset, every order chain's
-  // reset and the order list's own, the reaction manager's per-turn reset
-  // and the projectile system's reset at the clock time. Mode 2: only the
-  // reaction manager's per-turn reset. None of them is part of the game yet.
+  // reset and the order list's own and the reaction manager's per-turn reset
+  // (not part of the game yet), and the projectile system's reset at the
+  // clock time. Mode 2: only the reaction manager's per-turn reset.
+  if (IsSimulating()) projectiles_->Reset(Now());
 }
 
 void TTurnSimulator::NotifyTurnEnd() { world_->NotifyTurnEnd(); }
@@ -128,9 +132,7 @@ void TTurnSimulator::RunOrderChains(float /*time*/) {
   // The order list's RunTick(time): every unit's chain acts once.
 }
 
-void TTurnSimulator::MoveProjectiles(float /*time*/) {
-  // The projectile system's Update(time).
-}
+void TTurnSimulator::MoveProjectiles(float time) { projectiles_->Update(time); }
 
 void TTurnSimulator::ApplyPerTickRules(float /*time*/) {
   // The action resolver's CollectDamage, ApplyGooDamage, ApplyForceFields

@@ -27,6 +27,7 @@
 #include "sim/world_effect.h"
 
 class TEventList;
+class TProjectileSystem;
 class TScenario;
 class TTurnClock;
 class TWorld;
@@ -144,6 +145,8 @@ class TTurnSimulator {
   std::unique_ptr<TSpecialEffectList> effects_;
   std::unique_ptr<TScenario> scenario_;
   std::unique_ptr<TTurnClock> clock_;
+  // Flies the shots of world_, recording into events_.
+  std::unique_ptr<TProjectileSystem> projectiles_;
   bool movementPassDue_ = true;
   int32_t mode_ = kPlayback;
   // Step 14 records each effect it takes over as a "SpecialEffect" event in

@@ -9,6 +9,25 @@ constexpr float kTurnLength = 10.0f;
 
 bool IsLobbingWeapon(const std::string& name) { return name == "Grenadier" || name == "Goo Spitter"; }
 
+// A record whose shots could not fly: a reach but no speed (the flight step
+// and the range test divide by the speed), or a negative reach or speed.
+// Records without reach fire no shots (close combat, or no weapon at all);
+// the psychic and warp attacks reach without flying.
+bool IsRefused(const TWeaponType& type) {
+  const float range = type.GetRange();
+  const float speed = type.GetSpeed();
+  if (range < 0.0f || speed < 0.0f) return true;
+  if (!(range > 0.0001f) || speed > 0.0f) return false;
+  return type.GetName() != "Psyker" && type.GetName() != "Warp Gunner";
+}
+
+// Keeps the record unless it is refused; whether it was kept.
+bool Keep(std::vector<std::unique_ptr<TWeaponType>>& types, std::unique_ptr<TWeaponType> type) {
+  if (IsRefused(*type)) return false;
+  types.push_back(std::move(type));
+  return true;
+}
+
 }  // namespace
 
 TWeaponType::TWeaponType(TConfigParser& parser) { Read(parser); }
@@ -68,14 +87,13 @@ void TWeaponTypeList::Load(const std::string& unitText, const std::string& weapo
   TConfigFile units(unitText);
   if (units.SelectSection(kUnitSection)) {
     while (units.NextSection()) {
-      types_.push_back(std::make_unique<TWeaponType>(units));
+      Keep(types_, std::make_unique<TWeaponType>(units));
     }
   }
   TConfigFile weapons(weaponText);
   if (weapons.SelectSection(kWeaponSection)) {
     while (weapons.NextSection()) {
-      types_.push_back(std::make_unique<TWeaponType>(weapons));
-      ++weaponDataCount_;
+      if (Keep(types_, std::make_unique<TWeaponType>(weapons))) ++weaponDataCount_;
     }
   }
 }

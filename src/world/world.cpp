@@ -160,6 +160,8 @@ bool TWorld::RestoreSnapshot(const TGameData& gameData) {
 bool TWorld::RestoreSnapshot() { return RestoreSnapshot(*gameData_); }
 
 void TWorld::Update(float time) {
+  explosions_->Update(*this);
+  gooExplosions_->Update(*this);
   shields_->Update(*this);
   UpdateDoors(time);
   map_->UpdatePower();

@@ -284,9 +284,9 @@ TEST_F(WeaponFixture, CanFireTable) {
       {Record("Dud", 10, 100, 5, 0, 0), 0.0f, true, false},
       // Range 0 and no damage is no close-combat weapon.
       {Record("Nothing", 0, 0, 0, 0, 0), 0.0f, true, false},
-      {Record("Psy", 10, 0, 5, 0, 60, "AmmoPerShot = 10\n"), 9.4f, false, false},
-      {Record("Psy", 10, 0, 5, 0, 60, "AmmoPerShot = 10\n"), 9.5f, false, true},
-      {Record("Psy", 10, 0, 5, 0, 60, "AmmoPerShot = 10\n"), 0.0f, true, true},
+      {Record("Psyker", 10, 0, 5, 0, 60, "AmmoPerShot = 10\n"), 9.4f, false, false},
+      {Record("Psyker", 10, 0, 5, 0, 60, "AmmoPerShot = 10\n"), 9.5f, false, true},
+      {Record("Psyker", 10, 0, 5, 0, 60, "AmmoPerShot = 10\n"), 0.0f, true, true},
   };
   for (const Case& c : cases) {
     TWeapon weapon(Load(c.record));

@@ -320,7 +320,7 @@ const char* const kUnits =
     "[Grunt]\nRace = marn\nCost = 4\nWeapon Range = 12\nWeapon Speed = 200\nDamage = 20\n"
     "Explosive Radius = 0\nDamage Effect = Bullet\nAmmunition = 40\n"
     "[Queen]\nRace = spwn\nCost = 10\n";
-const char* const kWeapons = "# weapons\n[Weapon Data]\n[Shrapnel]\nWeapon Range = 4\n";
+const char* const kWeapons = "# weapons\n[Weapon Data]\n[Shrapnel]\nWeapon Range = 4\nWeapon Speed = 20\n";
 
 }  // namespace
 
