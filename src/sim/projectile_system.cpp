@@ -59,9 +59,7 @@ class TPassScope {
 
 }  // namespace
 
-TProjectileSystem::TProjectileSystem(TWorld& world, TEventList& events) : world_(&world), events_(&events) {
-  RegisterProjectileEventReaders();
-}
+TProjectileSystem::TProjectileSystem(TWorld& world, TEventList& events) : world_(&world), events_(&events) {}
 
 bool TProjectileSystem::IsRunning() { return gPassRunning; }
 

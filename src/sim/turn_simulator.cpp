@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "sim/clock.h"
+#include "sim/event_registration.h"
 #include "sim/event_list.h"
 #include "sim/projectile_system.h"
 #include "sim/scenario.h"
@@ -20,6 +21,7 @@ TTurnSimulator::TTurnSimulator()
   // recording into events_) are built here before the projectile system, and
   // the sight resolver (given the world and the action resolver) after it,
   // once they are part of the game.
+  RegisterEventReaders();
   BeginTurn();
 }
 

@@ -1,0 +1,11 @@
+#include "sim/event_registration.h"
+
+#include "sim/damage_event.h"
+#include "sim/goo_events.h"
+#include "sim/projectile_events.h"
+
+void RegisterEventReaders() {
+  RegisterDamageEventReader();
+  RegisterGooEventReaders();
+  RegisterProjectileEventReaders();
+}
