@@ -19,4 +19,10 @@ int32_t TIdCounter::Reserve(int32_t id) {
 
 void TIdCounter::Write(TDataStream& stream) const { stream.WriteInt(static_cast<uint32_t>(next_)); }
 
-void TIdCounter::Read(TDataStream& stream) { next_ = static_cast<int32_t>(stream.ReadInt()); }
+bool TIdCounter::Read(TDataStream& stream) {
+  // A truncated stream leaves the counter as it was.
+  const int32_t next = static_cast<int32_t>(stream.ReadInt());
+  if (stream.HasFailed()) return false;
+  next_ = next;
+  return true;
+}

@@ -18,7 +18,7 @@ class TIdCounter {
   void Mark() { mark_ = next_; }
   void Restore() { next_ = mark_; }
   void Write(TDataStream& stream) const;
-  void Read(TDataStream& stream);
+  bool Read(TDataStream& stream);
 
   int32_t Peek() const { return next_; }
 

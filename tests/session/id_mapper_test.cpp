@@ -68,8 +68,13 @@ TEST(IdCounterTest, MarkRestoreAndStreamKeepTheNextId) {
   EXPECT_EQ(ReadAll(stream), std::vector<int32_t>({2}));
   stream.Rewind();
   TIdCounter read;
-  read.Read(stream);
+  EXPECT_TRUE(read.Read(stream));
   EXPECT_EQ(read.Next(), 2);
+
+  // A truncated stream leaves the counter where it was.
+  TDataStream empty;
+  EXPECT_FALSE(read.Read(empty));
+  EXPECT_EQ(read.Peek(), 3);
 }
 
 // --- TIdMapper: writing ----------------------------------------------------------------
