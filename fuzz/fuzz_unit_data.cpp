@@ -86,8 +86,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int32_t i = 0; i < weapons.Count(); ++i) {
     ExerciseWeapon(*weapons.At(i));
   }
-  // Every unit entry is a weapon record too.
-  Check(weapons.Count() - weapons.WeaponDataCount() == gameData.GetUnitTypeCount());
+  // Every unit offered has its weapon record (a unit whose record was
+  // refused is left out).
+  for (int32_t i = 0; i < gameData.GetUnitTypeCount(); ++i) {
+    Check(gameData.FindWeaponType(gameData.GetUnitType(i)->GetName()) != nullptr);
+  }
   gameData.ReloadRules(weaponText);
   Check(gameData.HasRules() == (gameData.GetUnitTypeCount() > 0 && weapons.WeaponDataCount() > 0));
   return 0;

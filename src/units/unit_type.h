@@ -151,6 +151,17 @@ class TUnitTypeList {
   // "Drannoc Data".
   void Load(const std::string& text);
   void Clear() { types_.clear(); }
+  // Drops every type the predicate holds for; returns their names.
+  template <typename Predicate>
+  std::vector<std::string> RemoveIf(Predicate drop) {
+    std::vector<std::string> names;
+    std::erase_if(types_, [&](const std::unique_ptr<TUnitType>& type) {
+      if (!drop(*type)) return false;
+      names.push_back(type->GetName());
+      return true;
+    });
+    return names;
+  }
   // The first type of that name; null when none.
   const TUnitType* Find(const std::string& name) const;
   // Index of the first type of that name; 0 when none.

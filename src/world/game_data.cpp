@@ -19,6 +19,7 @@ TGameData::TGameData(const std::string& dataText, const std::string& terrainSetN
       terrainTypes_(terrainSetName, terrainSetText),
       weaponTypes_(dataText, weaponsText),
       weaponsText_(weaponsText) {
+  DropUnitsWithoutWeapons();
   if (!HasTerrain()) {
     ReportMissingTerrain();
   }
@@ -42,13 +43,25 @@ int32_t TGameData::GetWeaponTypeCount() const { return weaponTypes_.Count(); }
 bool TGameData::ReloadRules(const std::string& dataText) {
   unitTypes_.Load(dataText);
   weaponTypes_.Load(dataText, weaponsText_);
+  DropUnitsWithoutWeapons();
   return ReportEmptyRules();
 }
 
 bool TGameData::ReloadWeapons(const std::string& dataText, const std::string& weaponsText) {
   weaponsText_ = weaponsText;
   weaponTypes_.Load(dataText, weaponsText_);
+  DropUnitsWithoutWeapons();
   return ReportEmptyRules();
+}
+
+// Every unit entry is also its own weapon record; a unit whose record the
+// weapon table refused could not fight as written, so it is not offered.
+void TGameData::DropUnitsWithoutWeapons() {
+  const auto dropped =
+      unitTypes_.RemoveIf([this](const TUnitType& type) { return weaponTypes_.Find(type.GetName()) == nullptr; });
+  for (const std::string& name : dropped) {
+    WriteLog("Error: unit type \"" + name + "\" is left out: its weapon record is refused\n");
+  }
 }
 
 bool TGameData::HasRules() const {

@@ -68,6 +68,7 @@ class TGameData {
  private:
   void ReportMissingTerrain() const;
   bool ReportEmptyRules() const;
+  void DropUnitsWithoutWeapons();
 
   TUnitTypeList unitTypes_;
   TTerrainTypeTable terrainTypes_;

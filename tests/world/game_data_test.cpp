@@ -344,6 +344,20 @@ TEST(WorldGameDataTest, UnitAndWeaponLookUps) {
   EXPECT_EQ(data.FindWeaponType("Laser"), nullptr);
 }
 
+TEST(WorldGameDataTest, UnitWhoseWeaponIsRefusedIsLeftOut) {
+  TTempFolder folder;
+  const std::string units = std::string(kUnits) +
+                            "[Stalled]\nRace = mech\nCost = 3\nWeapon Range = 10\nWeapon Speed = 0\nDamage = 5\n";
+  TGameData data(units, "city", kTwoTypes, kWeapons);
+  EXPECT_EQ(data.GetUnitTypeCount(), 2);
+  EXPECT_EQ(data.FindUnitType("Stalled"), nullptr);
+  EXPECT_NE(folder.Read("VorhelmDocs/DVX.log").find("\"Stalled\" is left out"), std::string::npos);
+  // The same holds after the rules are read again.
+  data.ReloadRules(units);
+  EXPECT_EQ(data.FindUnitType("Stalled"), nullptr);
+  EXPECT_NE(data.FindUnitType("Grunt"), nullptr);
+}
+
 TEST(WorldGameDataTest, MissingRuleFilesAreVisible) {
   struct Case {
     std::string units;
