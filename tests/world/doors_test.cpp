@@ -41,11 +41,7 @@ class TTestUnitList : public TObjectList {
 class DoorsTest : public ::testing::Test {
  protected:
   TTerrainObject* Place(const std::string& type, float x, float y, float time = 0.0f) {
-    auto object = CreateTerrainObject(type, *data_, TVector3(x, y, 0.0f), time);
-    EXPECT_NE(object, nullptr) << type;
-    TTerrainObject* placed = object.get();
-    map_.Add(std::move(object));
-    return placed;
+    return map_test::PlaceTile(map_, *data_, type, x, y, time);
   }
 
   // A door stands on the corner of its cell, as the map tool places walls.

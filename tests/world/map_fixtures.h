@@ -5,6 +5,8 @@
 // an effect maker that records what the world asked for.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -15,7 +17,9 @@
 #include "app/vector3.h"
 #include "world/game_data.h"
 #include "world/game_object.h"
+#include "world/map.h"
 #include "world/object_record.h"
+#include "world/terrain_object.h"
 #include "world/world_effects.h"
 
 namespace map_test {
@@ -119,6 +123,17 @@ inline std::vector<std::string> TypeNamesOf(const TNewObjects& objects) {
     names.emplace_back(object->TypeName() == "MapTile" ? object->SubtypeName() : std::string(object->TypeName()));
   }
   return names;
+}
+
+// Places a terrain object of the type on the map; null (and a failed
+// expectation) when the game data has no such type.
+inline TTerrainObject* PlaceTile(TMap& map, const TGameData& data, const std::string& type, float x, float y,
+                                 float time = 0.0f) {
+  auto object = CreateTerrainObject(type, data, TVector3(x, y, 0.0f), time);
+  EXPECT_NE(object, nullptr) << type;
+  TTerrainObject* placed = object.get();
+  map.Add(std::move(object));
+  return placed;
 }
 
 }  // namespace map_test

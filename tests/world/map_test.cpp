@@ -26,11 +26,7 @@ using Names = std::vector<std::string>;
 class MapTest : public ::testing::Test {
  protected:
   TTerrainObject* Place(const std::string& type, float x, float y, float time = 0.0f) {
-    auto object = CreateTerrainObject(type, *data_, TVector3(x, y, 0.0f), time);
-    EXPECT_NE(object, nullptr) << type;
-    TTerrainObject* placed = object.get();
-    map_.Add(std::move(object));
-    return placed;
+    return map_test::PlaceTile(map_, *data_, type, x, y, time);
   }
 
   // Floor on every cell.

@@ -20,11 +20,7 @@ using map_test::MakeCityGameData;
 class PowerNetworkTest : public ::testing::Test {
  protected:
   TTerrainObject* Place(const std::string& type, float x, float y, float time = 0.0f) {
-    auto object = CreateTerrainObject(type, *data_, TVector3(x, y, 0.0f), time);
-    EXPECT_NE(object, nullptr) << type;
-    TTerrainObject* placed = object.get();
-    map_.Add(std::move(object));
-    return placed;
+    return map_test::PlaceTile(map_, *data_, type, x, y, time);
   }
 
   // Floor on every cell not listed as a conduit.
