@@ -93,6 +93,11 @@ int32_t TVector3::RoundComponent(int index) const {
   return TruncateToInt(std::floor(components[index] + 0.5f));
 }
 
+bool TVector3::IsWithin(const TVector3& other, float tolerance) const {
+  return std::fabs(x - other.x) <= tolerance && std::fabs(y - other.y) <= tolerance &&
+         std::fabs(z - other.z) <= tolerance;
+}
+
 int32_t TVector3::DirectionIndex(const TVector3& other, int32_t sectors) const {
   if (sectors <= 0) return 0;
   const float dx = x - other.x;

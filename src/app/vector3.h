@@ -28,6 +28,8 @@ class TVector3 {
   void Add(const TVector3& other);
   float Length() const;
   float DistanceTo(const TVector3& other) const;
+  // Every coordinate within the tolerance of the other's.
+  bool IsWithin(const TVector3& other, float tolerance) const;
   int32_t RoundComponent(int index) const;
   int32_t DirectionIndex(const TVector3& other, int32_t sectors) const;
   float OctileDistance(const TVector3& other) const;

@@ -15,10 +15,7 @@ constexpr std::string_view kExplosionVisual = "GooExplosion";
 constexpr std::string_view kExplosionSound = "Goo Explosion";
 constexpr float kTolerance = 0.0001f;
 
-bool SamePoint(const TVector3& a, const TVector3& b) {
-  return std::fabs(a.x - b.x) <= kTolerance && std::fabs(a.y - b.y) <= kTolerance &&
-         std::fabs(a.z - b.z) <= kTolerance;
-}
+bool SamePoint(const TVector3& a, const TVector3& b) { return a.IsWithin(b, kTolerance); }
 
 bool IsDue(float dueTime, float time) { return dueTime < time + kTolerance; }
 

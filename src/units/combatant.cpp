@@ -22,10 +22,7 @@ constexpr float kMidWarpTo = 0.56f;
 
 constexpr int32_t kSectorCount = 8;
 
-bool SamePosition(const TVector3& a, const TVector3& b) {
-  return std::fabs(a.x - b.x) <= kSamePositionTolerance && std::fabs(a.y - b.y) <= kSamePositionTolerance &&
-         std::fabs(a.z - b.z) <= kSamePositionTolerance;
-}
+bool SamePosition(const TVector3& a, const TVector3& b) { return a.IsWithin(b, kSamePositionTolerance); }
 
 }  // namespace
 

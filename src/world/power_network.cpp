@@ -18,10 +18,7 @@ namespace {
 // Positions are the same within this much per coordinate.
 constexpr float kSamePoint = 0.0001f;
 
-bool SamePoint(const TVector3& a, const TVector3& b) {
-  return std::fabs(a.x - b.x) <= kSamePoint && std::fabs(a.y - b.y) <= kSamePoint &&
-         std::fabs(a.z - b.z) <= kSamePoint;
-}
+bool SamePoint(const TVector3& a, const TVector3& b) { return a.IsWithin(b, kSamePoint); }
 
 TVector3 Moved(const TVector3& point, const TVector3& step, float cells) {
   return TVector3(point.x + step.x * cells, point.y + step.y * cells, point.z + step.z * cells);

@@ -38,10 +38,7 @@ TVector3 Cross(const TVector3& a, const TVector3& b) {
 }
 TVector3 Middle(const TVector3& a, const TVector3& b) { return Times(Plus(a, b), 0.5f); }
 
-bool NearlyEqual(const TVector3& a, const TVector3& b) {
-  return std::fabs(a.x - b.x) <= kTolerance && std::fabs(a.y - b.y) <= kTolerance &&
-         std::fabs(a.z - b.z) <= kTolerance;
-}
+bool NearlyEqual(const TVector3& a, const TVector3& b) { return a.IsWithin(b, kTolerance); }
 
 bool IsDegenerate(const TVector3& delta) {
   return std::fabs(delta.x) < kDegenerateSegment && std::fabs(delta.y) < kDegenerateSegment &&
