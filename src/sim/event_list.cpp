@@ -112,12 +112,22 @@ bool TEventList::SaveEvents(TDataStream& stream, TIdMapper& idWriter, TFilter ke
   const uint32_t start = WritePosition(stream);
   TStringList names;
   bool ok = true;
+  // Some events have no form in older formats and write nothing; the turn
+  // starts must count only the events a reader will find.
+  std::vector<uint32_t> writtenBefore;
+  writtenBefore.reserve(events_.size() + 1);
+  uint32_t written = 0;
   for (const std::unique_ptr<TEvent>& event : events_) {
-    if (keep(*event) && !event->Save(stream, idWriter, names)) {
+    writtenBefore.push_back(written);
+    if (!keep(*event)) continue;
+    const uint32_t before = WritePosition(stream);
+    if (!event->Save(stream, idWriter, names)) {
       ok = false;
       break;
     }
+    if (WritePosition(stream) != before) ++written;
   }
+  writtenBefore.push_back(written);
   // "End" enters the table after every name the events used.
   const int16_t end = ok ? names.IndexOf(std::string(TEventFactory::kEndName)) : -1;
   if (end < 0) {
@@ -136,7 +146,9 @@ bool TEventList::SaveEvents(TDataStream& stream, TIdMapper& idWriter, TFilter ke
 
   if (withTurnStarts) {
     stream.WriteInt(static_cast<uint32_t>(turnStarts_.size()));
-    for (uint32_t turnStart : turnStarts_) stream.WriteInt(turnStart);
+    for (uint32_t turnStart : turnStarts_) {
+      stream.WriteInt(turnStart < writtenBefore.size() ? writtenBefore[turnStart] : written);
+    }
   }
   return true;
 }

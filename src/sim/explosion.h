@@ -102,28 +102,6 @@ class Explosion : public TGameObject {
   void ScheduleHit(int32_t targetId, float amount, float time, bool onShield);
 };
 
-// The objects a straight blast ray meets: the units, ammunition dumps, eggs,
-// shields and terrain objects within the reach of a centre whose
-// line-of-fire shape the ray crosses, nearest first. The candidates are
-// gathered once, so that one explosion casts its many rays cheaply; objects
-// beyond the reach are left out, as they can only end a ray's walk.
-class TBlastRayQuery {
- public:
-  TBlastRayQuery(const TWorld& world, const TVector3& centre, float reach);
-
-  // The objects that the ray from the centre along the direction (of any
-  // length but zero) over the length meets, nearest to the centre first,
-  // objects at one distance in the order shields, units, dumps, eggs,
-  // terrain.
-  void Cast(const TVector3& direction, float length, std::vector<TGameObject*>& out);
-
-  std::size_t CandidateCount() const { return candidates_.size(); }
-
- private:
-  TVector3 centre_;
-  std::vector<TGameObject*> candidates_;
-};
-
 class TExplosionRecord : public TGameObjectRecord {
  public:
   explicit TExplosionRecord(const Explosion& explosion);

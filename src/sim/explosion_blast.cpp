@@ -9,6 +9,7 @@
 #include "sim/goo.h"
 #include "sim/shield.h"
 #include "units/combatant_list.h"
+#include "units/sight_resolver.h"
 #include "world/ammo_dump.h"
 #include "world/egg.h"
 #include "world/map.h"
@@ -47,43 +48,6 @@ bool AimDirection(const TGameObject& object, const TVector3& centre, TVector3& o
 
 }  // namespace
 
-// --- TBlastRayQuery ------------------------------------------------------------
-
-TBlastRayQuery::TBlastRayQuery(const TWorld& world, const TVector3& centre, float reach) : centre_(centre) {
-  if (!(reach > 0.0f)) return;
-  // A shield stands where its unit stands, but its sphere is met first: at
-  // one distance shields come before what they enclose.
-  world.GetShields().CollectWithinRadius(candidates_, centre, reach);
-  world.GetUnits().CollectWithinRadius(candidates_, centre, reach);
-  world.GetAmmoDumps().CollectWithinRadius(candidates_, centre, reach);
-  world.GetEggs().CollectWithinRadius(candidates_, centre, reach);
-  // The map hands over whole cells around the centre.
-  std::vector<TGameObject*> terrain;
-  world.GetMap().CollectWithinRadius(terrain, centre, reach);
-  for (TGameObject* object : terrain) {
-    if (object->Position().DistanceTo(centre) <= reach &&
-        std::find(candidates_.begin(), candidates_.end(), object) == candidates_.end()) {
-      candidates_.push_back(object);
-    }
-  }
-  // Nearest first; a ray then keeps the order by filtering.
-  std::stable_sort(candidates_.begin(), candidates_.end(), [&centre](const TGameObject* a, const TGameObject* b) {
-    return a->Position().DistanceTo(centre) < b->Position().DistanceTo(centre);
-  });
-}
-
-void TBlastRayQuery::Cast(const TVector3& direction, float length, std::vector<TGameObject*>& out) {
-  out.clear();
-  TVector3 unit = direction;
-  if (!(unit.Length() > 0.0f)) return;
-  unit.Normalise();
-  const TVector3 end(centre_.x + unit.x * length, centre_.y + unit.y * length, centre_.z + unit.z * length);
-  TSegmentVolume ray(nullptr, centre_, end);
-  for (TGameObject* object : candidates_) {
-    if (object->GetLofVolume().IntersectsVolume(ray)) out.push_back(object);
-  }
-}
-
 // --- Explosion: spreading --------------------------------------------------------
 
 struct Explosion::TBlastContext {
@@ -103,15 +67,26 @@ void Explosion::Spread(TWorld& world) {
   blast.shields = &world.GetShields();
   blast.centreCovered = blast.shields->AnyCovers(centre);
 
-  TBlastRayQuery query(world, centre, radius_);
+  // The objects a ray meets, nearest the centre first. Every ray stays
+  // within the reach, so the movers there are gathered once.
+  TSightResolver sight(world, nullptr);
+  std::vector<TGameObject*> movers;
+  sight.GatherMovers(TVector3(centre.x - radius_, centre.y - radius_, centre.z - radius_),
+                     TVector3(centre.x + radius_, centre.y + radius_, centre.z + radius_), movers);
   std::vector<TGameObject*> met;
+  const auto cast = [&](const TVector3& direction) {
+    TVector3 unit = direction;
+    unit.Normalise();
+    const TVector3 end(centre.x + unit.x * radius_, centre.y + unit.y * radius_, centre.z + unit.z * radius_);
+    sight.CollectAlongSegment(centre, end, met, &movers);
+  };
   for (int32_t ix = 0; ix < kRayStepsPerAxis; ++ix) {
     for (int32_t iy = 0; iy < kRayStepsPerAxis; ++iy) {
       for (int32_t iz = 0; iz < kRayStepsPerAxis; ++iz) {
         const TVector3 direction(-1.0f + kRayStep * static_cast<float>(ix), -1.0f + kRayStep * static_cast<float>(iy),
                                  -1.0f + kRayStep * static_cast<float>(iz));
         if (direction.x == 0.0f && direction.y == 0.0f && direction.z == 0.0f) continue;
-        query.Cast(direction, radius_, met);
+        cast(direction);
         ProcessRay(blast, met);
       }
     }
@@ -129,7 +104,7 @@ void Explosion::Spread(TWorld& world) {
   TVector3 direction;
   for (const TGameObject* object : aimed) {
     if (!AimDirection(*object, centre, direction)) continue;
-    query.Cast(direction, radius_, met);
+    cast(direction);
     ProcessRay(blast, met);
   }
 
@@ -139,7 +114,7 @@ void Explosion::Spread(TWorld& world) {
   CollectAimed(world.GetGoo(), centre, radius_, aimed);
   for (const TGameObject* target : aimed) {
     if (!AimDirection(*target, centre, direction)) continue;
-    query.Cast(direction, radius_, met);
+    cast(direction);
     ProcessTargetRay(blast, met, *target);
   }
 }

@@ -8,7 +8,9 @@
 #include "world/world.h"
 
 TRenewGooEvent::TRenewGooEvent(float time, const Goo& goo, TWorld& world)
-    : TEvent(time, goo.GetCurrentFlags()), goo_(std::make_unique<TObjectRef>(goo.GetId(), &world)) {}
+    : TEvent(time, goo.GetCurrentFlags()), goo_(std::make_unique<TObjectRef>(goo.GetId(), &world)) {
+  Apply();
+}
 
 TRenewGooEvent::TRenewGooEvent(TDataStream& stream, TWorld* world) : TEvent(stream) {
   const auto id = static_cast<int32_t>(stream.ReadInt());

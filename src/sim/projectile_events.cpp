@@ -12,7 +12,9 @@ TBounceEvent::TBounceEvent(float time, const TGameObject& projectile, TObjectLis
     : TEvent(time, projectile.GetCurrentFlags()),
       projectile_(std::make_unique<TObjectRef>(projectile.GetId(), list)),
       point_(point),
-      name_(name) {}
+      name_(name) {
+  Apply();
+}
 
 TBounceEvent::TBounceEvent(TDataStream& stream, TObjectList* list) : TEvent(stream) {
   const auto id = static_cast<int32_t>(stream.ReadInt());

@@ -199,8 +199,4 @@ void TProjectileSystem::RecordBounce(Projectile& shot, float contact, float t1, 
   PlaceAt(shot, t1);
 }
 
-void TProjectileSystem::Record(std::unique_ptr<TEvent> event) {
-  TEvent& recorded = *event;
-  events_->Add(std::move(event));
-  recorded.Apply();
-}
+void TProjectileSystem::Record(std::unique_ptr<TEvent> event) { events_->Add(std::move(event)); }

@@ -2,11 +2,16 @@
 
 #include <utility>
 
+#include "sim/action_resolver.h"
 #include "sim/clock.h"
 #include "sim/event_registration.h"
 #include "sim/event_list.h"
 #include "sim/projectile_system.h"
 #include "sim/scenario.h"
+#include "sim/world_events.h"
+#include "session/sides.h"
+#include "units/reaction_manager.h"
+#include "units/sight_resolver.h"
 #include "world/map.h"
 #include "world/world.h"
 
@@ -15,12 +20,12 @@ TTurnSimulator::TTurnSimulator()
       events_(std::make_unique<TEventList>()),
       effects_(std::make_unique<TSpecialEffectList>()),
       clock_(std::make_unique<TTurnClock>()),
-      projectiles_(std::make_unique<TProjectileSystem>(*world_, *events_)) {
-  // The reaction manager (given the number of sides, the world and the order
-  // list) and the action resolver (given the world and the reaction manager,
-  // recording into events_) are built here before the projectile system, and
-  // the sight resolver (given the world and the action resolver) after it,
-  // once they are part of the game.
+      reactions_(std::make_unique<TReactionManager>(TSides::Instance()->GetSideCount(), world_.get(), nullptr)),
+      resolver_(std::make_unique<TActionResolver>(*world_, reactions_.get())),
+      projectiles_(std::make_unique<TProjectileSystem>(*world_, *events_)),
+      sight_(std::make_unique<TSightResolver>(*world_, resolver_.get())) {
+  resolver_->SetEvents(events_.get());
+  effectRecorder_ = MakeSpecialEffectRecorder(*events_, *effects_);
   RegisterEventReaders();
   BeginTurn();
 }
@@ -30,7 +35,10 @@ TTurnSimulator::~TTurnSimulator() {
   // dependence on each other: effects before the clock, the events before
   // the world whose objects they refer to.
   scenario_.reset();
+  reactions_.reset();
+  sight_.reset();
   projectiles_.reset();
+  resolver_.reset();
   effects_.reset();
   clock_.reset();
   events_.reset();
@@ -39,8 +47,7 @@ TTurnSimulator::~TTurnSimulator() {
 
 void TTurnSimulator::SetScenario(std::unique_ptr<TScenario> scenario) {
   scenario_ = std::move(scenario);
-  // The action resolver scores under this scenario (without owning it) once
-  // it is part of the game.
+  resolver_->SetScenario(scenario_.get());
 }
 
 void TTurnSimulator::Start(int32_t mode) {
@@ -65,15 +72,19 @@ bool TTurnSimulator::Tick() {
 
 void TTurnSimulator::BeginTurn() {
   if (IsSimulating()) world_->ForEachListHook();
-  // The reaction manager prepares the turn here, in every mode.
+  reactions_->BeginTurn();
 }
 
 void TTurnSimulator::ResetTurnState() {
   // Modes 0 and 1: the action resolver's turn reset, every order chain's
   // reset and the order list's own and the reaction manager's per-turn reset
-  // (not part of the game yet), and the projectile system's reset at the
-  // clock time. Mode 2: only the reaction manager's per-turn reset.
-  if (IsSimulating()) projectiles_->Reset(Now());
+  // (the order chains are not part of the game yet), and the projectile
+  // system's reset at the clock time. Mode 2: only the reaction manager's
+  // per-turn reset.
+  reactions_->RefreshMarkers();
+  if (!IsSimulating()) return;
+  resolver_->ResetTurn();
+  projectiles_->Reset(Now());
 }
 
 void TTurnSimulator::NotifyTurnEnd() { world_->NotifyTurnEnd(); }
@@ -136,25 +147,22 @@ void TTurnSimulator::RunOrderChains(float /*time*/) {
 
 void TTurnSimulator::MoveProjectiles(float time) { projectiles_->Update(time); }
 
-void TTurnSimulator::ApplyPerTickRules(float /*time*/) {
-  // The action resolver's CollectDamage, ApplyGooDamage, ApplyForceFields
-  // and UpdateRecharge at the time, in this order.
+void TTurnSimulator::ApplyPerTickRules(float time) {
+  resolver_->CollectDamage(time);
+  resolver_->ApplyGooDamage(time);
+  resolver_->ApplyForceFields(time);
+  resolver_->UpdateRecharge(time);
 }
 
-void TTurnSimulator::RunSightResolver(float /*time*/, bool /*resortCells*/) {
-  // The sight resolver's UpdateCells(time) when the cells are re-sorted,
-  // then its Step(time).
+void TTurnSimulator::RunSightResolver(float time, bool resortCells) {
+  if (resortCells) sight_->UpdateCells(time);
+  sight_->Step(time);
 }
 
 void TTurnSimulator::UpdateAllVision(float /*time*/) {
   // The action resolver's UpdateAllVision(time).
 }
 
-void TTurnSimulator::RunReactionDecisions(float /*time*/) {
-  // The reaction manager's sighting and combat decisions (action resolver,
-  // time).
-}
+void TTurnSimulator::RunReactionDecisions(float time) { reactions_->AssignDefaultReactions(resolver_.get(), time); }
 
-void TTurnSimulator::UpdateScores(float /*time*/) {
-  // The action resolver's UpdateScores(time, scenario).
-}
+void TTurnSimulator::UpdateScores(float time) { resolver_->UpdateScores(time, scenario_.get()); }

@@ -14,11 +14,9 @@
 // turn's start, then advance the clock and tick again until Tick reports the
 // clock paused; the tick that reaches the turn end still runs whole.
 //
-// Services that belong to the simulator but are not part of the game yet
-// (the order chains, the action resolver's rules, the projectile system, the
-// sight resolver and the reaction manager) have their places in the tick as
-// named steps below; each says what runs there and does nothing until its
-// service exists.
+// The order chains and the reaction manager's sighting checks and combat
+// orders are not part of the game yet: their steps below say what runs
+// there and do nothing until they exist.
 #pragma once
 
 #include <cstdint>
@@ -26,9 +24,12 @@
 
 #include "sim/world_effect.h"
 
+class TActionResolver;
 class TEventList;
 class TProjectileSystem;
+class TReactionManager;
 class TScenario;
+class TSightResolver;
 class TTurnClock;
 class TWorld;
 
@@ -90,6 +91,9 @@ class TTurnSimulator {
   // Null until a scenario is set.
   TScenario* GetScenario() const { return scenario_.get(); }
   TTurnClock& GetClock() const { return *clock_; }
+  // Records into the event list; the battle gives it its game record.
+  TActionResolver& GetResolver() const { return *resolver_; }
+  TReactionManager& GetReactions() const { return *reactions_; }
   int32_t GetMode() const { return mode_; }
   // Whether the next movement pass re-sorts the cells.
   bool IsMovementPassDue() const { return movementPassDue_; }
@@ -112,7 +116,7 @@ class TTurnSimulator {
 
   // Step 3: the reaction manager's per-tick check (sighting reactions cancel
   // orders and stop units; combat reactions give idle units orders), given
-  // the action resolver.
+  // the action resolver; it waits for the order chains.
   void RunReactionCheck(float time);
   // Step 4: every unit's order chain acts for one tick through the action
   // resolver.
@@ -145,12 +149,19 @@ class TTurnSimulator {
   std::unique_ptr<TSpecialEffectList> effects_;
   std::unique_ptr<TScenario> scenario_;
   std::unique_ptr<TTurnClock> clock_;
+  // The units' own reactions; their sighting checks and combat orders wait
+  // for the order chains.
+  std::unique_ptr<TReactionManager> reactions_;
+  // Changes the world for the orders and the standing rules, recording into
+  // events_.
+  std::unique_ptr<TActionResolver> resolver_;
   // Flies the shots of world_, recording into events_.
   std::unique_ptr<TProjectileSystem> projectiles_;
+  // Who sees what: its passes record vision events through resolver_.
+  std::unique_ptr<TSightResolver> sight_;
   bool movementPassDue_ = true;
   int32_t mode_ = kPlayback;
   // Step 14 records each effect it takes over as a "SpecialEffect" event in
-  // the event list; that event type is not part of the game yet, so the
-  // recorder stays empty and effects are taken over unrecorded.
+  // the event list.
   TSpecialEffectList::TEffectRecorder effectRecorder_;
 };

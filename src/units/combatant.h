@@ -10,11 +10,13 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/vector3.h"
 #include "world/game_object.h"
 
 class TGameData;
+class TObjectList;
 class TUnitAnimator;
 class TUnitType;
 class TWeapon;
@@ -95,6 +97,12 @@ class Combatant : public TMobileObject, public TCombatantInterface {
   // Weapon and fighting.
   // An explosion of the weapon at the target, placed at once.
   void FireAt(const TVector3& target, float time);
+  // A shot along the direction from where the unit stands; a grenade whose
+  // muzzle is blocked by one of mapObjects goes off in the unit's hands.
+  void Fire(const TVector3& direction, float time, TObjectList* mapObjects);
+  // The warp gunner's volley: one shot that flies along each direction in
+  // turn, each leg ending at its arrival time, and goes off at the last.
+  void FireWarpVolley(float start, const std::vector<TVector3>& directions, const std::vector<float>& arrivals);
   bool CanFire(bool flag) const;
   void SpendAmmunition(float amount);
   // Raises the shield when the unit could not fire before.

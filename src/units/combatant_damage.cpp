@@ -64,6 +64,34 @@ void Combatant::FireAt(const TVector3& target, float time) {
   if (weapon_ != nullptr) weapon_->FireAt(target, Position(), time);
 }
 
+void Combatant::Fire(const TVector3& direction, float time, TObjectList* mapObjects) {
+  if (weapon_ != nullptr) weapon_->Fire(Position(), direction, time, GetRadius(), mapObjects);
+}
+
+void Combatant::FireWarpVolley(float start, const std::vector<TVector3>& directions,
+                               const std::vector<float>& arrivals) {
+  if (weapon_ == nullptr || directions.empty()) return;
+  const std::size_t legs = std::min(directions.size(), arrivals.size());
+  // A path shot leaves along its first entry and, at each entry's time,
+  // turns towards the next entry as a point; so the legs after the first
+  // are given as the points where they end.
+  std::vector<TVector3> path;
+  path.reserve(legs);
+  path.push_back(directions.front());
+  const float speed = weapon_->GetSpeed();
+  TVector3 reached = weapon_->LaunchPoint(Position(), directions.front(), GetRadius());
+  float legStart = start;
+  for (std::size_t i = 0; i < legs; ++i) {
+    TVector3 leg = directions[i];
+    leg.Scale(speed * (arrivals[i] - legStart));
+    reached.Add(leg);
+    if (i > 0) path.push_back(reached);
+    legStart = arrivals[i];
+  }
+  const std::vector<float> times(arrivals.begin(), arrivals.begin() + static_cast<std::ptrdiff_t>(legs));
+  weapon_->FireAlong(Position(), start, GetRadius(), path, times);
+}
+
 bool Combatant::CanFire(bool flag) const {
   // Splatters fight by bursting, with or without a weapon.
   if (type_->IsSplatterType()) return true;

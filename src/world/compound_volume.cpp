@@ -86,6 +86,13 @@ float TCompoundVolume::MaxGroundRadius() const {
   return largest;
 }
 
+float TCompoundVolume::MinGroundRadius() const {
+  if (members_.empty()) return 0.0f;
+  float smallest = members_.front()->GroundRadius();
+  for (const auto& member : members_) smallest = std::min(smallest, member->GroundRadius());
+  return smallest;
+}
+
 float TCompoundVolume::MinDistanceTo(const TVector3& point) const {
   if (members_.empty()) return 0.0f;
   float smallest = members_.front()->DistanceTo(point);

@@ -29,23 +29,6 @@ class TUniqueAppender {
   std::unordered_set<const TGameObject*> seen_;
 };
 
-// Places a volume at a point for a test and puts it back afterwards.
-class TVolumeAt {
- public:
-  TVolumeAt(TCompoundVolume& volume, const TVector3* point) : volume_(volume), previous_(volume.PositionRef()) {
-    volume_.SetPositionRef(point);
-  }
-  ~TVolumeAt() { volume_.SetPositionRef(previous_); }
-  TVolumeAt(const TVolumeAt&) = delete;
-  TVolumeAt& operator=(const TVolumeAt&) = delete;
-
-  void MoveTo(const TVector3* point) { volume_.SetPositionRef(point); }
-
- private:
-  TCompoundVolume& volume_;
-  const TVector3* previous_;
-};
-
 bool Blocks(const TTerrainObject& object) { return object.MovementType() != kTerrainMovementEmpty; }
 
 bool Touches(TTerrainObject& object, TCompoundVolume& volume) { return object.GetLofVolume().AnyIntersects(volume); }

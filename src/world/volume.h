@@ -165,6 +165,7 @@ class TCompoundVolume {
   void HitNormal(const TCompoundVolume& other, TVector3& out) const;
   // 0.0 when empty, both.
   float MaxGroundRadius() const;
+  float MinGroundRadius() const;
   float MinDistanceTo(const TVector3& point) const;
 
   std::size_t Count() const { return members_.size(); }
@@ -173,4 +174,22 @@ class TCompoundVolume {
 
  private:
   std::vector<std::unique_ptr<TVolume>> members_;
+};
+
+// Stands a volume at a point for the length of a test and puts it back
+// where it was afterwards.
+class TVolumeAt {
+ public:
+  TVolumeAt(TCompoundVolume& volume, const TVector3* point) : volume_(volume), previous_(volume.PositionRef()) {
+    volume_.SetPositionRef(point);
+  }
+  ~TVolumeAt() { volume_.SetPositionRef(previous_); }
+  TVolumeAt(const TVolumeAt&) = delete;
+  TVolumeAt& operator=(const TVolumeAt&) = delete;
+
+  void MoveTo(const TVector3* point) { volume_.SetPositionRef(point); }
+
+ private:
+  TCompoundVolume& volume_;
+  const TVector3* previous_;
 };

@@ -13,6 +13,7 @@
 #include "app/game_data.h"
 #include "session/id_mapper.h"
 #include "sim/event_factory.h"
+#include "support/shipped_world.h"
 #include "support/temp_folder.h"
 #include "units/combatant.h"
 #include "world/game_data.h"
@@ -22,38 +23,21 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-
-class DamageEventTest : public ::testing::Test {
+class DamageEventTest : public test_world::ShippedWorldTest {
  protected:
   void SetUp() override {
-    fs::copy(DVX_DATA_DIR, folder_.Path(), fs::copy_options::recursive);
-    DestroyGameDataConfig();
-    world_ = std::make_unique<TWorld>();
+    ShippedWorldTest::SetUp();
     RegisterDamageEventReader();
   }
   void TearDown() override {
     TEventFactory::Instance().Unregister(TDamageEvent::kTypeName);
-    world_.reset();
-    DestroyGameDataConfig();
-  }
-
-  TGameObject* Place(std::unique_ptr<TGameObject> object) {
-    TGameObject* placed = object.get();
-    TNewObjects objects;
-    objects.push_back(std::move(object));
-    world_->AddObjects(objects);
-    return placed;
+    ShippedWorldTest::TearDown();
   }
 
   Combatant* PlaceUnit(const TVector3& position, int32_t owner) {
-    const TGameData& data = world_->GetGameData();
-    return AsCombatant(Place(std::make_unique<Combatant>(*data.FindUnitType("Grunt"), data.FindWeaponType("Grunt"),
-                                                         owner, position, 0.0f)));
+    return test_world::PlaceUnit(*world_, "Grunt", owner, position);
   }
 
-  TTempFolder folder_;
-  std::unique_ptr<TWorld> world_;
 };
 
 TEST_F(DamageEventTest, IsSeenByWhoSeesTheTargetAndHurtsItWhenApplied) {

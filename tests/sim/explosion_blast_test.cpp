@@ -11,6 +11,7 @@
 #include "sim/event.h"
 #include "sim/explosion.h"
 #include "sim/shield.h"
+#include "support/shipped_world.h"
 #include "support/temp_folder.h"
 #include "units/combatant.h"
 #include "units/weapon.h"
@@ -21,36 +22,21 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr float kStart = 4.0f;
 
 // A world of the shipped rules on an empty map (no ground tiles), in a folder
 // of its own, with helpers that place objects as a step hands them over.
-class BlastTest : public ::testing::Test {
+class BlastTest : public test_world::ShippedWorldTest {
  protected:
   void SetUp() override {
-    fs::copy(DVX_DATA_DIR, folder_.Path(), fs::copy_options::recursive);
-    DestroyGameDataConfig();
-    world_ = std::make_unique<TWorld>();
+    ShippedWorldTest::SetUp();
   }
   void TearDown() override {
-    world_.reset();
-    DestroyGameDataConfig();
-  }
-
-  TGameObject* Place(std::unique_ptr<TGameObject> object) {
-    TGameObject* placed = object.get();
-    TNewObjects objects;
-    objects.push_back(std::move(object));
-    world_->AddObjects(objects);
-    return placed;
+    ShippedWorldTest::TearDown();
   }
 
   Combatant* PlaceUnit(const TVector3& position, int32_t owner = 0) {
-    const TGameData& data = world_->GetGameData();
-    return AsCombatant(Place(std::make_unique<Combatant>(*data.FindUnitType("Grunt"), data.FindWeaponType("Grunt"),
-                                                         owner, position, 0.0f)));
+    return test_world::PlaceUnit(*world_, "Grunt", owner, position);
   }
 
   TGameObject* PlaceTile(const std::string& typeName, const TVector3& position) {
@@ -71,8 +57,6 @@ class BlastTest : public ::testing::Test {
     return explosion;
   }
 
-  TTempFolder folder_;
-  std::unique_ptr<TWorld> world_;
 };
 
 struct DistanceCase {

@@ -67,12 +67,15 @@ TEST_F(GooEventTest, APatchThatIsGoneIsNotRenewed) {
 TEST_F(GooEventTest, RoundTripsThroughTheFactoryAndFindsThePatchInTheWorld) {
   AddGoo(TVector3(1.0f, 1.0f, 0.0f), 0.5f);
   Goo& goo = AddGoo(TVector3(3.0f, 2.0f, 0.0f), 1.0f);
-  goo.TakeDamage(2.0f);
-
   TDataStream stream("Vorhelm-3-10");
   TStringList names;
   TRawIdMapper ids;
+  // Recording renews the patch at once.
+  goo.TakeDamage(2.0f);
   ASSERT_TRUE(TRenewGooEvent(6.5f, goo, *world_).Save(stream, ids, names));
+  EXPECT_FLOAT_EQ(goo.GetStartTime(), 6.5f);
+  EXPECT_FLOAT_EQ(goo.GetDamageTaken(), 0.0f);
+  goo.TakeDamage(2.0f);
   // Type index, time, id.
   EXPECT_EQ(stream.Body().size(), 2u + 4u + 4u);
   stream.WriteShort(static_cast<uint16_t>(names.IndexOf("End")));
@@ -106,8 +109,9 @@ TEST_F(GooEventTest, ReadWithoutAWorldFindsNothing) {
   ASSERT_TRUE(TEventFactory::Instance().ReadEvents(TEventFactoryContext{}, events, stream, names));
   ASSERT_EQ(events.size(), 1u);
   EXPECT_EQ(static_cast<const TRenewGooEvent&>(*events[0]).ResolveGoo(), nullptr);
+  goo.TakeDamage(1.0f);
   events[0]->Apply();
-  EXPECT_FLOAT_EQ(goo.GetStartTime(), 1.0f);
+  EXPECT_FLOAT_EQ(goo.GetDamageTaken(), 1.0f);
 }
 
 TEST_F(GooEventTest, ATruncatedEventIsRejected) {

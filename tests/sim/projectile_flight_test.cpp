@@ -266,8 +266,8 @@ TEST_F(ProjectileFlightTest, ReplayingABounceBouncesTheShot) {
   TWorld world;
   world.Add(Shot("Grunt"));
   auto& shot = static_cast<Projectile&>(*world.GetProjectiles().GetAt(0));
+  // Recording bounces the shot at once.
   TBounceEvent event(2.5f, shot, &world.GetProjectiles(), TVector3(-1, 0, 0), "forceField");
-  event.Apply();
   EXPECT_FLOAT_EQ(shot.GetTrajectory().GetDirection().x, -1.0f);
   world.RemoveById(shot.GetId());
   event.Apply();  // the shot is gone: nothing happens

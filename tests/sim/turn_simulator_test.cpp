@@ -16,6 +16,7 @@
 #include "sim/corpse.h"
 #include "sim/event.h"
 #include "sim/event_list.h"
+#include "sim/goo.h"
 #include "sim/scenario.h"
 #include "sim/world_effect.h"
 #include "sound/ambient_sound.h"
@@ -365,6 +366,47 @@ TEST_F(TurnSimulatorTest, MovementPassClearsTheMapMarkOnEveryOtherCallInModeOne)
   EXPECT_TRUE(sim_->IsMovementPassDue());
   sim_->AlternateUpdate(Clock().GetTime());
   EXPECT_FALSE(World().GetMap().IsChanged());
+}
+
+TEST_F(TurnSimulatorTest, AServerTurnRecordsSightGooAndEffectsThroughItsServices) {
+  ASSERT_TRUE(World().LoadMapFile(kOutpost));
+  Combatant* watcher = PlaceUnit("Grunt", 0, TVector3(1.0f, 10.0f, 0.0f));
+  Combatant* target = PlaceUnit("Grunt", 1, TVector3(1.0f, 14.0f, 0.0f));
+  ASSERT_NE(watcher, nullptr);
+  ASSERT_NE(target, nullptr);
+  TNewObjects goo;
+  goo.push_back(std::make_unique<Goo>(watcher->Position(), 0.0f));
+  World().AddObjects(goo);
+  // A unit struck by a psychic attack shows the effect (and sights for the
+  // other side, so it stands far off).
+  Combatant* struck = PlaceUnit("Grunt", 0, TVector3(1.0f, 29.0f, 0.0f));
+  ASSERT_NE(struck, nullptr);
+  struck->SetPsychicAttack(true);
+
+  sim_->Start(TTurnSimulator::kSimulateWithMovement);
+  Clock().Start();
+  for (bool ended = sim_->Tick(); !ended; ended = sim_->Tick()) Clock().Advance(TTurnSimulator::kServerStep);
+
+  const TEventList& events = sim_->GetEvents();
+  bool sawTarget = false;
+  bool sawWatcher = false;
+  int gooHits = 0;
+  int effects = 0;
+  for (int32_t i = 0; i < events.GetEventCount(); ++i) {
+    const TEvent& event = *events.GetEvent(i);
+    if (event.TypeName() == "Vision") {
+      // Each side is told of the other's unit it now sees, and only itself.
+      if (event.TestFlag(0) && !event.TestFlag(1)) sawTarget = true;
+      if (event.TestFlag(1) && !event.TestFlag(0)) sawWatcher = true;
+    }
+    if (event.TypeName() == "Damage") ++gooHits;
+    if (event.TypeName() == "SpecialEffect") ++effects;
+  }
+  EXPECT_TRUE(sawTarget);
+  EXPECT_TRUE(sawWatcher);
+  EXPECT_GT(gooHits, 100);  // about one a tick after the first
+  EXPECT_LT(watcher->GetEndurance(), watcher->GetType().GetEndurance());
+  EXPECT_GE(effects, 1);
 }
 
 }  // namespace

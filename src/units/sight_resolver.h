@@ -1,0 +1,159 @@
+// The sight and line-of-fire service of a battle. It answers the geometric
+// questions of the rules (is a unit's line of fire free of its own side and
+// of terrain, what is the first object on a line or on a thrown shot's path,
+// what lies along a segment), and once per simulation pass it works out which
+// objects and terrain objects each side now sees, reporting every change of a
+// side's view to the action resolver. The turn simulator owns the instance
+// that runs the sight pass; orders, reactions, screens and the computer
+// opponent build short-lived instances for the line questions.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "app/vector3.h"
+
+class Combatant;
+class TActionResolver;
+class TCellWalker;
+class TCompoundVolume;
+class TGameObject;
+class TObjectList;
+class TObjectRef;
+class TSegmentVolume;
+class TTerrainObject;
+class TWorld;
+
+// What a unit last knew of the terrain around it: where it stood when it last
+// looked, and whether it must look again once it stands or while it moves.
+struct TSightRecord {
+  int32_t unitKey = -1;
+  std::unique_ptr<TVector3> lastPosition;
+  uint8_t resightStanding = 1;
+  uint8_t resightMoving = 1;
+};
+
+class TSightResolver {
+ public:
+  // Terrain is looked at again this often (time units), twice as seldom in
+  // single-player games.
+  static constexpr float kMapPassInterval = 0.2f;
+  static constexpr float kSinglePlayerMapPassInterval = 0.4f;
+  // Walks along a segment visit the map's cells and this many cells around
+  // it, where a mover (a shield reaches 3.0 from its unit) may still stand in
+  // a cell's box.
+  static constexpr float kWalkMargin = 4.0f;
+
+  // The resolver receives the vision events; without one (an instance that
+  // only answers line questions) no event is made.
+  TSightResolver(TWorld& world, TActionResolver* resolver);
+  ~TSightResolver();
+  TSightResolver(const TSightResolver&) = delete;
+  TSightResolver& operator=(const TSightResolver&) = delete;
+
+  // --- line questions ---------------------------------------------------------
+  // The line from the shooter's firing point to the target's aim point is
+  // free of terrain (the target itself aside) and of objects of the
+  // shooter's own side that stand no farther than the target.
+  bool IsPathClear(const Combatant& shooter, TGameObject& target);
+  // No terrain object (a terrain target included) lies on the line from the
+  // shooter's firing point to the target's aim point / to the point.
+  bool IsLineClear(const Combatant& shooter, const TGameObject& target);
+  bool IsLineClearToPoint(const Combatant& shooter, const TVector3& point);
+  // The non-ground terrain object nearest `from` in the first cell along the
+  // segment that holds one whose shape the segment meets: the line-of-fire
+  // shape, or the line-of-sight shape when useLineOfFireVolumes is false.
+  // Null when nothing is met or the ends coincide.
+  TTerrainObject* FirstTerrainHit(const TVector3& from, const TVector3& to, bool useLineOfFireVolumes);
+  // The first terrain object, unit, ammunition dump or egg (the excluded
+  // object aside) whose line-of-fire shape meets the segment, or the given
+  // volume swept along it. impact becomes the point on the line at the hit
+  // object's distance, or `to` when nothing is met.
+  TGameObject* FirstHit(const TGameObject* excluded, const TVector3& from, const TVector3& to, TVector3& impact,
+                        const TCompoundVolume* volume = nullptr);
+  // Whether a shot of the unit's weapon aimed at the target (on the high arc
+  // of a lobbed weapon when highArc is set) flies without striking terrain
+  // before it comes down. True for a unit without a weapon.
+  bool IsShotPathClear(const Combatant& unit, const TVector3& target, bool highArc = false);
+  // The units, ammunition dumps, eggs, shields and terrain objects whose
+  // line-of-fire shape the segment meets, each once, nearest `from` first
+  // (objects as far as one another in the order the walk met them, shields
+  // before the objects of the lists in a cell). A caller that casts many
+  // segments within one area passes the movers it gathered once for that
+  // area (GatherMovers); otherwise they are gathered for the segment.
+  void CollectAlongSegment(const TVector3& from, const TVector3& to, std::vector<TGameObject*>& out,
+                           const std::vector<TGameObject*>* movers = nullptr);
+  // The shields, units, ammunition dumps and eggs, in this order, that a cell
+  // walked by a segment within the box of the two corners may hold.
+  void GatherMovers(const TVector3& corner1, const TVector3& corner2, std::vector<TGameObject*>& out) const;
+  // What the unit can see now, for the game screen, over the part
+  // [fromFraction, toFraction) of each list; no flag changes.
+  void CollectVisible(Combatant& unit, std::vector<std::unique_ptr<TObjectRef>>& out, float fromFraction,
+                      float toFraction);
+  // How much of the object a viewer makes out: the cover of the shields
+  // over it, 0.0 for a unit in the middle of its warp jump, else 1.0.
+  float VisibilityFactor(const TGameObject& object) const;
+
+  // --- the sight pass ---------------------------------------------------------
+  // Opens the flag sets of every list (the map's only on a map pass).
+  void UpdateCells(float t);
+  // Works out what each side sees at the time and reports the changes.
+  void Step(float t);
+  // The side the unit sees for: its owner, or the other side while its
+  // psychic attack is pending.
+  static int32_t SideOf(const Combatant& unit);
+  // Marks for the unit's side each object of the list in its sight (or the
+  // terrain object in the way).
+  void SightObjects(Combatant& unit, TObjectList& list);
+  // Marks for the unit's side each object of the list its tracking reaches.
+  void DetectObjects(Combatant& unit, TObjectList& list);
+
+  // --- map pass timing --------------------------------------------------------
+  bool IsMapPassDue(float t) const;
+  void AdvanceMapPass(float t);
+  // A map pass falls due at once (a turn processed on the server side).
+  void ResetMapPass(float t);
+  void SetSinglePlayer(bool singlePlayer) { singlePlayer_ = singlePlayer; }
+  float GetMapPassInterval() const;
+  float GetNextMapPass() const { return nextMapPass_; }
+
+  const std::vector<std::unique_ptr<TSightRecord>>& GetSightRecords() const { return sightRecords_; }
+  TSightRecord* FindSightRecord(int32_t unitKey) const;
+
+ private:
+  // Sets the segment volume's ends and starts the cell walk on the part of
+  // the segment over the map; false when no part of it is.
+  bool StartWalk(const TVector3& from, const TVector3& to);
+  // Whether the object stands between the shooter and the target for the
+  // line of fire (sight_resolver.cpp).
+  bool Blocks(const Combatant& shooter, const TGameObject& target, const TGameObject& object,
+              const TVector3& firingPoint, const TVector3& targetAim) const;
+  bool AnyBlocks(const TObjectList& list, const Combatant& shooter, const TGameObject& target,
+                 const TVector3& firingPoint, const TVector3& targetAim) const;
+  // Whether the object's chosen shape meets the segment volume as it is set.
+  bool MeetsSegment(TGameObject& object, bool useLineOfFireVolumes);
+  // Whether the volume, carried from one end of the segment to the other,
+  // meets the object's line-of-fire shape anywhere.
+  bool MeetsSweep(TGameObject& object, const TCompoundVolume& volume, const TVector3& from, const TVector3& to);
+  // The units, ammunition dumps, eggs (and shields) that any cell of the
+  // walk along the segment may hold (FirstHit and CollectAlongSegment).
+  void CollectMovers(const TVector3& from, const TVector3& to, bool withShields, std::vector<TGameObject*>& out) const;
+
+  // The sight pass (sight_pass.cpp).
+  void SetAllLocks(bool locked, bool withMap);
+  void SightTerrain(Combatant& unit, bool mapPassDue);
+  TSightRecord& FindOrCreateSightRecord(int32_t unitKey);
+  void MarkSeen(TGameObject& object, int32_t side);
+  void ReportVisionChanges(float t);
+
+  TWorld* world_;
+  TActionResolver* resolver_;
+  float nextMapPass_ = 0.0f;
+  bool singlePlayer_ = false;
+  std::vector<std::unique_ptr<TSightRecord>> sightRecords_;
+  std::unique_ptr<TVector3> segmentOrigin_;
+  std::unique_ptr<TSegmentVolume> segment_;
+  std::unique_ptr<TCellWalker> walker_;
+  std::unique_ptr<TVector3> spare_;
+};
