@@ -26,6 +26,7 @@
 #include "world/game_data.h"
 #include "world/map.h"
 #include "world/object_ref.h"
+#include "world/surrogate.h"
 #include "world/terrain_object.h"
 #include "world/volume.h"
 #include "world/world.h"
@@ -278,6 +279,24 @@ float TActionResolver::GetUnitTypeCost(const std::string& typeName) const {
 }
 
 // --- vision ----------------------------------------------------------------------------
+
+void TActionResolver::UpdateAllVision(float t) {
+  const int32_t sides = TSides::Instance()->GetSideCount();
+  for (int32_t id : world_->GetVisionObjects()) {
+    TGameObject* object = world_->FindById(id);
+    if (object == nullptr) continue;
+    const bool surrogate = object->TypeName() == Surrogate::kTypeName;
+    for (int32_t p = 0; p < sides; ++p) {
+      if (!object->FlagChanged(p)) continue;
+      if (!surrogate) {
+        UpdateVision(*object, p, object->GetCreationTime());
+      } else if (object->TestFlag(p)) {
+        UpdateVision(*object, p, t);
+      }
+    }
+  }
+  world_->ClearVisionObjects();
+}
 
 void TActionResolver::UpdateVision(TGameObject& object, int32_t side, float t) {
   auto vision = std::make_unique<TVisionEvent>(t, object, *world_);

@@ -111,6 +111,9 @@ class TActionResolver {
   void ApplyForceFields(float t);
   // Recovering units reload, raised shields drain ammunition.
   void UpdateRecharge(float t);
+  // Tells each side of the objects the last new-object pass added that it
+  // sees (at the object's own time; a surrogate at t), then forgets them.
+  void UpdateAllVision(float t);
   // Records each side's score when it changed (needs a game record).
   void UpdateScores(float t, const TScenario* scenario);
   // The server stops every unit that is doing something before a turn.

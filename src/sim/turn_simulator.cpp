@@ -159,9 +159,7 @@ void TTurnSimulator::RunSightResolver(float time, bool resortCells) {
   sight_->Step(time);
 }
 
-void TTurnSimulator::UpdateAllVision(float /*time*/) {
-  // The action resolver's UpdateAllVision(time).
-}
+void TTurnSimulator::UpdateAllVision(float time) { resolver_->UpdateAllVision(time); }
 
 void TTurnSimulator::RunReactionDecisions(float time) { reactions_->AssignDefaultReactions(resolver_.get(), time); }
 

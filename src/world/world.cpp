@@ -257,6 +257,11 @@ void TWorld::AddNewObjects(float time) {
   eggs_->UpdateCanHatch(*units_);
   newObjects_.clear();
   for (const auto& list : lists_) list->HandleDestroyedAll(newObjects_, *gameData_, time);
+  for (std::unique_ptr<TGameObject>& object : newObjects_) {
+    if (object == nullptr) continue;
+    AssignId(*object);
+    visionObjects_.push_back(object->GetId());
+  }
   AddObjects(newObjects_);
 }
 

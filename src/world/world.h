@@ -161,6 +161,11 @@ class TWorld : public TObjectList {
   // Adds each object of the vector as AddNewObjects does; the vector is
   // emptied.
   void AddObjects(TNewObjects& objects);
+  // The ids of the objects the last new-object pass added: the players'
+  // first sight of each is recorded once, by the resolver's vision pass,
+  // which then forgets them.
+  const std::vector<int32_t>& GetVisionObjects() const { return visionObjects_; }
+  void ClearVisionObjects() { visionObjects_.clear(); }
   // The short visual effects the objects started at the time.
   void CollectEffects(TNewObjects& out, float time);
   // A unit ("Combatant") takes the first name of its type's section of
@@ -225,4 +230,5 @@ class TWorld : public TObjectList {
   std::unique_ptr<TIdCounter> idCounter_;
   std::unique_ptr<TAmbientSound> ambient_;
   TNewObjects newObjects_;
+  std::vector<int32_t> visionObjects_;
 };

@@ -148,4 +148,41 @@ TEST_F(ResolverRulesTest, DueBlastHitsBecomeDamageEvents) {
   EXPECT_TRUE(hitUnit);
 }
 
+TEST_F(ResolverRulesTest, NewObjectsAreShownToTheSidesThatSeeThemOnce) {
+  Combatant& shooter = Unit("Grunt", 0, TVector3(2.0f, 2.0f, 0.0f));
+  Combatant& victim = Unit("Grunt", 1, TVector3(9.0f, 9.0f, 0.0f));
+  shooter.SetFlag(0, 1);
+  victim.SetFlag(0, 1);
+  victim.SetFlag(1, 1);
+  resolver_->FireWeapon(shooter, TVector3(9.0f, 2.0f, 0.5f), 2.9f);
+  resolver_->KillUnit(victim, kNow);
+  events_.Clear();
+
+  world_->AddNewObjects(kNow);  // the shot leaves the weapon, the dead leave their surrogates
+  resolver_->UpdateAllVision(kNow);
+  int shotEvents = 0;
+  int surrogateEvents = 0;
+  for (int32_t i = 0; i < events_.GetEventCount(); ++i) {
+    const auto& vision = Recorded<TVisionEvent>(i);
+    const std::string type(vision.GetRecord().TypeName());
+    if (type == "Projectile") {
+      ++shotEvents;
+      EXPECT_FLOAT_EQ(vision.GetTime(), 2.9f);  // the shot's own time
+      EXPECT_TRUE(vision.TestFlag(0));
+      EXPECT_FALSE(vision.TestFlag(1));
+    }
+    if (type == "Surrogate") {
+      ++surrogateEvents;
+      EXPECT_FLOAT_EQ(vision.GetTime(), kNow);
+    }
+  }
+  EXPECT_EQ(shotEvents, 1);
+  EXPECT_EQ(surrogateEvents, 2);  // both sides saw the victim
+
+  // Each new object is told of once.
+  const int32_t recorded = events_.GetEventCount();
+  resolver_->UpdateAllVision(kNow + 0.05f);
+  EXPECT_EQ(events_.GetEventCount(), recorded);
+}
+
 }  // namespace
