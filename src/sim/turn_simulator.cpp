@@ -10,6 +10,7 @@
 #include "sim/scenario.h"
 #include "sim/world_events.h"
 #include "session/sides.h"
+#include "units/order_list.h"
 #include "units/reaction_manager.h"
 #include "units/sight_resolver.h"
 #include "world/map.h"
@@ -18,9 +19,10 @@
 TTurnSimulator::TTurnSimulator()
     : world_(std::make_unique<TWorld>()),
       events_(std::make_unique<TEventList>()),
+      orders_(std::make_unique<TOrderList>()),
       effects_(std::make_unique<TSpecialEffectList>()),
       clock_(std::make_unique<TTurnClock>()),
-      reactions_(std::make_unique<TReactionManager>(TSides::Instance()->GetSideCount(), world_.get(), nullptr)),
+      reactions_(std::make_unique<TReactionManager>(TSides::Instance()->GetSideCount(), world_.get(), orders_.get())),
       resolver_(std::make_unique<TActionResolver>(*world_, reactions_.get())),
       projectiles_(std::make_unique<TProjectileSystem>(*world_, *events_)),
       sight_(std::make_unique<TSightResolver>(*world_, resolver_.get())) {
@@ -39,6 +41,7 @@ TTurnSimulator::~TTurnSimulator() {
   sight_.reset();
   projectiles_.reset();
   resolver_.reset();
+  orders_.reset();
   effects_.reset();
   clock_.reset();
   events_.reset();
@@ -84,6 +87,7 @@ void TTurnSimulator::ResetTurnState() {
   reactions_->RefreshMarkers();
   if (!IsSimulating()) return;
   resolver_->ResetTurn();
+  orders_->Rewind();
   projectiles_->Reset(Now());
 }
 
@@ -141,9 +145,7 @@ void TTurnSimulator::RunReactionCheck(float /*time*/) {
   // The reaction manager's Tick(time, action resolver).
 }
 
-void TTurnSimulator::RunOrderChains(float /*time*/) {
-  // The order list's RunTick(time): every unit's chain acts once.
-}
+void TTurnSimulator::RunOrderChains(float time) { orders_->RunTick(time); }
 
 void TTurnSimulator::MoveProjectiles(float time) { projectiles_->Update(time); }
 

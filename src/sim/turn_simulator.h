@@ -14,9 +14,9 @@
 // turn's start, then advance the clock and tick again until Tick reports the
 // clock paused; the tick that reaches the turn end still runs whole.
 //
-// The order chains and the reaction manager's sighting checks and combat
-// orders are not part of the game yet: their steps below say what runs
-// there and do nothing until they exist.
+// The reaction manager's sighting checks and combat orders are not part of
+// the game yet: their step below says what runs there and does nothing
+// until they exist.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +26,7 @@
 
 class TActionResolver;
 class TEventList;
+class TOrderList;
 class TProjectileSystem;
 class TReactionManager;
 class TScenario;
@@ -87,6 +88,8 @@ class TTurnSimulator {
 
   TWorld& GetWorld() const { return *world_; }
   TEventList& GetEvents() const { return *events_; }
+  // One chain of orders per unit, run in step 4 of every simulated tick.
+  TOrderList& GetOrders() const { return *orders_; }
   TSpecialEffectList& GetEffects() const { return *effects_; }
   // Null until a scenario is set.
   TScenario* GetScenario() const { return scenario_.get(); }
@@ -116,7 +119,7 @@ class TTurnSimulator {
 
   // Step 3: the reaction manager's per-tick check (sighting reactions cancel
   // orders and stop units; combat reactions give idle units orders), given
-  // the action resolver; it waits for the order chains.
+  // the action resolver; it waits for the order classes.
   void RunReactionCheck(float time);
   // Step 4: every unit's order chain acts for one tick through the action
   // resolver.
@@ -146,6 +149,7 @@ class TTurnSimulator {
   // services depend on each other.
   std::unique_ptr<TWorld> world_;
   std::unique_ptr<TEventList> events_;
+  std::unique_ptr<TOrderList> orders_;
   std::unique_ptr<TSpecialEffectList> effects_;
   std::unique_ptr<TScenario> scenario_;
   std::unique_ptr<TTurnClock> clock_;

@@ -6,6 +6,7 @@
 #include "session/id_mapper.h"
 #include "units/combatant.h"
 #include "units/combatant_list.h"
+#include "units/order_list.h"
 #include "units/reaction_policy.h"
 #include "world/ammo_dump.h"
 #include "world/egg.h"
@@ -244,9 +245,7 @@ void TReactionManager::CancelUnitOrders(int32_t unitId) {
   // interface's and the session's copies) the unit has no orders here to
   // lose.
   if (orders_ == nullptr) return;
-  // The order list's cancel is called from here once order lists exist;
-  // until then no caller can hand the manager one.
-  (void)unitId;
+  orders_->CancelUnitOrders(unitId);
 }
 
 // --- streams and copies --------------------------------------------------------------

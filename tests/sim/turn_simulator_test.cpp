@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <ostream>
@@ -15,6 +16,7 @@
 #include "sim/clock.h"
 #include "sim/corpse.h"
 #include "sim/event.h"
+#include "sim/action_resolver.h"
 #include "sim/event_list.h"
 #include "sim/goo.h"
 #include "sim/scenario.h"
@@ -23,6 +25,9 @@
 #include "support/temp_folder.h"
 #include "units/combatant.h"
 #include "units/combatant_list.h"
+#include "units/order_list.h"
+#include "units/reaction_manager.h"
+#include "units/test_orders.h"
 #include "units/unit_type.h"
 #include "world/game_data.h"
 #include "world/map.h"
@@ -407,6 +412,44 @@ TEST_F(TurnSimulatorTest, AServerTurnRecordsSightGooAndEffectsThroughItsServices
   EXPECT_GT(gooHits, 100);  // about one a tick after the first
   EXPECT_LT(watcher->GetEndurance(), watcher->GetType().GetEndurance());
   EXPECT_GE(effects, 1);
+}
+
+TEST_F(TurnSimulatorTest, OrdersRunEveryTickAndARestartReplaysThem) {
+  Combatant* unit = PlaceUnit("Grunt", 0, TVector3(3.0f, 3.0f, 0.0f));
+  ASSERT_NE(unit, nullptr);
+  order_test::TJournal journal;
+  auto first = std::make_unique<order_test::TTestOrder>(unit->GetId(), sim_->GetResolver(), "A", 2.0f, &journal);
+  auto* firstOrder = first.get();
+  sim_->GetOrders().Add(std::move(first));
+  sim_->GetOrders().Add(
+      std::make_unique<order_test::TTestOrder>(unit->GetId(), sim_->GetResolver(), "B", 4.0f, &journal));
+
+  auto runTurn = [this] {
+    sim_->Start(TTurnSimulator::kSimulate);
+    Clock().Start();
+    for (bool ended = sim_->Tick(); !ended; ended = sim_->Tick()) Clock().Advance(TTurnSimulator::kClientStep);
+  };
+  runTurn();
+  // The first order ran from the turn's start until 2.0, the second took
+  // over within the same tick and ended at 4.0.
+  EXPECT_FLOAT_EQ(firstOrder->Times().front(), 0.0f);
+  EXPECT_FALSE(sim_->GetOrders().HasOrders(unit->GetId()));
+  const auto runs = std::count(journal.begin(), journal.end(), "run A");
+  EXPECT_EQ(runs, 41);  // 0.0, 0.05, ... 2.0
+
+  // A restart of the turn rewinds the chain, so the same orders run again;
+  // the reaction manager cancels through the same list.
+  journal.clear();
+  Clock().Reset();
+  runTurn();
+  EXPECT_EQ(std::count(journal.begin(), journal.end(), "run A"), runs);
+  sim_->GetOrders().Add(
+      std::make_unique<order_test::TTestOrder>(unit->GetId(), sim_->GetResolver(), "C", 30.0f, &journal));
+  ASSERT_TRUE(sim_->GetOrders().HasOrders(unit->GetId()));
+  // The running order stays in the chain as done; the chain stops.
+  sim_->GetReactions().CancelUnitOrders(unit->GetId());
+  EXPECT_FALSE(sim_->GetOrders().HasOrders(unit->GetId()));
+  sim_->GetOrders().Clear();  // the orders write into the journal when deleted
 }
 
 }  // namespace
