@@ -13,6 +13,7 @@
 #include "app/unit_test_registry.h"
 #include "screens/interface_sounds.h"
 #include "session/game_mode.h"
+#include "session/game_query.h"
 #include "session/sides.h"
 #include "sim/clock.h"
 
@@ -85,6 +86,15 @@ void TGame::OnCloseRequest() { quitAllowed_ = true; }
 int TGame::GetModeNumber() const { return mode_->GetModeNumber(); }
 
 int TGame::GetLocalPlayer() const { return mode_->GetLocalPlayer(); }
+
+bool TGame::IsComputingAsServer() const {
+  const int mode = GetModeNumber();
+  return (mode == 1 || mode == 4 || mode == 6) && mode_->IsComputingAsServer();
+}
+
+int RunningGameMode() { return gGame ? gGame->GetModeNumber() : -1; }
+
+bool IsComputingTurnAsServer() { return gGame && gGame->IsComputingAsServer(); }
 
 void DestroySingletons() {
   TGame::DestroyInstance();

@@ -26,6 +26,7 @@ class TGame {
   void OnCloseRequest();
 
   int GetModeNumber() const;
+  bool IsComputingAsServer() const;
   int GetLocalPlayer() const;
   // Requests a switch of game mode, applied after the current frame (7: none).
   void SwitchMode(int modeNumber) { pendingMode_ = modeNumber; }

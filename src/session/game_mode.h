@@ -16,6 +16,8 @@ class TGameMode {
   virtual int GetLocalPlayer() const { return -1; }
   // True while the mode must keep running with the window in the background.
   virtual bool IsBusy() const { return false; }
+  // The battle modes that compute turns locally set this while they do.
+  virtual bool IsComputingAsServer() const { return false; }
 
   void SetDrawEnabled(bool enabled) { drawEnabled_ = enabled; }
   bool IsDrawEnabled() const { return drawEnabled_; }

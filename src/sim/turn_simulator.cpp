@@ -11,6 +11,7 @@
 #include "sim/world_events.h"
 #include "session/sides.h"
 #include "units/order_list.h"
+#include "units/order_registration.h"
 #include "units/reaction_manager.h"
 #include "units/sight_resolver.h"
 #include "world/map.h"
@@ -29,6 +30,7 @@ TTurnSimulator::TTurnSimulator()
   resolver_->SetEvents(events_.get());
   effectRecorder_ = MakeSpecialEffectRecorder(*events_, *effects_);
   RegisterEventReaders();
+  RegisterOrderReaders();
   BeginTurn();
 }
 

@@ -48,3 +48,12 @@ class TOrderFactory {
 
   std::array<TOrderReader, kOrderTypeCount> readers_;
 };
+
+// Registers the stream constructor (stream, resolver, id mapper) of an order
+// class as the reader of its name.
+template <class TOrderClass>
+bool RegisterOrderClass(std::string_view name) {
+  return TOrderFactory::Instance().Register(name, [](TDataStream& stream, TActionResolver& resolver, TIdMapper& ids) {
+    return std::unique_ptr<TOrder>(std::make_unique<TOrderClass>(stream, resolver, ids));
+  });
+}

@@ -75,6 +75,15 @@ class TRoute {
 
   void Advance() { ++cursor_; }
   uint32_t Cursor() const { return cursor_; }
+  // Back to the first point, with the markers shown.
+  void Restart() {
+    cursor_ = 0;
+    markersShown_ = true;
+  }
+  // Shows or hides the markers from the cursor on (the markers are drawn by
+  // the map view; the route only keeps whether they are shown).
+  void ShowMarkers(bool show) { markersShown_ = show; }
+  bool AreMarkersShown() const { return markersShown_; }
 
   // The box spanned by a and b, widened by the margin in x and y on both
   // sides; candidates outside it are not considered.
@@ -114,6 +123,7 @@ class TRoute {
  private:
   std::deque<TVector3> points_;
   uint32_t cursor_ = 0;
+  bool markersShown_ = true;
   std::unique_ptr<TBoxVolume> searchBox_;
   float costLimit_ = 0.0f;
   std::string markerKey_;

@@ -13,6 +13,7 @@
 #include "app/game_data.h"
 #include "app/random.h"
 #include "sim/action_resolver.h"
+#include "sim/event.h"
 #include "sim/event_list.h"
 #include "sim/event_registration.h"
 #include "support/shipped_world.h"

@@ -1,0 +1,10 @@
+// What the rules may ask of the running game without making one: tools,
+// tests and benchmarks run the rules with no game object at all.
+#pragma once
+
+// The current game mode's number; -1 when no game object exists.
+int RunningGameMode();
+// Whether this program is computing a turn as the server right now: a
+// hot-seat, tutorial or single-player battle (modes 1, 4 and 6) whose
+// server computation is running.
+bool IsComputingTurnAsServer();
