@@ -116,6 +116,18 @@ class TTestEffectMakers {
   TTestEffectMakers& operator=(const TTestEffectMakers&) = delete;
 };
 
+// No smoke or explosion maker while held: a world model without the effect
+// objects, whatever an earlier test in the same process registered.
+class TNoEffectMakers {
+ public:
+  TNoEffectMakers() {
+    TWorldEffects::SetSmokeMaker(nullptr);
+    TWorldEffects::SetExplosionMaker(nullptr);
+  }
+  TNoEffectMakers(const TNoEffectMakers&) = delete;
+  TNoEffectMakers& operator=(const TNoEffectMakers&) = delete;
+};
+
 // The type names of the objects, in order.
 inline std::vector<std::string> TypeNamesOf(const TNewObjects& objects) {
   std::vector<std::string> names;

@@ -50,6 +50,7 @@ class MapTest : public ::testing::Test {
 
   TTempFolder folder_;
   std::unique_ptr<TGameData> data_ = MakeTestGameData();
+  map_test::TNoEffectMakers noEffects_;
   TMap map_{10, 10};
 };
 

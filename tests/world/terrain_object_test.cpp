@@ -37,6 +37,7 @@ class TerrainObjectTest : public ::testing::Test {
 
   TTempFolder folder_;
   std::unique_ptr<TGameData> data_ = MakeTestGameData();
+  map_test::TNoEffectMakers noEffects_;
 };
 
 // --- damage --------------------------------------------------------------------
