@@ -219,6 +219,8 @@ class TApproachOrder : public TRouteOrder {
 
  protected:
   void ApproachStep(float now);
+  // Where the target was last known to be.
+  void SetLastTargetPosition(const TVector3& place) { lastTargetPosition_ = place; }
 
  private:
   void BindTarget(int32_t targetId);

@@ -529,15 +529,7 @@ TEST_P(AttackStreamTest, TheRecordsFollowTheStreamVersion) {
   TDataStream stream(c.tag);
   list_.WriteOrders(stream);
   stream.Rewind();
-  const auto readPoint = [&]() {
-    if (c.counted) {
-      EXPECT_EQ(stream.ReadInt(), 3u);
-    }
-    const float x = stream.ReadFloat();
-    const float y = stream.ReadFloat();
-    const float z = stream.ReadFloat();
-    return TVector3(x, y, z);
-  };
+  const auto readPoint = [&]() { return order_test::ReadStreamPoint(stream, c.counted); };
   EXPECT_EQ(stream.ReadString(), "AttackElement");
   EXPECT_EQ(static_cast<int32_t>(stream.ReadInt()), unit.GetId());
   ExpectNear(readPoint(), element->GetTargetPoint());

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -18,9 +20,29 @@
 #include "sim/unit_events.h"
 #include "units/order_factory.h"
 #include "units/order_list.h"
+#include "units/movement_order.h"
 #include "units/order_registration.h"
 
 namespace order_test {
+
+// The point moved by (dx, dy) on the map plane.
+inline TVector3 Shifted(const TVector3& point, float dx, float dy) {
+  TVector3 moved = point;
+  moved.Add(TVector3(dx, dy, 0.0f));
+  return moved;
+}
+
+// A point of an orders stream read field by field; streams of the counted
+// form carry the count 3 before the three floats.
+inline TVector3 ReadStreamPoint(TDataStream& stream, bool counted) {
+  if (counted) {
+    EXPECT_EQ(stream.ReadInt(), 3u);
+  }
+  const float x = stream.ReadFloat();
+  const float y = stream.ReadFloat();
+  const float z = stream.ReadFloat();
+  return TVector3(x, y, z);
+}
 
 // While held, every order kind of the game reads from the orders stream.
 class TGameOrderReaders {
@@ -35,6 +57,11 @@ class TGameOrderReaders {
 
 class OrderWorldTest : public resolver_test::ResolverWorldTest {
  protected:
+  void SetUp() override {
+    ResolverWorldTest::SetUp();
+    // The walking orders share one table of who blocks whom.
+    TRouteOrder::ClearBlockers();
+  }
   void TearDown() override {
     list_.Clear();
     ResolverWorldTest::TearDown();
@@ -80,6 +107,32 @@ class OrderWorldTest : public resolver_test::ResolverWorldTest {
     }
     return lines;
   }
+  // The times of the recorded events of the type (animations: of the state
+  // when one is given).
+  std::vector<float> TimesOf(std::string_view type, std::string_view state = "") const {
+    std::vector<float> times;
+    for (int32_t i = 0; i < events_.GetEventCount(); ++i) {
+      const TEvent& event = *events_.GetEvent(i);
+      if (event.TypeName() != type) continue;
+      const auto* animation = dynamic_cast<const TAnimationEvent*>(&event);
+      if (!state.empty() && (animation == nullptr || animation->GetState() != state)) continue;
+      times.push_back(event.GetTime());
+    }
+    return times;
+  }
+
+  // One tick as the turn simulator runs it: the world moves its objects,
+  // then the chains run at the same clock time.
+  virtual void Tick(float now) {
+    world_->Update(now);
+    list_.RunTick(now);
+  }
+  // Ticks from first to last (both included) in steps.
+  void RunTicks(float first, float last, float step) {
+    const int32_t count = static_cast<int32_t>(std::lround((last - first) / step));
+    for (int32_t i = 0; i <= count; ++i) Tick(first + static_cast<float>(i) * step);
+  }
+
   static std::string At(const std::string& what, float time, const std::string& detail = "") {
     std::string line = what + " " + std::to_string(time);
     return detail.empty() ? line : line + " " + detail;
