@@ -94,6 +94,8 @@ bool TGame::IsComputingAsServer() const {
 
 int RunningGameMode() { return gGame ? gGame->GetModeNumber() : -1; }
 
+int RunningLocalPlayer() { return gGame ? gGame->GetLocalPlayer() : -1; }
+
 bool IsComputingTurnAsServer() { return gGame && gGame->IsComputingAsServer(); }
 
 void DestroySingletons() {

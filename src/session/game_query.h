@@ -4,6 +4,9 @@
 
 // The current game mode's number; -1 when no game object exists.
 int RunningGameMode();
+// The player sitting at this program; -1 when no game object exists or the
+// mode has none.
+int RunningLocalPlayer();
 // Whether this program is computing a turn as the server right now: a
 // hot-seat, tutorial or single-player battle (modes 1, 4 and 6) whose
 // server computation is running.

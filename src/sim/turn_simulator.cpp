@@ -143,9 +143,7 @@ void TTurnSimulator::TakeNewEffects(float time, bool record) {
 
 // --- places of the services still to come ----------------------------------------
 
-void TTurnSimulator::RunReactionCheck(float /*time*/) {
-  // The reaction manager's Tick(time, action resolver).
-}
+void TTurnSimulator::RunReactionCheck(float time) { reactions_->Tick(time, resolver_.get()); }
 
 void TTurnSimulator::RunOrderChains(float time) { orders_->RunTick(time); }
 

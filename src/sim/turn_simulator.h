@@ -13,10 +13,6 @@
 // The drivers own the step size: they start the clock, tick once at the
 // turn's start, then advance the clock and tick again until Tick reports the
 // clock paused; the tick that reaches the turn end still runs whole.
-//
-// The reaction manager's sighting checks and combat orders are not part of
-// the game yet: their step below says what runs there and does nothing
-// until they exist.
 #pragma once
 
 #include <cstdint>
@@ -119,7 +115,7 @@ class TTurnSimulator {
 
   // Step 3: the reaction manager's per-tick check (sighting reactions cancel
   // orders and stop units; combat reactions give idle units orders), given
-  // the action resolver; it waits for the order classes.
+  // the action resolver.
   void RunReactionCheck(float time);
   // Step 4: every unit's order chain acts for one tick through the action
   // resolver.

@@ -8,6 +8,7 @@
 #include "units/combatant_list.h"
 #include "units/order_list.h"
 #include "units/reaction_policy.h"
+#include "units/sight_resolver.h"
 #include "world/ammo_dump.h"
 #include "world/egg.h"
 #include "world/world.h"
@@ -142,11 +143,15 @@ std::size_t TReactionSettings::MinStreamSize(float version) {
 // ============================================================= TReactionManager
 
 TReactionManager::TReactionManager(int32_t playerCount, TWorld* world, TOrderList* orders)
-    : seen_(static_cast<std::size_t>(playerCount > 0 ? playerCount : 0)), world_(world), orders_(orders) {}
+    : seen_(static_cast<std::size_t>(playerCount > 0 ? playerCount : 0)),
+      world_(world),
+      orders_(orders),
+      sight_(world != nullptr ? std::make_unique<TSightResolver>(*world, nullptr) : nullptr) {}
 
 TReactionManager::~TReactionManager() {
   world_ = nullptr;
   orders_ = nullptr;
+  sight_.reset();
   Reset();
 }
 

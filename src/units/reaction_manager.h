@@ -19,10 +19,12 @@
 class Combatant;
 class TActionResolver;
 class TDataStream;
+class TGameObject;
 class TIdMapper;
 class TObjectList;
 class TOrderList;
 class TReactionPolicy;
+class TSightResolver;
 class TWorld;
 
 // One unit's reactions. The marker colours are what the unit's sighting and
@@ -135,6 +137,26 @@ class TReactionManager {
   // Records what each player sees now and puts every live unit's sighting
   // point at its position.
   void BeginTurn();
+  // Step 3 of a simulated tick: sighting reactions, then combat orders for
+  // idle units.
+  void Tick(float t, TActionResolver* resolver);
+  // Every object newly seen this turn by a player sets off the "halt" and
+  // "retreat" reactions of that player's units that have it in range.
+  void CheckSightings(float t, TActionResolver* resolver);
+  // Whether the object, seen by the player, sets off the record's reaction:
+  // not yet triggered, a live unit of that player, the object within its
+  // reaction range and in clear view.
+  bool CheckSighting(const TReactionSettings& settings, int32_t player, TGameObject& object);
+  // Sends a halted "retreat" unit back to its sighting point (unless it is
+  // practically there), keeping clear of what its side saw at turn start.
+  void RetreatOnSighting(const TReactionSettings& settings, TActionResolver* resolver);
+  // Idle units under local control ask their policies for an order, which
+  // joins the chain as a reaction order.
+  void MakeCombatOrders(TActionResolver* resolver);
+  // Whether this program decides for the unit's owner in the running game.
+  static bool IsUnderLocalControl(const Combatant& unit);
+  // The answer for a mode number and local player (-1: none).
+  static bool IsUnderLocalControl(int32_t owner, int mode, int localPlayer);
   // From clock time 20.0 on: the units appended after the last unit that
   // has a record get their types' default reactions through Rules events.
   void AssignDefaultReactions(TActionResolver* resolver, float t);
@@ -163,10 +185,17 @@ class TReactionManager {
 
   TWorld* GetWorld() const { return world_; }
   TOrderList* GetOrderList() const { return orders_; }
+  // The manager's own line-of-fire service; null without a world.
+  TSightResolver* GetSightResolver() const { return sight_.get(); }
 
  private:
   void ClearSeen();
   void RecordVisible(const TObjectList& list);
+  void CheckSightingsIn(const TObjectList& list, float t, TActionResolver* resolver);
+  // Whether the player knows the object already: its own, or seen at turn
+  // start.
+  bool IsKnownTo(const TGameObject& object, int32_t player) const;
+  void Halt(TReactionSettings& settings, float t, TActionResolver* resolver);
   void Append(std::unique_ptr<TReactionSettings> settings);
   static void CopyInto(const TSettingsList& from, TSettingsList& to);
 
@@ -175,4 +204,5 @@ class TReactionManager {
   std::vector<TSeenList> seen_;
   TWorld* world_ = nullptr;
   TOrderList* orders_ = nullptr;
+  std::unique_ptr<TSightResolver> sight_;
 };

@@ -10,8 +10,16 @@
 #include <string>
 #include <string_view>
 
+class Combatant;
+class TActionResolver;
 class TColour;
 class TDataStream;
+class TGameObject;
+class TObjectList;
+class TOrder;
+class TSightResolver;
+class TVector3;
+class TWorld;
 
 class TReactionPolicy {
  public:
@@ -27,9 +35,18 @@ class TReactionPolicy {
   // A new policy of the class that follows in the interface's cycle.
   virtual std::unique_ptr<TReactionPolicy> Next() const = 0;
   virtual const TColour& Colour() const = 0;
+  // The order the idle unit gives itself (owned by the caller), or none.
+  // Without a resolver, a world or a sight service nothing is ordered.
+  virtual std::unique_ptr<TOrder> Act(int32_t unitId, TActionResolver* resolver, TWorld* world,
+                                      TSightResolver* sight) const = 0;
 
   // The name as a string; false when the stream refused it.
   bool Write(TDataStream& stream) const;
+
+  // A Queen eats the nearest seen corpse with food left whose line is clear
+  // and that lies within reach of her edge; any other unit finds no food.
+  static std::unique_ptr<TOrder> FindFood(int32_t unitId, TActionResolver* resolver, TWorld* world,
+                                          TSightResolver* sight, float reach);
 };
 
 class HoldFire final : public TReactionPolicy {
@@ -42,6 +59,11 @@ class HoldFire final : public TReactionPolicy {
   int32_t Code() const override { return kCode; }
   std::unique_ptr<TReactionPolicy> Next() const override;
   const TColour& Colour() const override { return StaticColour(); }
+  std::unique_ptr<TOrder> Act(int32_t unitId, TActionResolver* resolver, TWorld* world,
+                              TSightResolver* sight) const override;
+
+  // How far beyond her edge a Queen holding fire still goes to eat.
+  static constexpr float kFoodReach = 1.2071f;
 };
 
 class FireAtWill final : public TReactionPolicy {
@@ -54,6 +76,15 @@ class FireAtWill final : public TReactionPolicy {
   int32_t Code() const override { return kCode; }
   std::unique_ptr<TReactionPolicy> Next() const override;
   const TColour& Colour() const override { return StaticColour(); }
+  std::unique_ptr<TOrder> Act(int32_t unitId, TActionResolver* resolver, TWorld* world,
+                              TSightResolver* sight) const override;
+
+  // The nearest object of the list that the unit's side sees, may attack
+  // and can reach; ties keep the earlier object.
+  static TGameObject* FindTarget(const Combatant& unit, const TObjectList& list, TSightResolver& sight);
+  // A Guardian keeps to targets within its weapon's range of its edge; any
+  // unit needs a clear path.
+  static bool CanAttack(const Combatant& unit, TGameObject& object, TSightResolver& sight);
 };
 
 class Pursue final : public TReactionPolicy {
@@ -66,6 +97,8 @@ class Pursue final : public TReactionPolicy {
   int32_t Code() const override { return kCode; }
   std::unique_ptr<TReactionPolicy> Next() const override;
   const TColour& Colour() const override { return StaticColour(); }
+  std::unique_ptr<TOrder> Act(int32_t unitId, TActionResolver* resolver, TWorld* world,
+                              TSightResolver* sight) const override;
 };
 
 class Retreat final : public TReactionPolicy {
@@ -78,6 +111,14 @@ class Retreat final : public TReactionPolicy {
   int32_t Code() const override { return kCode; }
   std::unique_ptr<TReactionPolicy> Next() const override;
   const TColour& Colour() const override { return StaticColour(); }
+  std::unique_ptr<TOrder> Act(int32_t unitId, TActionResolver* resolver, TWorld* world,
+                              TSightResolver* sight) const override;
+
+  // Nothing further from the nearest seen enemy counts as safer.
+  static constexpr float kMaxSafety = 50.0f;
+  // 0 where the place is not free; else the distance to the nearest enemy
+  // the owner sees that has a clear line to the point, at most kMaxSafety.
+  static float Safety(int32_t owner, const TVector3& point, TWorld& world, TSightResolver& sight);
 };
 
 // The policy of that exact name; null for any other name.
