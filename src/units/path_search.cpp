@@ -156,7 +156,7 @@ void TPathSearch::Expand(TPathNode& current) {
     const auto entry = FindEntry(neighbour);
     if (entry == candidates_.end()) {
       InsertOpen(MakeNode(neighbour, &current));
-    } else if (cost < (*entry)->costSoFar) {
+    } else if (cost < (*entry)->costSoFar && !LeadsBackTo(current, **entry)) {
       std::unique_ptr<TPathNode> node = std::move(*entry);
       candidates_.erase(entry);
       Reparent(*node, &current);
@@ -191,7 +191,19 @@ TPathNode* TPathSearch::PickNext() const {
   return best;
 }
 
+bool TPathSearch::LeadsBackTo(const TPathNode& from, const TPathNode& node) {
+  for (const TPathNode* step = &from; step != nullptr; step = step->parent) {
+    if (step == &node) return true;
+  }
+  return false;
+}
+
 void TPathSearch::BuildRoute(const TPathNode* end) {
+  // Parent links never close a loop (LeadsBackTo), but a route can never be
+  // longer than the nodes of its search either.
   std::deque<TVector3>& points = MutablePoints();
-  for (const TPathNode* node = end; node != nullptr; node = node->parent) points.push_front(node->position);
+  std::size_t left = candidates_.size();
+  for (const TPathNode* node = end; node != nullptr && left > 0; node = node->parent, --left) {
+    points.push_front(node->position);
+  }
 }

@@ -153,6 +153,10 @@ class TPathSearch : public TRoute {
   void Reparent(TPathNode& node, TPathNode* parent);
   // The entry nearest the goal by the measure, for a search that missed it.
   TPathNode* PickNext() const;
+  // Whether the parent chain from `from` passes `node`: re-parenting the
+  // node to `from` would close a loop, which costs that are not positive
+  // both ways (a crafted node graph) can offer.
+  static bool LeadsBackTo(const TPathNode& from, const TPathNode& node);
   void BuildRoute(const TPathNode* end);
 
   TCandidates candidates_;

@@ -498,6 +498,32 @@ TEST(NodeGraphMeasureTest, TheSearchFollowsTheCheapestOpenConnections) {
   EXPECT_FLOAT_EQ(measure.PointPenalty(at.position), 0.0f);
 }
 
+// A crafted graph whose way back is cheaper than nothing: each re-parenting
+// looks cheaper, and without a guard the parents close a loop that the route
+// is rebuilt from for ever.
+TEST(NodeGraphMeasureTest, CostsThatMakeACycleStillGiveAFiniteRoute) {
+  TNodeGraph graph;
+  const int32_t a = graph.AddNode(TVector3(0, 0, 0));
+  const int32_t b = graph.AddNode(TVector3(1, 0, 0));
+  const int32_t c = graph.AddNode(TVector3(2, 0, 0));
+  const int32_t goal = graph.AddNode(TVector3(9, 0, 0));
+  const auto link = [&graph](int32_t from, int32_t to, float cost) {
+    graph.Node(from)->AddConnection(to, graph.NodePosition(to));
+    graph.Node(from)->SetCostsOfConnectionTo(to, std::vector<float>(6, cost));
+  };
+  link(a, b, 1.0f);
+  link(b, a, -100.0f);
+  link(b, c, 1.0f);
+  link(c, b, -100.0f);
+  link(c, a, 1.0f);
+
+  std::vector<TVector3> route;
+  EXPECT_FALSE(graph.FindRoute(a, goal, 3, route));
+  ASSERT_FALSE(route.empty());
+  EXPECT_LE(route.size(), 4u);
+  EXPECT_EQ(route.front(), graph.NodePosition(a));
+}
+
 TEST(NodeGraphMeasureTest, AnEmptyGraphGivesTheStartAlone) {
   TNodeGraph graph;
   TNodeGraphMeasure measure(graph, 3);
