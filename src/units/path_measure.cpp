@@ -186,9 +186,19 @@ bool TRoutePointMeasure::IsStepAllowed(const TVector3& from, const TVector3& to,
 }
 
 float TRoutePointMeasure::PointPenalty(const TVector3& point) {
-  std::vector<TGameObject*> near;
-  world_.GetUnits().CollectWithinRadius(near, point, kCrowdRadius);
-  return near.empty() ? 0.0f : kCrowdPenalty;
+  // Any unit within the radius, as the list's collection would find it.
+  const TCombatantList& units = world_.GetUnits();
+  for (int32_t i = 0; i < units.Count(); ++i) {
+    if (units.GetAt(i)->Position().DistanceTo(point) <= kCrowdRadius) return kCrowdPenalty;
+  }
+  return 0.0f;
+}
+
+bool TRoutePointMeasure::LatticeSize(int32_t& width, int32_t& height) const {
+  const TMap& map = world_.GetMap();
+  width = map.GetWidth();
+  height = map.GetHeight();
+  return width > 0 && height > 0;
 }
 
 void TRoutePointMeasure::CollectBlockers(const TVector3& point) {

@@ -1,5 +1,7 @@
 #include "units/path_search.h"
 
+#include "units/path_search_nodes.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -19,6 +21,8 @@ constexpr float kTotalSlack = 0.001f;
 void TPathMeasure::Neighbours(const TVector3& /*point*/, std::vector<TVector3>& /*out*/) {}
 
 void TPathMeasure::Refresh() {}
+
+bool TPathMeasure::LatticeSize(int32_t& /*width*/, int32_t& /*height*/) const { return false; }
 
 // --- TRoute --------------------------------------------------------------------
 
@@ -92,99 +96,129 @@ void TRoute::Clear() {
 
 // --- TPathSearch -----------------------------------------------------------------
 
-TPathSearch::TPathSearch(std::string markerKey) : TRoute(std::move(markerKey)) {}
+TPathSearch::TPathSearch(std::string markerKey)
+    : TRoute(std::move(markerKey)),
+      nodes_(std::make_unique<TNodePool>()),
+      open_(std::make_unique<TOpenList>(kTotalSlack)),
+      index_(std::make_unique<TPointIndex>()) {}
 
 TPathSearch::~TPathSearch() = default;
 
 void TPathSearch::Run(const TVector3& start, const TVector3& goal, TPathMeasure& measure) {
   Clear();
-  candidates_.clear();
-  current_ = nullptr;
+  nodes_->Reset();
+  open_->Clear();
+  closed_.clear();
+  closings_ = 0;
+  int32_t width = 0;
+  int32_t height = 0;
+  if (!measure.LatticeSize(width, height)) width = height = 0;
+  index_->Reset(width, height);
   goal_ = goal;
   measure_ = &measure;
-  candidates_.push_front(MakeNode(start, nullptr));
+  open_->Insert(MakeNode(start, nullptr));
 
-  for (int32_t expansions = 0; !candidates_.empty();) {
-    TPathNode* first = candidates_.front().get();
-    if (first->open == 0) break;
-    current_ = first;
+  TSearchNode* current = nullptr;
+  for (int32_t expansions = 0; !open_->Empty();) {
+    TSearchNode* first = open_->Front();
+    current = first;
     if (first->position.DistanceTo(goal_) < kArrivalDistance) {
       first->position = goal_;
       break;
     }
-    // Out of the list while it is expanded; closed behind the others after.
-    std::unique_ptr<TPathNode> taken = std::move(candidates_.front());
-    candidates_.pop_front();
-    Expand(*taken);
-    taken->open = 0;
-    candidates_.push_back(std::move(taken));
+    // Out of the open list while it is expanded; closed behind the others
+    // after.
+    open_->Erase(first);
+    first->open = 0;
+    expanding_ = first;
+    Expand(*first);
+    expanding_ = nullptr;
+    Close(*first);
     ++expansions;
     if (expansions >= kMaxExpansions) break;
   }
 
-  const TPathNode* end = current_;
-  if (end != nullptr && end->open == 0) end = PickNext();
+  const TPathNode* end = current;
+  if (current != nullptr && current->open == 0) end = PickNext();
   BuildRoute(end);
-  candidates_.clear();
-  current_ = nullptr;
+  open_->Clear();
+  measure_ = nullptr;
 }
 
-std::unique_ptr<TPathNode> TPathSearch::MakeNode(const TVector3& position, TPathNode* parent) {
-  auto node = std::make_unique<TPathNode>();
+TPathSearch::TSearchNode* TPathSearch::MakeNode(const TVector3& position, TSearchNode* parent) {
+  TSearchNode* node = nodes_->Make();
   node->position = position;
   node->penalty = measure_->PointPenalty(position);
   node->goalDistance = measure_->Distance(*node, goal_);
   Reparent(*node, parent);
+  index_->Add(node);
   return node;
 }
 
-void TPathSearch::Reparent(TPathNode& node, TPathNode* parent) {
+void TPathSearch::Reparent(TSearchNode& node, TSearchNode* parent) {
   node.parent = parent;
   node.costSoFar =
       parent == nullptr ? 0.0f : parent->costSoFar + measure_->Distance(node, parent->position) + node.penalty;
+  node.total = node.Total();
 }
 
-void TPathSearch::Expand(TPathNode& current) {
-  std::vector<TVector3> neighbours;
-  measure_->Neighbours(current.position, neighbours);
-  for (const TVector3& neighbour : neighbours) {
+void TPathSearch::Close(TSearchNode& node) {
+  node.open = 0;
+  node.closeNumber = ++closings_;
+  closed_.emplace_back(&node, node.closeNumber);
+}
+
+void TPathSearch::Expand(TSearchNode& current) {
+  neighbours_.clear();
+  measure_->Neighbours(current.position, neighbours_);
+  for (const TVector3& neighbour : neighbours_) {
     if (!SearchBoxAdmits(neighbour)) continue;
     const float cost = measure_->Distance(current, neighbour) + current.costSoFar;
     if (HasCostLimit() && cost > GetCostLimit()) continue;
+    // A point that already has its node is only worth the step test when
+    // this way would re-parent it.
+    TSearchNode* entry = FindEntry(neighbour);
+    if (entry != nullptr && !(cost < entry->costSoFar && !LeadsBackTo(current, *entry))) continue;
     if (!measure_->IsStepAllowed(current.position, neighbour, goal_)) continue;
 
-    const auto entry = FindEntry(neighbour);
-    if (entry == candidates_.end()) {
-      InsertOpen(MakeNode(neighbour, &current));
-    } else if (cost < (*entry)->costSoFar && !LeadsBackTo(current, **entry)) {
-      std::unique_ptr<TPathNode> node = std::move(*entry);
-      candidates_.erase(entry);
-      Reparent(*node, &current);
-      node->open = 1;
-      InsertOpen(std::move(node));
+    if (entry == nullptr) {
+      open_->Insert(MakeNode(neighbour, &current));
+    } else {
+      if (entry->open != 0) open_->Erase(entry);
+      Reparent(*entry, &current);
+      entry->open = 1;
+      open_->Insert(entry);
     }
   }
 }
 
-TPathSearch::TCandidates::iterator TPathSearch::FindEntry(const TVector3& point) {
-  return std::find_if(candidates_.begin(), candidates_.end(),
-                      [&point](const std::unique_ptr<TPathNode>& node) { return node->position.IsWithin(point, kSamePlace); });
+TPathSearch::TSearchNode* TPathSearch::FindEntry(const TVector3& point) const {
+  TSearchNode* found = nullptr;
+  index_->ForEachNear(point, [&](TSearchNode* node) {
+    if (node == expanding_ || !node->position.IsWithin(point, kSamePlace)) return;
+    if (found == nullptr || ComesBefore(*node, *found)) found = node;
+  });
+  return found;
 }
 
-void TPathSearch::InsertOpen(std::unique_ptr<TPathNode> node) {
-  const float total = node->Total();
-  auto place = candidates_.begin();
-  while (place != candidates_.end() && (*place)->open != 0 && (*place)->Total() - total < kTotalSlack) ++place;
-  candidates_.insert(place, std::move(node));
+bool TPathSearch::ComesBefore(const TSearchNode& a, const TSearchNode& b) const {
+  if (a.open != b.open) return a.open != 0;
+  if (a.open == 0) return a.closeNumber < b.closeNumber;
+  return open_->Before(&a, &b);
 }
 
-TPathNode* TPathSearch::PickNext() const {
-  TPathNode* best = nullptr;
+TPathSearch::TSearchNode* TPathSearch::PickNext() const {
+  std::vector<TSearchNode*> order;
+  open_->Collect(order);
+  for (const auto& [node, number] : closed_) {
+    if (node->open == 0 && node->closeNumber == number) order.push_back(node);
+  }
+  TSearchNode* best = nullptr;
   float bestDistance = 0.0f;
-  for (const std::unique_ptr<TPathNode>& entry : candidates_) {
+  for (TSearchNode* entry : order) {
     const float distance = entry->goalDistance;
     if (best == nullptr || distance < bestDistance || (distance == bestDistance && entry->Total() < best->Total())) {
-      best = entry.get();
+      best = entry;
       bestDistance = distance;
     }
   }
@@ -202,7 +236,7 @@ void TPathSearch::BuildRoute(const TPathNode* end) {
   // Parent links never close a loop (LeadsBackTo), but a route can never be
   // longer than the nodes of its search either.
   std::deque<TVector3>& points = MutablePoints();
-  std::size_t left = candidates_.size();
+  std::size_t left = nodes_->Count();
   for (const TPathNode* node = end; node != nullptr && left > 0; node = node->parent, --left) {
     points.push_front(node->position);
   }

@@ -9,7 +9,7 @@
 
 #include <cstdint>
 #include <deque>
-#include <list>
+#include <utility>
 #include <memory>
 #include <string>
 #include <vector>
@@ -50,6 +50,10 @@ class TPathMeasure {
   // Rebuilds cached world data before a search.
   virtual void Refresh();
   virtual float PointPenalty(const TVector3& point) = 0;
+  // Whether the measure's points lie on the half-unit lattice over a map of
+  // the size given; the search then finds its nodes through a dense index.
+  // Points off the lattice or off the map are still allowed.
+  virtual bool LatticeSize(int32_t& width, int32_t& height) const;
 };
 
 // The points of a found route from the start to its end, with the cursor of
@@ -142,26 +146,41 @@ class TPathSearch : public TRoute {
   void Run(const TVector3& start, const TVector3& goal, TPathMeasure& measure) override;
 
  private:
-  using TCandidates = std::list<std::unique_ptr<TPathNode>>;
+  struct TSearchNode;
+  class TNodePool;
+  class TOpenList;
+  class TPointIndex;
 
-  void Expand(TPathNode& current);
-  // Open nodes stand at the front in order of total; equal totals (within
-  // 0.001) keep their order of arrival.
-  void InsertOpen(std::unique_ptr<TPathNode> node);
-  TCandidates::iterator FindEntry(const TVector3& point);
-  std::unique_ptr<TPathNode> MakeNode(const TVector3& position, TPathNode* parent);
-  void Reparent(TPathNode& node, TPathNode* parent);
+  void Expand(TSearchNode& current);
+  // The entry at the point (the first in the order of the candidates: the
+  // open ones by total, then the closed ones by when they closed); null
+  // when there is none.
+  TSearchNode* FindEntry(const TVector3& point) const;
+  TSearchNode* MakeNode(const TVector3& position, TSearchNode* parent);
+  void Reparent(TSearchNode& node, TSearchNode* parent);
+  void Close(TSearchNode& node);
+  // Whether a comes before b in the order of the candidates.
+  bool ComesBefore(const TSearchNode& a, const TSearchNode& b) const;
   // The entry nearest the goal by the measure, for a search that missed it.
-  TPathNode* PickNext() const;
+  TSearchNode* PickNext() const;
   // Whether the parent chain from `from` passes `node`: re-parenting the
   // node to `from` would close a loop, which costs that are not positive
   // both ways (a crafted node graph) can offer.
   static bool LeadsBackTo(const TPathNode& from, const TPathNode& node);
   void BuildRoute(const TPathNode* end);
 
-  TCandidates candidates_;
+  // Reused from search to search.
+  std::unique_ptr<TNodePool> nodes_;
+  std::unique_ptr<TOpenList> open_;
+  std::unique_ptr<TPointIndex> index_;
+  // Nodes in the order they closed; a node re-opened since (or closed
+  // again later) is passed over by its close number.
+  std::vector<std::pair<TSearchNode*, uint32_t>> closed_;
+  std::vector<TVector3> neighbours_;
+  uint32_t closings_ = 0;
+  // The node being expanded is out of the candidates meanwhile.
+  TSearchNode* expanding_ = nullptr;
   TVector3 goal_;
-  TPathNode* current_ = nullptr;
   TPathMeasure* measure_ = nullptr;
 };
 
@@ -181,6 +200,7 @@ class TRoutePointMeasure : public TPathMeasure {
   // Records the Regenerators of the world anew.
   void Refresh() override;
   float PointPenalty(const TVector3& point) override;
+  bool LatticeSize(int32_t& width, int32_t& height) const override;
 
   // Units, ammunition dumps and eggs within this distance of the point
   // become obstacles, and the obstacle and goo tests are switched on.

@@ -191,27 +191,49 @@ bool TMap::IsPlaceFreeFor(const TVector3& point, TCompoundVolume& volume, const 
 
 bool TMap::CanStep(const TVector3& from, const TVector3& to, TCompoundVolume& volume, const std::string& access,
                    const TVector3* via) const {
+  // Route searches ask this for every step they weigh: the blocking tiles
+  // are gathered into buffers kept from call to call, and the answer, which
+  // does not depend on their order, is the same as over a fresh collection.
+  struct TScratch {
+    std::vector<TTerrainObject*> blockers;
+    std::vector<uint8_t> ignored;
+  };
+  thread_local TScratch scratch;
+  std::vector<TTerrainObject*>& blockers = scratch.blockers;
+  blockers.clear();
+  const auto collect = [this, &blockers, &access](const TVector3& centre, float r) {
+    if (!std::isfinite(r)) return;
+    const int32_t xFrom = std::max(PlacementCoordinate(centre.x - r), 0);
+    const int32_t xTo = std::min(PlacementCoordinate(centre.x + r + 0.5f), width_ - 1);
+    const int32_t yFrom = std::max(PlacementCoordinate(centre.y - r), 0);
+    const int32_t yTo = std::min(PlacementCoordinate(centre.y + r + 0.5f), height_ - 1);
+    for (int32_t cy = yFrom; cy <= yTo; ++cy) {
+      for (int32_t cx = xFrom; cx <= xTo; ++cx) {
+        // A door the mover may pass never holds it back, wherever it stands.
+        for (TTerrainObject* object : CellAt(cx, cy)) {
+          if (Blocks(*object) && !object->DoorTypeIs(access)) blockers.push_back(object);
+        }
+      }
+    }
+  };
   const float reach = volume.MaxGroundRadius() + 1.0f;
-  std::vector<TGameObject*> near;
-  CollectWithinRadius(near, from, from.DistanceTo(to) + reach);
-  if (via != nullptr) CollectWithinRadius(near, *via, reach);
-  std::vector<TTerrainObject*> blockers;
-  for (TTerrainObject* object : AsTiles(near)) {
-    if (Blocks(*object)) blockers.push_back(object);
-  }
+  collect(from, from.DistanceTo(to) + reach);
+  if (via != nullptr) collect(*via, reach);
+  if (blockers.empty()) return true;
+  std::sort(blockers.begin(), blockers.end());
+  blockers.erase(std::unique(blockers.begin(), blockers.end()), blockers.end());
 
   TVector3 place = from;
   TVolumeAt placed(volume, &place);
   // What the mover already stands in cannot hold it back: it must be able
   // to walk out of it.
-  std::unordered_set<const TTerrainObject*> ignored;
-  for (TTerrainObject* object : blockers) {
-    if (Touches(*object, volume)) ignored.insert(object);
-  }
+  std::vector<uint8_t>& ignored = scratch.ignored;
+  ignored.assign(blockers.size(), 0);
+  for (std::size_t i = 0; i < blockers.size(); ++i) ignored[i] = Touches(*blockers[i], volume) ? 1 : 0;
   if (via != nullptr) {
     place = *via;
-    for (TTerrainObject* object : blockers) {
-      if (Touches(*object, volume)) ignored.insert(object);
+    for (std::size_t i = 0; i < blockers.size(); ++i) {
+      if (ignored[i] == 0 && Touches(*blockers[i], volume)) ignored[i] = 1;
     }
   }
 
@@ -219,9 +241,8 @@ bool TMap::CanStep(const TVector3& from, const TVector3& to, TCompoundVolume& vo
     const auto step = static_cast<float>(k);
     place = TVector3(from.x + step * (to.x - from.x) / 3.0f, from.y + step * (to.y - from.y) / 3.0f,
                      from.z + step * (to.z - from.z) / 3.0f);
-    for (TTerrainObject* object : blockers) {
-      if (object->DoorTypeIs(access) || ignored.count(object) != 0) continue;
-      if (Touches(*object, volume)) return false;
+    for (std::size_t i = 0; i < blockers.size(); ++i) {
+      if (ignored[i] == 0 && Touches(*blockers[i], volume)) return false;
     }
   }
   return true;

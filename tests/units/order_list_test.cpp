@@ -270,7 +270,7 @@ TEST_F(OrdersStreamTest, RetreatEntriesAreReadAndDropped) {
 
   TOrderVector out;
   ASSERT_TRUE(Read(stream, out));
-  EXPECT_EQ(Labels(out), (Lines{"first", "second"}));
+  ASSERT_EQ(Labels(out), (Lines{"first", "second"}));
   EXPECT_FLOAT_EQ(static_cast<TTestOrder&>(*out[1]).End(), 3.0f);
   EXPECT_EQ(out[0]->GetUnitId(), unit);
   // Reading stops after "End".
@@ -294,7 +294,7 @@ TEST_F(OrdersStreamTest, OrdersOfUnitsNotInTheWorldAreDroppedButDeployStays) {
 
   TOrderVector out;
   ASSERT_TRUE(Read(stream, out));
-  EXPECT_EQ(Labels(out), (Lines{"living", "deploy"}));
+  ASSERT_EQ(Labels(out), (Lines{"living", "deploy"}));
   EXPECT_EQ(out[1]->GetUnitId(), unborn);
   EXPECT_EQ(out[1]->GetUnit(), nullptr);
 }

@@ -1,0 +1,214 @@
+#include "units/path_search_nodes.h"
+
+#include <algorithm>
+#include <cmath>
+
+// --- TNodePool -----------------------------------------------------------------------
+
+TPathSearch::TSearchNode* TPathSearch::TNodePool::Make() {
+  const std::size_t chunk = used_ / kChunk;
+  if (chunk == chunks_.size()) chunks_.push_back(std::make_unique<TSearchNode[]>(kChunk));
+  TSearchNode* node = &chunks_[chunk][used_ % kChunk];
+  ++used_;
+  *node = TSearchNode();
+  return node;
+}
+
+// --- TOpenList -----------------------------------------------------------------------
+
+TPathSearch::TSearchNode* TPathSearch::TOpenList::Front() const {
+  TSearchNode* node = root_;
+  while (node != nullptr && node->left != nullptr) node = node->left;
+  return node;
+}
+
+bool TPathSearch::TOpenList::SubtreeHasPlace(const TSearchNode* node, float total) const {
+  // The rule is monotonic in the other node's total (a NaN always stops the
+  // walk), so the largest total of a subtree tells whether any node in it
+  // is a place to stop.
+  return node != nullptr &&
+         (node->subtreeHasNaN != 0 || (node->subtreeHasNumber != 0 && GoesBefore(node->subtreeMax, total)));
+}
+
+void TPathSearch::TOpenList::Update(TSearchNode* node) {
+  const bool isNaN = std::isnan(node->total);
+  node->subtreeHasNaN = isNaN ? 1 : 0;
+  node->subtreeHasNumber = isNaN ? 0 : 1;
+  node->subtreeMax = node->total;
+  for (const TSearchNode* child : {node->left, node->right}) {
+    if (child == nullptr) continue;
+    node->subtreeHasNaN |= child->subtreeHasNaN;
+    if (child->subtreeHasNumber == 0) continue;
+    node->subtreeMax = node->subtreeHasNumber != 0 ? std::max(node->subtreeMax, child->subtreeMax) : child->subtreeMax;
+    node->subtreeHasNumber = 1;
+  }
+}
+
+void TPathSearch::TOpenList::SetLeft(TSearchNode* node, TSearchNode* child) {
+  node->left = child;
+  if (child != nullptr) child->up = node;
+}
+
+void TPathSearch::TOpenList::SetRight(TSearchNode* node, TSearchNode* child) {
+  node->right = child;
+  if (child != nullptr) child->up = node;
+}
+
+void TPathSearch::TOpenList::Split(TSearchNode* node, float total, TSearchNode*& before, TSearchNode*& after) const {
+  if (node == nullptr) {
+    before = after = nullptr;
+    return;
+  }
+  if (SubtreeHasPlace(node->left, total)) {
+    TSearchNode* rest = nullptr;
+    Split(node->left, total, before, rest);
+    SetLeft(node, rest);
+    Update(node);
+    after = node;
+  } else if (GoesBefore(node->total, total)) {
+    before = node->left;
+    SetLeft(node, nullptr);
+    Update(node);
+    after = node;
+  } else {
+    TSearchNode* rest = nullptr;
+    Split(node->right, total, rest, after);
+    SetRight(node, rest);
+    Update(node);
+    before = node;
+  }
+  if (before != nullptr) before->up = nullptr;
+  if (after != nullptr) after->up = nullptr;
+}
+
+TPathSearch::TSearchNode* TPathSearch::TOpenList::Merge(TSearchNode* a, TSearchNode* b) {
+  if (a == nullptr) return b;
+  if (b == nullptr) return a;
+  if (a->priority >= b->priority) {
+    SetRight(a, Merge(a->right, b));
+    Update(a);
+    return a;
+  }
+  SetLeft(b, Merge(a, b->left));
+  Update(b);
+  return b;
+}
+
+void TPathSearch::TOpenList::Insert(TSearchNode* node) {
+  seed_ ^= seed_ << 13;
+  seed_ ^= seed_ >> 17;
+  seed_ ^= seed_ << 5;
+  node->priority = seed_;
+  node->left = node->right = node->up = nullptr;
+  Update(node);
+  TSearchNode* before = nullptr;
+  TSearchNode* after = nullptr;
+  Split(root_, node->total, before, after);
+  root_ = Merge(Merge(before, node), after);
+  root_->up = nullptr;
+}
+
+void TPathSearch::TOpenList::Erase(TSearchNode* node) {
+  if (node->left != nullptr) node->left->up = nullptr;
+  if (node->right != nullptr) node->right->up = nullptr;
+  TSearchNode* joined = Merge(node->left, node->right);
+  TSearchNode* parent = node->up;
+  if (parent == nullptr) {
+    root_ = joined;
+  } else if (parent->left == node) {
+    SetLeft(parent, joined);
+  } else {
+    SetRight(parent, joined);
+  }
+  if (joined != nullptr && parent == nullptr) joined->up = nullptr;
+  for (TSearchNode* above = parent; above != nullptr; above = above->up) Update(above);
+  node->left = node->right = node->up = nullptr;
+}
+
+bool TPathSearch::TOpenList::Before(const TSearchNode* a, const TSearchNode* b) const {
+  if (a == b) return false;
+  std::vector<const TSearchNode*> pathA;
+  std::vector<const TSearchNode*> pathB;
+  for (const TSearchNode* n = a; n != nullptr; n = n->up) pathA.push_back(n);
+  for (const TSearchNode* n = b; n != nullptr; n = n->up) pathB.push_back(n);
+  std::reverse(pathA.begin(), pathA.end());
+  std::reverse(pathB.begin(), pathB.end());
+  std::size_t i = 0;
+  while (i < pathA.size() && i < pathB.size() && pathA[i] == pathB[i]) ++i;
+  // One is the other's ancestor: the descendant's side decides.
+  if (i == pathA.size()) return pathB[i] == a->right;
+  if (i == pathB.size()) return pathA[i] == b->left;
+  return pathA[i] == pathA[i - 1]->left;
+}
+
+void TPathSearch::TOpenList::Collect(std::vector<TSearchNode*>& out) const {
+  std::vector<TSearchNode*> stack;
+  TSearchNode* node = root_;
+  while (node != nullptr || !stack.empty()) {
+    while (node != nullptr) {
+      stack.push_back(node);
+      node = node->left;
+    }
+    node = stack.back();
+    stack.pop_back();
+    out.push_back(node);
+    node = node->right;
+  }
+}
+
+// --- TPointIndex -----------------------------------------------------------------------
+
+namespace {
+
+// The lattice reaches half a unit beyond the map on every side, and the
+// array a little further.
+constexpr int32_t kBorder = 2;
+
+}  // namespace
+
+void TPathSearch::TPointIndex::Reset(int32_t width, int32_t height) {
+  scattered_.clear();
+  const bool lattice = width > 0 && height > 0;
+  const int32_t columns = lattice ? 2 * width + 2 * kBorder : 0;
+  const int32_t rows = lattice ? 2 * height + 2 * kBorder : 0;
+  if (columns != columns_ || rows != rows_) {
+    columns_ = columns;
+    rows_ = rows;
+    stamps_.assign(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows), 0);
+    heads_.assign(stamps_.size(), nullptr);
+    generation_ = 0;
+  }
+  if (++generation_ == 0) {
+    std::fill(stamps_.begin(), stamps_.end(), 0);
+    generation_ = 1;
+  }
+}
+
+int32_t TPathSearch::TPointIndex::SlotOf(const TVector3& point, bool nearest) const {
+  if (columns_ == 0) return -1;
+  const float dx = point.x * 2.0f;
+  const float dy = point.y * 2.0f;
+  if (!(std::fabs(dx) < 1.0e6f) || !(std::fabs(dy) < 1.0e6f)) return -1;
+  const float rx = std::round(dx);
+  const float ry = std::round(dy);
+  if (!nearest && (rx != dx || ry != dy)) return -1;
+  const int32_t column = static_cast<int32_t>(rx) + kBorder;
+  const int32_t row = static_cast<int32_t>(ry) + kBorder;
+  if (column < 0 || column >= columns_ || row < 0 || row >= rows_) return -1;
+  return row * columns_ + column;
+}
+
+void TPathSearch::TPointIndex::Add(TSearchNode* node) {
+  const int32_t slot = SlotOf(node->position, false);
+  if (slot < 0) {
+    scattered_.push_back(node);
+    return;
+  }
+  const auto at = static_cast<std::size_t>(slot);
+  if (stamps_[at] != generation_) {
+    stamps_[at] = generation_;
+    heads_[at] = nullptr;
+  }
+  node->nextAtPoint = heads_[at];
+  heads_[at] = node;
+}
