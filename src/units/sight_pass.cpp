@@ -96,6 +96,7 @@ void TSightResolver::UpdateCells(float t) { SetAllLocks(false, IsMapPassDue(t));
 void TSightResolver::Step(float t) {
   // One answer for the whole pass: the pass itself moves the next due time.
   const bool mapPassDue = IsMapPassDue(t);
+  terrainIndex_.built = false;
   for (int32_t l = 0; l < TWorld::GetListCount(); ++l) {
     const TObjectList* list = world_->GetList(l);
     for (int32_t i = 0; i < list->Count(); ++i) {
@@ -141,14 +142,109 @@ void TSightResolver::SightObjects(Combatant& unit, TObjectList& list) {
   const int32_t side = SideOf(unit);
   const TVector3 from = unit.GetFiringPoint();
   for (int32_t i = 0; i < list.Count(); ++i) {
-    TGameObject* object = list.GetAt(i);
-    if (object == nullptr || object->GetFlagSet().IsLocked() || object->TestFlag(side)) continue;
-    if (!unit.CanSee(*object, VisibilityFactor(*object))) continue;
-    TVector3 aim;
-    object->GetAimPoint(aim);
-    // What stands in the way is seen instead.
-    TTerrainObject* between = FirstTerrainHit(from, aim, false);
-    MarkSeen(between != nullptr ? static_cast<TGameObject&>(*between) : *object, side);
+    if (TGameObject* object = list.GetAt(i)) SightObject(unit, side, from, *object);
+  }
+}
+
+void TSightResolver::SightObject(Combatant& unit, int32_t side, const TVector3& from, TGameObject& object) {
+  if (object.GetFlagSet().IsLocked() || object.TestFlag(side)) return;
+  if (!unit.CanSee(object, VisibilityFactor(object))) return;
+  TVector3 aim;
+  object.GetAimPoint(aim);
+  // What stands in the way is seen instead.
+  TTerrainObject* between = FirstTerrainHit(from, aim, false);
+  MarkSeen(between != nullptr ? static_cast<TGameObject&>(*between) : object, side);
+}
+
+bool TSightResolver::BuildTerrainIndex() {
+  TTerrainIndex& index = terrainIndex_;
+  if (index.built) return index.usable;
+  index.built = true;
+  index.usable = false;
+  const TMap& map = world_->GetMap();
+  index.width = map.GetWidth();
+  index.height = map.GetHeight();
+  // Sight reaches vision x visibility x a cover factor of at most 1: the
+  // largest visibility bounds it, unless one is no number or below zero.
+  index.maxVisibility = 0.0f;
+  for (int32_t i = 0; i < map.Count(); ++i) {
+    const TGameObject* object = map.GetAt(i);
+    if (object == nullptr) continue;
+    const float visibility = object->GetVisibility();
+    if (!std::isfinite(visibility) || visibility < 0.0f) return false;
+    index.maxVisibility = std::max(index.maxVisibility, visibility);
+  }
+  const auto cellOf = [&index](const TGameObject& object) {
+    const TVector3& p = object.Position();
+    if (!(p.x >= 0.0f && p.x < static_cast<float>(index.width) && p.y >= 0.0f &&
+          p.y < static_cast<float>(index.height))) {
+      return -1;
+    }
+    return static_cast<int32_t>(p.y) * index.width + static_cast<int32_t>(p.x);
+  };
+  const auto cells = static_cast<std::size_t>(std::max(index.width, 0)) * static_cast<std::size_t>(std::max(index.height, 0));
+  index.bucketStart.assign(cells + 1, 0);
+  index.offGrid.clear();
+  for (int32_t i = 0; i < map.Count(); ++i) {
+    const TGameObject* object = map.GetAt(i);
+    if (object == nullptr) continue;
+    const int32_t cell = cellOf(*object);
+    if (cell < 0) {
+      index.offGrid.push_back(i);
+    } else {
+      ++index.bucketStart[static_cast<std::size_t>(cell) + 1];
+    }
+  }
+  for (std::size_t c = 1; c <= cells; ++c) index.bucketStart[c] += index.bucketStart[c - 1];
+  index.items.assign(static_cast<std::size_t>(index.bucketStart[cells]), 0);
+  std::vector<int32_t> fill(index.bucketStart.begin(), index.bucketStart.end() - 1);
+  for (int32_t i = 0; i < map.Count(); ++i) {
+    const TGameObject* object = map.GetAt(i);
+    if (object == nullptr) continue;
+    const int32_t cell = cellOf(*object);
+    if (cell >= 0) index.items[static_cast<std::size_t>(fill[static_cast<std::size_t>(cell)]++)] = i;
+  }
+  index.usable = true;
+  return true;
+}
+
+void TSightResolver::SightMapObjects(Combatant& unit) {
+  TMap& map = world_->GetMap();
+  const float vision = unit.GetVision();
+  if (!BuildTerrainIndex() || !std::isfinite(vision) || vision < 0.0f) {
+    SightObjects(unit, map);
+    return;
+  }
+  TTerrainIndex& index = terrainIndex_;
+  // A margin against the rounding of the distance.
+  const float reach = vision * index.maxVisibility * 1.001f + 0.01f;
+  const TVector3 at = unit.Position();
+  if (!std::isfinite(reach) || !std::isfinite(at.x) || !std::isfinite(at.y)) {
+    SightObjects(unit, map);
+    return;
+  }
+  std::vector<int32_t>& candidates = index.candidates;
+  candidates.assign(index.offGrid.begin(), index.offGrid.end());
+  const auto clampCell = [](float value, int32_t size) {
+    return static_cast<int32_t>(std::clamp(std::floor(value), -1.0f, static_cast<float>(size)));
+  };
+  const int32_t xFrom = std::max(clampCell(at.x - reach, index.width), 0);
+  const int32_t xTo = std::min(clampCell(at.x + reach, index.width), index.width - 1);
+  const int32_t yFrom = std::max(clampCell(at.y - reach, index.height), 0);
+  const int32_t yTo = std::min(clampCell(at.y + reach, index.height), index.height - 1);
+  for (int32_t cy = yFrom; cy <= yTo; ++cy) {
+    for (int32_t cx = xFrom; cx <= xTo; ++cx) {
+      const auto cell = static_cast<std::size_t>(cy) * static_cast<std::size_t>(index.width) + static_cast<std::size_t>(cx);
+      candidates.insert(candidates.end(), index.items.begin() + index.bucketStart[cell],
+                        index.items.begin() + index.bucketStart[cell + 1]);
+    }
+  }
+  // The map's order decides what a tile already seen hides from the rest.
+  std::sort(candidates.begin(), candidates.end());
+  const int32_t side = SideOf(unit);
+  const TVector3 from = unit.GetFiringPoint();
+  for (const int32_t i : candidates) {
+    if (TGameObject* object = map.GetAt(i)) SightObject(unit, side, from, *object);
   }
 }
 
@@ -192,7 +288,7 @@ void TSightResolver::SightTerrain(Combatant& unit, bool mapPassDue) {
   const bool needed = (record.resightStanding != 0 && standing) || (record.resightMoving != 0 && !standing) ||
                       record.lastPosition == nullptr || Differs(*record.lastPosition, unit.Position());
   if (needed) {
-    SightObjects(unit, map);
+    SightMapObjects(unit);
     if (standing) record.resightStanding = 0;
     record.resightMoving = 0;
   }

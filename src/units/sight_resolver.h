@@ -143,6 +143,15 @@ class TSightResolver {
   // The sight pass (sight_pass.cpp).
   void SetAllLocks(bool locked, bool withMap);
   void SightTerrain(Combatant& unit, bool mapPassDue);
+  // One object for SightObjects: marks it (or the terrain in the way) when
+  // the unit sees it.
+  void SightObject(Combatant& unit, int32_t side, const TVector3& from, TGameObject& object);
+  // SightObjects over the map, taking only the tiles that stand near enough
+  // to be seen, in the map's own order.
+  void SightMapObjects(Combatant& unit);
+  // Sorts the map's objects into the cells their positions fall in, once a
+  // pass; false when the tiles' visibilities give no bound to sight.
+  bool BuildTerrainIndex();
   TSightRecord& FindOrCreateSightRecord(int32_t unitKey);
   void MarkSeen(TGameObject& object, int32_t side);
   void ReportVisionChanges(float t);
@@ -156,4 +165,20 @@ class TSightResolver {
   std::unique_ptr<TSegmentVolume> segment_;
   std::unique_ptr<TCellWalker> walker_;
   std::unique_ptr<TVector3> spare_;
+
+  // The map's objects by the whole-unit cell of their position, for the
+  // pass in progress: indices into the map list, bucket by bucket in list
+  // order; objects off the grid (or at no number) are always candidates.
+  struct TTerrainIndex {
+    bool built = false;
+    bool usable = false;
+    int32_t width = 0;
+    int32_t height = 0;
+    float maxVisibility = 0.0f;
+    std::vector<int32_t> bucketStart;
+    std::vector<int32_t> items;
+    std::vector<int32_t> offGrid;
+    std::vector<int32_t> candidates;
+  };
+  TTerrainIndex terrainIndex_;
 };
