@@ -121,7 +121,17 @@ void TPathSearch::TOpenList::Erase(TSearchNode* node) {
     SetRight(parent, joined);
   }
   if (joined != nullptr && parent == nullptr) joined->up = nullptr;
-  for (TSearchNode* above = parent; above != nullptr; above = above->up) Update(above);
+  // Above the first subtree whose summary stays as it was nothing changes.
+  for (TSearchNode* above = parent; above != nullptr; above = above->up) {
+    const float max = above->subtreeMax;
+    const uint8_t hasNumber = above->subtreeHasNumber;
+    const uint8_t hasNaN = above->subtreeHasNaN;
+    Update(above);
+    if (above->subtreeHasNumber == hasNumber && above->subtreeHasNaN == hasNaN &&
+        (hasNumber == 0 || above->subtreeMax == max)) {
+      break;
+    }
+  }
   node->left = node->right = node->up = nullptr;
 }
 

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 #include <unordered_set>
+#include <utility>
 
 #include "world/map.h"
 #include "world/terrain_type.h"
@@ -197,11 +198,24 @@ bool TMap::CanStep(const TVector3& from, const TVector3& to, TCompoundVolume& vo
   struct TScratch {
     std::vector<TTerrainObject*> blockers;
     std::vector<uint8_t> ignored;
+    // Whether a door of the type lets the mover through, per terrain type
+    // met in this call (a map has few; the test compares names).
+    std::vector<std::pair<const TTerrainType*, bool>> passable;
   };
   thread_local TScratch scratch;
   std::vector<TTerrainObject*>& blockers = scratch.blockers;
   blockers.clear();
-  const auto collect = [this, &blockers, &access](const TVector3& centre, float r) {
+  scratch.passable.clear();
+  const auto passes = [&scratch, &access](const TTerrainObject& object) {
+    const TTerrainType* type = &object.GetType();
+    for (const auto& [known, result] : scratch.passable) {
+      if (known == type) return result;
+    }
+    const bool result = object.DoorTypeIs(access);
+    scratch.passable.emplace_back(type, result);
+    return result;
+  };
+  const auto collect = [this, &blockers, &passes](const TVector3& centre, float r) {
     if (!std::isfinite(r)) return;
     const int32_t xFrom = std::max(PlacementCoordinate(centre.x - r), 0);
     const int32_t xTo = std::min(PlacementCoordinate(centre.x + r + 0.5f), width_ - 1);
@@ -211,7 +225,7 @@ bool TMap::CanStep(const TVector3& from, const TVector3& to, TCompoundVolume& vo
       for (int32_t cx = xFrom; cx <= xTo; ++cx) {
         // A door the mover may pass never holds it back, wherever it stands.
         for (TTerrainObject* object : CellAt(cx, cy)) {
-          if (Blocks(*object) && !object->DoorTypeIs(access)) blockers.push_back(object);
+          if (Blocks(*object) && !passes(*object)) blockers.push_back(object);
         }
       }
     }
