@@ -202,7 +202,8 @@ bool TMap::CanStep(const TVector3& from, const TVector3& to, TCompoundVolume& vo
     // met in this call (a map has few; the test compares names).
     std::vector<std::pair<const TTerrainType*, bool>> passable;
   };
-  thread_local TScratch scratch;
+  thread_local TScratch kept;
+  TScratch& scratch = kept;
   std::vector<TTerrainObject*>& blockers = scratch.blockers;
   blockers.clear();
   scratch.passable.clear();
