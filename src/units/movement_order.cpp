@@ -313,14 +313,15 @@ void TRouteOrder::MoveTowards(Combatant& unit, const TVector3& point, float now,
   SetBlocker(blockerId);
 }
 
-bool TRouteOrder::IsRouteOutdated() const {
-  const TVector3* current = route_->PointAt(route_->Cursor());
-  const TVector3* last = route_->LastPoint();
-  const std::optional<TVector3> goal = Destination();
+bool TRouteOrder::IsRouteOutdated() const { return IsRouteOutdated(*route_, Destination(), ArrivalDistance()); }
+
+bool TRouteOrder::IsRouteOutdated(const TRoute& route, const std::optional<TVector3>& goal, float arrivalDistance) {
+  const TVector3* current = route.PointAt(route.Cursor());
+  const TVector3* last = route.LastPoint();
   if (current == nullptr || last == nullptr || !goal) return true;
   if (last->IsWithin(*goal, kTolerance)) return false;
   if (current->DistanceTo(*goal) <= kNearDestination) return true;
-  return last->DistanceTo(*goal) > ArrivalDistance() - kTolerance;
+  return last->DistanceTo(*goal) > arrivalDistance - kTolerance;
 }
 
 bool TRouteOrder::IsEnemyObstacle(const Combatant& unit, const TGameObject& object) const {

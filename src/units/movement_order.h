@@ -99,6 +99,11 @@ class TRouteOrder : public TOrder {
   static int32_t GetBlocker(int32_t unitId);
   static void ClearBlockers();
 
+  // Whether a route no longer serves a walk to the goal: it is empty, or it
+  // misses the goal and either the walker's next point is already near the
+  // goal or the route ends farther from it than the arrival distance.
+  static bool IsRouteOutdated(const TRoute& route, const std::optional<TVector3>& goal, float arrivalDistance);
+
   // --- state, for the concrete orders and the interface ---------------------------------
   bool IsStarted() const { return started_; }
   bool IsFirstStep() const { return firstStep_; }
