@@ -7,6 +7,7 @@
 #include "app/files.h"
 #include "app/game_data.h"
 #include "app/log.h"
+#include "app/random.h"
 #include "app/text_utils.h"
 #include "app/version_info.h"
 #include "session/game_record.h"
@@ -79,6 +80,9 @@ bool TServerBattle::ProcessFile(const std::vector<std::string>& names) {
   error_.clear();
   dropped_.clear();
   staged_ = std::make_unique<TStagedFiles>();
+  // Every computation starts from the same generator state, so that a turn
+  // computed in a fresh server process and in a long-running program agree.
+  GetRandom()->Seed(kSeed);
   bool ok = false;
   if (!names.empty() && ContainsText(names[0], kNewGameMark)) {
     if (names.size() != 2) return Fail("a new game takes a set-up file and an output folder");
@@ -114,6 +118,8 @@ std::string TServerBattle::MapPath(const std::string& extension) const {
 
 bool TServerBattle::NewGame(const std::string& setupFile) {
   TTurnSimulator& sim = GetSimulator();
+  const std::string name = NewGameName(setupFile);
+  if (!IsPlainName(name)) return Fail("the game name of " + setupFile + " is not a plain file name");
   TTextBuffer text;
   if (!text.Load(setupFile)) return Fail("Unable to open file " + setupFile);
   TConfigParser parser(text.Text());
@@ -128,8 +134,6 @@ bool TServerBattle::NewGame(const std::string& setupFile) {
     LoadTestGameDataConfig();
   }
 
-  const std::string name = NewGameName(setupFile);
-  if (!IsPlainName(name)) return Fail("the game name of " + setupFile + " is not a plain file name");
   const std::string mapFile = MapPath(".map");
   if (mapFile.empty()) return Fail("the set-up names the map \"" + sim.GetScenario()->GetMapName() + "\", not a map of the game");
 
@@ -239,6 +243,7 @@ bool TServerBattle::ProcessTurn(const std::vector<std::string>& names) {
   if (!LoadGameState(names[0])) return false;
   CrossOpponentNames();
   TTurnSimulator& sim = GetSimulator();
+  if (sim.GetClock().GetTurn() == 1 && !LoadDeploySquares()) return false;
   sim.GetOrders().Clear();
   for (int32_t k = 0; k < static_cast<int32_t>(records_.size()); ++k) {
     const std::string& file = names[static_cast<std::size_t>(k) + 1];

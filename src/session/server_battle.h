@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "app/vector3.h"
 #include "session/battle.h"
 #include "units/order_list.h"
 
@@ -32,6 +33,8 @@ class TServerBattle : public TBattle {
   // The server's step of the turn clock (rounded to 0.033 by the clock).
   static constexpr float kStep = 0.03333f;
   static constexpr float kProgressPerStep = 0.3333f;
+  // The random generator's seed at the start of every computation.
+  static constexpr uint32_t kSeed = 0;
 
   TServerBattle();
   ~TServerBattle() override;
@@ -98,6 +101,10 @@ class TServerBattle : public TBattle {
   // outside the player's squares.
   void CheckOwnership(int32_t player);
   std::string MapPath(const std::string& extension) const;
+  // The squares each player may deploy on, from the map's areas (the
+  // gamestate does not keep them).
+  bool LoadDeploySquares();
+  bool OnDeploySquare(const TVector3& position, int32_t player) const;
 
   std::unique_ptr<TIdMapperTable> mappers_;
   TOrderVector orders_;
@@ -108,6 +115,7 @@ class TServerBattle : public TBattle {
   std::string outputFolder_;
   std::string error_;
   std::vector<std::string> dropped_;
+  std::vector<std::vector<TVector3>> deploySquares_;
   std::unique_ptr<TStagedFiles> staged_;
   int32_t stepCount_ = 0;
   std::vector<float> shownProgress_;

@@ -14,6 +14,9 @@
 #include "sim/clock.h"
 #include "sim/scenario.h"
 #include "sim/turn_simulator.h"
+#include "sim/world_events.h"
+#include "session/sides.h"
+#include "world/bounding_box.h"
 #include "units/combatant.h"
 #include "units/deploy_orders.h"
 #include "units/reaction_manager.h"
@@ -78,6 +81,29 @@ void TServerBattle::EraseOrder(std::size_t index, const std::string& reason) {
   orders_.erase(orders_.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
+bool TServerBattle::LoadDeploySquares() {
+  deploySquares_.clear();
+  std::vector<std::unique_ptr<TAreaList>> areas;
+  if (!LoadAreaLists(areas)) return Fail("the deployment areas " + MapPath(".ara") + " do not read");
+  std::vector<TVector3> points;
+  for (const auto& list : areas) {
+    deploySquares_.emplace_back();
+    for (std::size_t i = 0; i < list->Count(); ++i) {
+      if (!TDeploymentEvent::AreaPoints(*list->At(i), points)) continue;
+      for (const TVector3& point : points) deploySquares_.back().push_back(RoundVector(point));
+    }
+  }
+  return true;
+}
+
+bool TServerBattle::OnDeploySquare(const TVector3& position, int32_t player) const {
+  if (player < 0 || static_cast<std::size_t>(player) >= deploySquares_.size()) return false;
+  for (const TVector3& square : deploySquares_[static_cast<std::size_t>(player)]) {
+    if (square.DistanceTo(position) < DeployTile::kCoverDistance) return true;
+  }
+  return false;
+}
+
 void TServerBattle::CheckOwnership(int32_t player) {
   TTurnSimulator& sim = GetSimulator();
   const bool firstTurn = sim.GetClock().GetTurn() == 1 || RunningGameMode() == kSinglePlayerMode;
@@ -91,7 +117,7 @@ void TServerBattle::CheckOwnership(int32_t player) {
         reason = who + " deploys for another player";
       } else if (!firstTurn) {
         reason = who + " deploys after the first turn";
-      } else if (!sim.GetWorld().GetDeployTiles().AnyCovers(deploy.GetPosition(), player)) {
+      } else if (!OnDeploySquare(deploy.GetPosition(), player)) {
         reason = who + " deploys outside its deployment squares";
       }
     } else {

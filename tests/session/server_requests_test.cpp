@@ -13,6 +13,7 @@ namespace {
 class ServerRequestTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    DestroyVersionInfo();
     record_.SetPlayerName("Anna");
     record_.SetPassword("pw");
     record_.SetPlayerEmail("anna@example.org");
@@ -28,6 +29,8 @@ class ServerRequestTest : public ::testing::Test {
     record_.SetGameId("00000042");
     record_.SetMessage("hello");
   }
+
+  void TearDown() override { DestroyVersionInfo(); }
 
   // The program's lines as every request writes them.
   static std::string Program(bool withLanguage) {
