@@ -125,8 +125,14 @@ void ArmourOrders(TOrderWriter& writer, int32_t player, int32_t turn) {
     writer.Give<TMovementOrder>("Spiker", 0, TVector3(22, turn == 2 ? 6.0f : 10.0f, 0), false);
     return;
   }
-  writer.Give<TMovementOrder>("Goo Spitter", 0, TVector3(8, turn == 2 ? 22.0f : 18.0f, 0), false);
-  writer.Give<TAttackPositionOrder>("Goo Spitter", 0, writer.EnemyAt({18, 1, 0}));
+  if (turn == 2) {
+    // Goo on open ground within range, then closer to the enemy.
+    writer.Give<TAttackPositionOrder>("Goo Spitter", 0, TVector3(12, 22, 0));
+    writer.Give<TMovementOrder>("Goo Spitter", 0, TVector3(10, 20, 0), false);
+  } else {
+    writer.Give<TMovementOrder>("Goo Spitter", 0, TVector3(16, 12, 0), false);
+    writer.Give<TAttackPositionOrder>("Goo Spitter", 0, writer.EnemyAt({18, 1, 0}));
+  }
   writer.Give<TMovementOrder>("Drone", 0, TVector3(12, turn == 2 ? 22.0f : 16.0f, 0), false);
 }
 

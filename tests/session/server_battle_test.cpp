@@ -17,6 +17,7 @@
 #include "server_game.h"
 #include "session/game_record.h"
 #include "session/id_mapper.h"
+#include "session/orders_file.h"
 #include "session/server_mode.h"
 #include "session/turn_file_reader.h"
 #include "session/turn_files.h"
@@ -86,6 +87,20 @@ class ServerBattleTest : public ::testing::Test {
     if (!record.Save(forged)) return false;
     forged.WriteBytes(orders.Body().data() + orders.GetPosition(), orders.Remaining());
     return forged.SaveToFile(output);
+  }
+
+  // A new game, then turn 1 with the player's orders file changed.
+  static void FirstTurnWithForgedRecord(int32_t player, const std::function<void(TGameRecord&)>& change) {
+    std::string error;
+    ASSERT_TRUE(server_game::NewGame("infantry", error)) << error;
+    ASSERT_TRUE(server_game::WriteOrders("infantry", 1, error)) << error;
+    const std::string orders = server_game::OrdersFile(player, 1);
+    ASSERT_TRUE(ForgeRecord(orders, orders, change));
+    fs::create_directories("T1");
+    TServerBattle battle;
+    ASSERT_TRUE(battle.ProcessFile({server_game::FileOf("infantry", "gamestate", 0), server_game::OrdersFile(0, 1),
+                                    server_game::OrdersFile(1, 1), "T1"}))
+        << battle.GetError();
   }
 
   TTempFolder folder_;
@@ -191,23 +206,54 @@ TEST_F(ServerBattleTest, ATurnTakes304StepsAndShowsItsProgressEverySixth) {
 }
 
 TEST_F(ServerBattleTest, ScoresOfAnOrdersFileAreNeverTaken) {
-  std::string error;
-  ASSERT_TRUE(server_game::NewGame("infantry", error)) << error;
-  ASSERT_TRUE(server_game::WriteOrders("infantry", 1, error)) << error;
   // Player 1 claims a score in its orders file.
-  ASSERT_TRUE(ForgeRecord(server_game::OrdersFile(0, 1), server_game::OrdersFile(0, 1),
-                          [](TGameRecord& record) { record.SetSideValue(1000.0f, 0); }));
-
-  fs::create_directories("T1");
-  TServerBattle battle;
-  ASSERT_TRUE(battle.ProcessFile({server_game::FileOf("infantry", "gamestate", 0), server_game::OrdersFile(0, 1),
-                                  server_game::OrdersFile(1, 1), "T1"}))
-      << battle.GetError();
+  FirstTurnWithForgedRecord(0, [](TGameRecord& record) { record.SetSideValue(1000.0f, 0); });
+  if (HasFatalFailure()) return;
   TDataStream results;
   ASSERT_TRUE(results.LoadFromFile(server_game::FileOf("infantry", "results1", 1)));
   TGameRecord sent;
   ASSERT_TRUE(sent.Load(results));
   EXPECT_FLOAT_EQ(sent.GetScore(0), 0.0f);
+}
+
+TEST_F(ServerBattleTest, AResultsFileIsWrittenInTheVersionItsPlayerSent) {
+  FirstTurnWithForgedRecord(1, [](TGameRecord& record) { record.SetVersionText("Vorhelm-2-1"); });
+  if (HasFatalFailure()) return;
+  TDataStream results;
+  ASSERT_TRUE(results.LoadFromFile(server_game::FileOf("infantry", "results2", 1)));
+  EXPECT_EQ(results.GetVersionTag(), "Vorhelm-2-1");
+  TGameRecord record;
+  ASSERT_TRUE(record.Load(results));
+  EXPECT_EQ(static_cast<int32_t>(results.ReadInt()), 1);
+  EXPECT_EQ(results.ReadString(), "Events");
+  EXPECT_NE(folder_.Read(server_game::FileOf("infantry", "status", 1)).find("version2 = Vorhelm-2-1\n"), std::string::npos);
+}
+
+TEST_F(ServerBattleTest, AnOrdersFileCarriesItsRequestRecordAndOrders) {
+  std::string error;
+  ASSERT_TRUE(server_game::NewGame("infantry", error)) << error;
+  ASSERT_TRUE(server_game::WriteOrders("infantry", 1, error)) << error;
+  TDataStream stream;
+  ASSERT_TRUE(stream.LoadFromFile(server_game::OrdersFile(0, 1)));
+  std::string request;
+  TGameRecord record;
+  ASSERT_TRUE(ReadOrdersHead(stream, request, record));
+  // The request names the last turn played (0) + 1 and the player (0) + 1.
+  EXPECT_NE(request.find("actionReq = orders\n"), std::string::npos);
+  EXPECT_NE(request.find("playerNum = 1\n"), std::string::npos);
+  EXPECT_NE(request.find("game_id = infantry\n"), std::string::npos);
+  EXPECT_NE(request.find("turn = 1\n"), std::string::npos);
+  EXPECT_EQ(record.GetRace(), "marn");
+  EXPECT_EQ(record.GetVersionText(), kVersionTag);
+  EXPECT_EQ(stream.ReadString(), "Deploy");
+
+  EXPECT_EQ(OrdersFileName("Games/123/Orders/", 0, "123", 4), "Games/123/Orders/orders1_G123_T4.dvx");
+  // A save that cannot be written is reported.
+  TOrderList none;
+  EXPECT_FALSE(SaveOrdersFile("no-such-folder/orders1.dvx", record, none, 1));
+  record.SetPassword("a\nb");
+  EXPECT_FALSE(SaveOrdersFile("orders1.dvx", record, none, 1));
+  EXPECT_FALSE(fs::exists("orders1.dvx"));
 }
 
 TEST_F(ServerBattleTest, AnOrdersFileInTheOtherPlayersPlaceFailsTheTurn) {
