@@ -29,6 +29,7 @@
 #include "units/combatant.h"
 #include "units/combatant_list.h"
 #include "units/deploy_orders.h"
+#include "units/order_list.h"
 #include "units/weapon.h"
 #include "world/bounding_box.h"
 #include "sim/clock.h"
@@ -100,6 +101,17 @@ class ServerBattleTest : public ::testing::Test {
     TServerBattle battle;
     ASSERT_TRUE(battle.ProcessFile({server_game::FileOf("infantry", "gamestate", 0), server_game::OrdersFile(0, 1),
                                     server_game::OrdersFile(1, 1), "T1"}))
+        << battle.GetError();
+  }
+
+  // The turn computed from player 1's orders given here and player 2's
+  // scripted ones.
+  static void PlayWithOrdersOfPlayerOne(TServerBattle& battle, int32_t turn, const TGameRecord& record,
+                                        const TOrderList& orders) {
+    ASSERT_TRUE(SaveOrdersFile("given.dvx", record, orders, turn));
+    fs::create_directories(server_game::Folder(turn));
+    ASSERT_TRUE(battle.ProcessFile({server_game::FileOf("infantry", "gamestate", turn - 1), "given.dvx",
+                                    server_game::OrdersFile(1, turn), server_game::Folder(turn)}))
         << battle.GetError();
   }
 
@@ -254,6 +266,57 @@ TEST_F(ServerBattleTest, AnOrdersFileCarriesItsRequestRecordAndOrders) {
   record.SetPassword("a\nb");
   EXPECT_FALSE(SaveOrdersFile("orders1.dvx", record, none, 1));
   EXPECT_FALSE(fs::exists("orders1.dvx"));
+}
+
+TEST_F(ServerBattleTest, DeploysOutsideThePlayersOwnSquaresAreDropped) {
+  std::string error;
+  ASSERT_TRUE(server_game::NewGame("infantry", error)) << error;
+  ASSERT_TRUE(server_game::WriteOrders("infantry", 1, error)) << error;
+  TTurnSimulator client;
+  TGameRecord record;
+  TTurnFileHead head;
+  ASSERT_TRUE(LoadTurnFile(client, record, server_game::FileOf("infantry", "results1", 0), head, error)) << error;
+  record.FillFromPlayer();
+  record.SetRace("marn");
+  TOrderList orders;
+  const auto deploy = [&](int32_t player, float x, float y) {
+    orders.Add(std::make_unique<TDeployOrder>("Grunt", player, client.GetResolver(), TVector3(x, y, 0)));
+  };
+  deploy(0, 2, 17);   // kept: player 1's square
+  deploy(1, 3, 17);   // for another player
+  deploy(0, 4, 31);   // on player 2's square
+  deploy(0, 40, 40);  // on no square
+  deploy(0, 13, 18);  // kept: the area's far corner
+  TServerBattle battle;
+  PlayWithOrdersOfPlayerOne(battle, 1, record, orders);
+  if (HasFatalFailure()) return;
+  const std::vector<std::string>& dropped = battle.GetDroppedOrders();
+  ASSERT_EQ(dropped.size(), 3u);
+  EXPECT_EQ(dropped[0], "player 1 deploys for another player");
+  EXPECT_EQ(dropped[1], "player 1 deploys outside its deployment squares");
+  EXPECT_EQ(dropped[2], "player 1 deploys outside its deployment squares");
+  EXPECT_NE(battle.StatusText().find("units1 = Grunt;2\n"), std::string::npos) << battle.StatusText();
+}
+
+TEST_F(ServerBattleTest, DeploysAfterTheFirstTurnAreDropped) {
+  server_game::PlayGame("infantry", 1);
+  if (HasFatalFailure()) return;
+  std::string error;
+  ASSERT_TRUE(server_game::WriteOrders("infantry", 2, error)) << error;
+  TTurnSimulator client;
+  TGameRecord record;
+  TTurnFileHead head;
+  for (const std::string& file : server_game::ReceivedFiles("infantry", 0, 2)) {
+    ASSERT_TRUE(LoadTurnFile(client, record, file, head, error)) << error;
+  }
+  record.FillFromPlayer();
+  TOrderList orders;
+  orders.Add(std::make_unique<TDeployOrder>("Grunt", 0, client.GetResolver(), TVector3(2, 17, 0)));
+  TServerBattle battle;
+  PlayWithOrdersOfPlayerOne(battle, 2, record, orders);
+  if (HasFatalFailure()) return;
+  ASSERT_EQ(battle.GetDroppedOrders().size(), 1u);
+  EXPECT_EQ(battle.GetDroppedOrders()[0], "player 1 deploys after the first turn");
 }
 
 TEST_F(ServerBattleTest, AnOrdersFileInTheOtherPlayersPlaceFailsTheTurn) {
