@@ -140,6 +140,19 @@ TEST_F(ServerBattleTest, ANewGameWritesFourFilesNamedAfterTheSetUp) {
   EXPECT_TRUE(fs::exists("out/gamestate_Gx_T0.dvx"));
 }
 
+TEST_F(ServerBattleTest, EveryShippedSetUpCreatesAGame) {
+  for (const auto& entry : fs::directory_iterator("Scenarios")) {
+    SCOPED_TRACE(entry.path().filename().string());
+    fs::remove_all("out");
+    fs::create_directories("out");
+    fs::copy_file(entry.path(), "start_shipped.cfg", fs::copy_options::overwrite_existing);
+    TServerBattle battle;
+    ASSERT_TRUE(battle.ProcessFile({"start_shipped.cfg", "out"})) << battle.GetError();
+    EXPECT_EQ(std::distance(fs::directory_iterator("out"), fs::directory_iterator()), 4);
+    EXPECT_GT(battle.GetSimulator().GetWorld().GetDeployTiles().Count(), 0);
+  }
+}
+
 TEST_F(ServerBattleTest, RevealModesDecideWhatEachSideSeesAtTheStart) {
   WriteSetup("start_r.cfg", 30);
   TServerBattle all;
