@@ -10,14 +10,18 @@
 // the program's own). The text format is described in tools/maps/README.md.
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/data_stream.h"
 #include "app/files.h"
 #include "app/vector3.h"
 #include "app/version_info.h"
+#include "world/bounding_box.h"
 #include "world/game_data.h"
 #include "world/map.h"
 #include "world/map_file.h"
@@ -41,6 +45,9 @@ struct TMapSource {
   std::vector<std::string> rows;
   int firstRowLine = 0;
   std::vector<TPlacement> placements;
+  // Deployment areas per player (the ".ara" file) and vision areas (".vsn").
+  std::map<int32_t, std::vector<std::pair<TVector3, TVector3>>> deployAreas;
+  std::vector<std::pair<TVector3, TVector3>> visionAreas;
 };
 
 struct TOptions {
@@ -125,6 +132,17 @@ int ParseSource(const std::string& path, const std::string& text, TMapSource& so
       }
       if (ReadFloat(words, z)) placement.position.z = z;
       source.placements.push_back(placement);
+    } else if ((keyword == "deploy" || keyword == "vision") && section != ESection::Legend) {
+      int32_t player = 0;
+      if (keyword == "deploy" && (!(words >> player) || player < 0 || player > 7)) {
+        return Fail(path, line, "deploy needs a player from 0 to 7");
+      }
+      TVector3 a;
+      TVector3 b;
+      if (!ReadFloat(words, a.x) || !ReadFloat(words, a.y) || !ReadFloat(words, b.x) || !ReadFloat(words, b.y)) {
+        return Fail(path, line, keyword + " needs two corners: x1 y1 x2 y2");
+      }
+      (keyword == "deploy" ? source.deployAreas[player] : source.visionAreas).emplace_back(a, b);
     } else if (section == ESection::Legend) {
       const char key = trimmed[0];
       const std::string rest = Trim(trimmed.substr(1));
@@ -210,6 +228,41 @@ bool ParseOptions(int argc, char** argv, TOptions& options) {
   return true;
 }
 
+std::string Beside(const std::string& output, const std::string& extension) {
+  const std::size_t dot = output.rfind('.');
+  const std::size_t slash = output.find_last_of("/\\");
+  const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+  return (hasExtension ? output.substr(0, dot) : output) + extension;
+}
+
+TAreaList MakeAreas(const std::vector<std::pair<TVector3, TVector3>>& boxes) {
+  TAreaList list;
+  for (const auto& [a, b] : boxes) list.Add(std::make_unique<TBoundingBox>(a, b));
+  return list;
+}
+
+// The map's ".ara" file: a count, then one area list per player (at least
+// two); and its ".vsn" file when the source names vision areas.
+bool WriteAreaFiles(const TOptions& options, const TMapSource& source) {
+  if (!source.deployAreas.empty()) {
+    const int32_t count = std::max<int32_t>(2, source.deployAreas.rbegin()->first + 1);
+    TDataStream stream(options.versionTag);
+    stream.WriteInt(static_cast<uint32_t>(count));
+    for (int32_t player = 0; player < count; ++player) {
+      const auto found = source.deployAreas.find(player);
+      MakeAreas(found == source.deployAreas.end() ? std::vector<std::pair<TVector3, TVector3>>() : found->second)
+          .Save(stream);
+    }
+    if (!stream.SaveToFile(Beside(options.output, ".ara"))) return false;
+  }
+  if (!source.visionAreas.empty()) {
+    TDataStream stream(options.versionTag);
+    MakeAreas(source.visionAreas).Save(stream);
+    if (!stream.SaveToFile(Beside(options.output, ".vsn"))) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -248,6 +301,10 @@ int main(int argc, char** argv) {
   TMap check(1, 1);
   if (!LoadMapFile(options.output, gameData, check) || check.Count() != map.Count()) {
     std::fprintf(stderr, "%s: does not read back\n", options.output.c_str());
+    return 1;
+  }
+  if (!WriteAreaFiles(options, source)) {
+    std::fprintf(stderr, "%s: the area files cannot be written\n", options.output.c_str());
     return 1;
   }
   std::printf("%s: %d x %d, %d objects, %s\n", options.output.c_str(), map.GetWidth(), map.GetHeight(),

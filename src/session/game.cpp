@@ -70,6 +70,16 @@ void TGame::ApplyPendingSwitch() {
   mode_->Enter();
 }
 
+bool TGame::SetMode(int modeNumber, const std::string& argument) {
+  if (!IsGameModeAvailable(modeNumber)) return false;
+  mode_.reset();
+  mode_ = CreateGameMode(modeNumber, argument);
+  mode_->Enter();
+  return true;
+}
+
+std::string TGame::GetModeFailure() const { return mode_ ? mode_->GetFailure() : std::string(); }
+
 void TGame::Render() { mode_->Render(); }
 
 void TGame::Redraw() {
@@ -83,9 +93,9 @@ bool TGame::RunsWhileInactive() const { return mode_->GetModeNumber() == 6 && mo
 
 void TGame::OnCloseRequest() { quitAllowed_ = true; }
 
-int TGame::GetModeNumber() const { return mode_->GetModeNumber(); }
+int TGame::GetModeNumber() const { return mode_ ? mode_->GetModeNumber() : -1; }
 
-int TGame::GetLocalPlayer() const { return mode_->GetLocalPlayer(); }
+int TGame::GetLocalPlayer() const { return mode_ ? mode_->GetLocalPlayer() : -1; }
 
 bool TGame::IsComputingAsServer() const {
   const int mode = GetModeNumber();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 class TCommandLine;
 class TGameMode;
@@ -30,6 +31,11 @@ class TGame {
   int GetLocalPlayer() const;
   // Requests a switch of game mode, applied after the current frame (7: none).
   void SwitchMode(int modeNumber) { pendingMode_ = modeNumber; }
+  // Switches at once: the old mode goes before the new one is made and
+  // entered. False (the old mode kept) for a number this build cannot make.
+  bool SetMode(int modeNumber, const std::string& argument = std::string());
+  // The current mode's report of the work it was entered for.
+  std::string GetModeFailure() const;
 
  private:
   TGame();

@@ -2,6 +2,7 @@
 
 #include "display/display.h"
 #include "display/map_view.h"
+#include "session/server_mode.h"
 
 void TGameMode::Render() {
   if (!IsDrawEnabled() || !TMapView::Exists()) return;
@@ -13,10 +14,14 @@ void TGameMode::Render() {
 
 void TIntroMode::Update() { Render(); }
 
-std::unique_ptr<TGameMode> CreateGameMode(int modeNumber) {
+bool IsGameModeAvailable(int modeNumber) { return modeNumber == 0 || modeNumber == 5; }
+
+std::unique_ptr<TGameMode> CreateGameMode(int modeNumber, const std::string& argument) {
   switch (modeNumber) {
     case 0:
       return std::make_unique<TIntroMode>();
+    case 5:
+      return std::make_unique<TServerMode>(argument);
     default:
       return nullptr;
   }

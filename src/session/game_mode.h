@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 class TGameMode {
  public:
@@ -18,6 +19,9 @@ class TGameMode {
   virtual bool IsBusy() const { return false; }
   // The battle modes that compute turns locally set this while they do.
   virtual bool IsComputingAsServer() const { return false; }
+  // Why the mode could not do the work it was entered for; empty when it
+  // did (or has none).
+  virtual std::string GetFailure() const { return std::string(); }
 
   void SetDrawEnabled(bool enabled) { drawEnabled_ = enabled; }
   bool IsDrawEnabled() const { return drawEnabled_; }
@@ -36,5 +40,7 @@ class TIntroMode : public TGameMode {
 
 constexpr int kNoPendingMode = 7;
 
-// The modes this build can create; null for a number it cannot.
-std::unique_ptr<TGameMode> CreateGameMode(int modeNumber);
+// The modes this build can create; null for a number it cannot. The
+// argument is the server mode's list of files.
+bool IsGameModeAvailable(int modeNumber);
+std::unique_ptr<TGameMode> CreateGameMode(int modeNumber, const std::string& argument = std::string());

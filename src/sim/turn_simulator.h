@@ -93,6 +93,7 @@ class TTurnSimulator {
   // Records into the event list; the battle gives it its game record.
   TActionResolver& GetResolver() const { return *resolver_; }
   TReactionManager& GetReactions() const { return *reactions_; }
+  TSightResolver& GetSight() const { return *sight_; }
   int32_t GetMode() const { return mode_; }
   // Whether the next movement pass re-sorts the cells.
   bool IsMovementPassDue() const { return movementPassDue_; }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/data_stream.h"
+#include "support/program_copy.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -29,12 +30,7 @@ const char* const kStartUpTrace =
 class ProgramTest : public testing::Test {
  protected:
   void SetUp() override {
-    fs::copy(DVX_DATA_DIR, folder_.Path(), fs::copy_options::recursive);
-    fs::create_directories(folder_.Path() / "bin");
-    program_ = folder_.Path() / "bin" / "dvx";
-    fs::copy_file(DVX_PROGRAM, program_);
-    // The program works in its own folder: give it the data beside it.
-    fs::copy(DVX_DATA_DIR, folder_.Path() / "bin", fs::copy_options::recursive);
+    program_ = test_program::CopyProgramWithData(folder_.Path());
   }
 
   // Runs the program from the temporary folder (not its own) with the

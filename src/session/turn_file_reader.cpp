@@ -1,0 +1,81 @@
+#include "session/turn_file_reader.h"
+
+#include "app/data_stream.h"
+#include "session/game_record.h"
+#include "sim/clock.h"
+#include "sim/event_factory.h"
+#include "sim/event_list.h"
+#include "sim/turn_simulator.h"
+#include "world/map.h"
+#include "world/deploy_tile.h"
+#include "world/world.h"
+
+namespace {
+
+constexpr float kConfigTextAbove = 2.3099f;
+
+bool ReadMap(TDataStream& stream, TWorld& world) {
+  if (stream.GetVersion() > kConfigTextAbove) stream.ReadString();
+  const std::string terrainSet = stream.ReadString();
+  const auto width = static_cast<int32_t>(stream.ReadInt());
+  const auto height = static_cast<int32_t>(stream.ReadInt());
+  if (stream.HasFailed() || width < TMap::kMinSize || width > TMap::kMaxSize || height < TMap::kMinSize ||
+      height > TMap::kMaxSize) {
+    return false;
+  }
+  if (terrainSet != world.GetMap().GetTerrainSet() && !world.SetTerrainSet(terrainSet)) return false;
+  world.ResizeMap(width, height);
+  return true;
+}
+
+void PlayBack(TTurnSimulator& sim, int32_t turn) {
+  TTurnClock& clock = sim.GetClock();
+  clock.SetTurn(turn);
+  sim.Start(TTurnSimulator::kPlayback);
+  clock.Start();
+  while (!sim.Tick()) clock.Advance(TTurnSimulator::kClientStep);
+}
+
+}  // namespace
+
+bool LoadTurnFile(TTurnSimulator& sim, TGameRecord& record, const std::string& path, TTurnFileHead& head,
+                  std::string& error) {
+  TDataStream stream;
+  if (!stream.LoadFromFile(path)) {
+    error = "Unable to open file " + path;
+    return false;
+  }
+  if (!record.Load(stream)) {
+    error = path + ": the game record does not read";
+    return false;
+  }
+  head.turn = static_cast<int32_t>(stream.ReadInt());
+  head.tag = stream.ReadString();
+  std::string eventsTag = head.tag;
+  if (head.tag == "General Information") {
+    if (!ReadMap(stream, sim.GetWorld())) {
+      error = path + ": the map header does not read";
+      return false;
+    }
+    eventsTag = stream.ReadString();
+  }
+  if (stream.HasFailed() || eventsTag != "Events" || head.turn < 0 || head.turn > 100000) {
+    error = path + ": not a turn file";
+    return false;
+  }
+  TEventFactoryContext context;
+  context.world = &sim.GetWorld();
+  context.reactionManager = &sim.GetReactions();
+  context.specialEffects = &sim.GetEffects();
+  context.gameRecord = &record;
+  if (!sim.GetEvents().LoadTurn(stream, context)) {
+    error = path + ": the events do not read";
+    return false;
+  }
+  // The deployment squares are the client's own objects, numbered by its
+  // world; once a turn has been computed they are gone, and their ids must
+  // not shadow the units the turn's events show.
+  if (head.turn >= 1) sim.GetWorld().GetDeployTiles().DeleteAll();
+  PlayBack(sim, head.turn);
+  return true;
+}
