@@ -1,0 +1,7 @@
+// The integer inverse DCT of an 8 x 8 block of dequantised coefficients
+// (natural order) into 8-bit samples, row-major.
+#pragma once
+
+#include <cstdint>
+
+void InverseDctBlock(const int16_t* coefficients, uint8_t* samples);
