@@ -58,6 +58,7 @@ void TJpegDecoder::FreeAllBlocks() {
   lineBuffers_[0] = lineBuffers_[1] = nullptr;
   coefficients_ = nullptr;
   samples_ = nullptr;
+  blockHasAc_ = nullptr;
 }
 
 void TJpegDecoder::Fail(int32_t code) {
@@ -460,6 +461,8 @@ void TJpegDecoder::SetUpFrame() {
   lineBuffers_[1] = static_cast<uint8_t*>(Allocate(lineBytes));
   coefficients_ = static_cast<int16_t*>(Allocate(static_cast<std::size_t>(blocksPerMcuRow_) * 64 * sizeof(int16_t)));
   samples_ = static_cast<uint8_t*>(Allocate(static_cast<std::size_t>(blocksPerMcuRow_) * 64));
+  blockHasAc_ = static_cast<uint8_t*>(Allocate(static_cast<std::size_t>(blocksPerMcuRow_)));
+  for (int32_t v = -256; v < 512; ++v) clamp_[v + 256] = static_cast<uint8_t>(std::clamp(v, 0, 255));
   for (int32_t k = 0; k < 256; ++k) {
     const int32_t x = k - 128;
     crr_[k] = (91882 * x + 32768) >> 16;

@@ -153,16 +153,46 @@ class TJpegDecoder {
   // --- bits
   void PrimeBits();
   void EnsureBits() {
-    if (bitCount_ <= 16) {
-      const uint32_t high = NextCodedByte();
-      const uint32_t low = NextCodedByte();
-      bitBuffer_ |= ((high << 8) | low) << (16 - bitCount_);
-      bitCount_ += 16;
+    if (bitCount_ > 16) return;
+    uint32_t high;
+    uint32_t low;
+    // Most of the time both bytes are plain data already in the buffer.
+    if (inputLeft_ >= 2 && input_[0] != 0xFF && input_[1] != 0xFF && !markerReached_) {
+      high = input_[0];
+      low = input_[1];
+      input_ += 2;
+      inputLeft_ -= 2;
+    } else {
+      high = NextCodedByte();
+      low = NextCodedByte();
     }
+    bitBuffer_ |= ((high << 8) | low) << (16 - bitCount_);
+    bitCount_ += 16;
   }
-  uint32_t GetBits(int32_t count);
-  int32_t DecodeSymbol(const THuffmanTable& table);
-  int32_t ReceiveExtend(int32_t size);
+  uint32_t GetBits(int32_t count) {
+    if (count == 0) return 0;
+    EnsureBits();
+    const uint32_t value = bitBuffer_ >> (32 - count);
+    bitBuffer_ <<= count;  // count is at most 16
+    bitCount_ -= count;
+    return value;
+  }
+  int32_t DecodeSymbol(const THuffmanTable& table) {
+    EnsureBits();
+    const uint16_t entry = table.fast[bitBuffer_ >> 24];
+    if (entry == 0) return DecodeLongSymbol(table);
+    const int32_t length = entry >> 8;
+    bitBuffer_ <<= length;
+    bitCount_ -= length;
+    return entry & 0xFF;
+  }
+  int32_t DecodeLongSymbol(const THuffmanTable& table);
+  int32_t ReceiveExtend(int32_t size) {
+    if (size == 0) return 0;
+    if (size > 16) Fail(kJpegDecodeError);
+    const auto value = static_cast<int32_t>(GetBits(size));
+    return value < (1 << (size - 1)) ? value - (1 << size) + 1 : value;
+  }
 
   // --- markers and segments
   void ReadHeader();
@@ -188,7 +218,8 @@ class TJpegDecoder {
   // --- entropy decoding
   void ProcessRestart();
   bool RestartDue();
-  void DecodeSequentialBlock(int16_t* coefficients, TComponent& component);
+  // True when the block has AC coefficients.
+  bool DecodeSequentialBlock(int16_t* coefficients, TComponent& component);
   void DecodeDcFirst(TComponent& component, int16_t* dc);
   void DecodeDcRefine(int16_t* dc);
   void DecodeAcFirst(const TComponent& component, int16_t* ac);
@@ -206,7 +237,13 @@ class TJpegDecoder {
   void ConvertH2V1(uint8_t* out, int32_t line) const;
   void ConvertPair(uint8_t* first, uint8_t* second, int32_t line) const;
   void DecodeRowImpl();
-  void StoreRgb(uint8_t* out, int32_t y, int32_t cb, int32_t cr) const;
+  void StoreRgb(uint8_t* out, int32_t y, int32_t cb, int32_t cr) const {
+    const uint8_t* clamp = clamp_ + 256;  // indices -256 to 511
+    out[0] = clamp[y + crr_[cr]];
+    out[1] = clamp[y + ((cbg_[cb] + crg_[cr]) >> 16)];
+    out[2] = clamp[y + cbb_[cb]];
+    out[3] = 0;
+  }
 
   TJpegStream* stream_;
   uint64_t memoryLimit_;
@@ -256,11 +293,13 @@ class TJpegDecoder {
   uint8_t* lineBuffers_[2] = {};
   int16_t* coefficients_ = nullptr;
   uint8_t* samples_ = nullptr;
+  uint8_t* blockHasAc_ = nullptr;
 
   int32_t crr_[256] = {};
   int32_t cbb_[256] = {};
   int32_t crg_[256] = {};
   int32_t cbg_[256] = {};
+  uint8_t clamp_[768] = {};
 
   uint8_t inputBuffer_[kPushBackRoom + kInputSize + 128] = {};
   uint8_t* input_ = nullptr;

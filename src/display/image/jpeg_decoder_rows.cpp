@@ -15,10 +15,6 @@ constexpr uint8_t kZigzag[64] = {0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25,
 
 constexpr int32_t kMaxRestartSkip = 1536;
 
-inline uint8_t ClampSample(int32_t value) {
-  return static_cast<uint8_t>(value < 0 ? 0 : (value > 255 ? 255 : value));
-}
-
 // Coefficients live in 16 bits; a crafted file may overflow them, which
 // must wrap rather than be undefined.
 inline int16_t Wrap16(int32_t value) { return static_cast<int16_t>(value); }
@@ -27,24 +23,7 @@ inline int16_t Wrap16(int32_t value) { return static_cast<int16_t>(value); }
 
 // ---------------------------------------------------------------- bits
 
-uint32_t TJpegDecoder::GetBits(int32_t count) {
-  if (count == 0) return 0;
-  EnsureBits();
-  const uint32_t value = bitBuffer_ >> (32 - count);
-  bitBuffer_ = count == 32 ? 0 : bitBuffer_ << count;
-  bitCount_ -= count;
-  return value;
-}
-
-int32_t TJpegDecoder::DecodeSymbol(const THuffmanTable& table) {
-  EnsureBits();
-  const uint16_t entry = table.fast[bitBuffer_ >> 24];
-  if (entry != 0) {
-    const int32_t length = entry >> 8;
-    bitBuffer_ <<= length;
-    bitCount_ -= length;
-    return entry & 0xFF;
-  }
+int32_t TJpegDecoder::DecodeLongSymbol(const THuffmanTable& table) {
   for (int32_t length = 9; length <= 16; ++length) {
     const auto code = static_cast<int32_t>(bitBuffer_ >> (32 - length));
     if (code <= table.maxCode[length]) {
@@ -54,13 +33,6 @@ int32_t TJpegDecoder::DecodeSymbol(const THuffmanTable& table) {
     }
   }
   Fail(kJpegDecodeError);  // no code of the table matches
-}
-
-int32_t TJpegDecoder::ReceiveExtend(int32_t size) {
-  if (size == 0) return 0;
-  if (size > 16) Fail(kJpegDecodeError);
-  const auto value = static_cast<int32_t>(GetBits(size));
-  return value < (1 << (size - 1)) ? value - (1 << size) + 1 : value;
 }
 
 // ---------------------------------------------------------------- restarts
@@ -92,11 +64,12 @@ void TJpegDecoder::ProcessRestart() {
 
 // ---------------------------------------------------------------- sequential
 
-void TJpegDecoder::DecodeSequentialBlock(int16_t* coefficients, TComponent& component) {
+bool TJpegDecoder::DecodeSequentialBlock(int16_t* coefficients, TComponent& component) {
   const uint16_t* quant = quant_[component.quant];
   const THuffmanTable& ac = *huffman_[component.acTable + 4];
   component.dcPrediction = Wrap16(component.dcPrediction + ReceiveExtend(DecodeSymbol(*huffman_[component.dcTable])));
   coefficients[0] = Wrap16(component.dcPrediction * quant[0]);
+  bool hasAc = false;
   for (int32_t k = 1; k < 64; ++k) {
     const int32_t symbol = DecodeSymbol(ac);
     const int32_t run = symbol >> 4;
@@ -104,8 +77,12 @@ void TJpegDecoder::DecodeSequentialBlock(int16_t* coefficients, TComponent& comp
     if (size == 0 && run != 15) break;  // end of block
     k += run;
     if (k > 63) Fail(kJpegDecodeError);
-    if (size != 0) coefficients[kZigzag[k]] = Wrap16(ReceiveExtend(size) * quant[k]);
+    if (size != 0) {
+      coefficients[kZigzag[k]] = Wrap16(ReceiveExtend(size) * quant[k]);
+      hasAc = true;
+    }
   }
+  return hasAc;
 }
 
 // ---------------------------------------------------------------- progressive
@@ -262,7 +239,12 @@ void TJpegDecoder::LoadProgressiveMcuRow() {
           int16_t* out = coefficients_ + (static_cast<std::size_t>(mcu) * blocksPerMcu_ + blockInMcu) * 64;
           const int16_t* ac = component.acStore + index * 64;
           out[0] = Wrap16(component.dcStore[index] * quant[0]);
-          for (int32_t k = 1; k < 64; ++k) out[kZigzag[k]] = ac[k] != 0 ? Wrap16(ac[k] * quant[k]) : 0;
+          bool hasAc = false;
+          for (int32_t k = 1; k < 64; ++k) {
+            out[kZigzag[k]] = Wrap16(ac[k] * quant[k]);
+            hasAc |= out[kZigzag[k]] != 0;
+          }
+          blockHasAc_[static_cast<std::size_t>(mcu) * blocksPerMcu_ + blockInMcu] = hasAc;
         }
       }
     }
@@ -277,14 +259,20 @@ void TJpegDecoder::DecodeMcuRow() {
     for (int32_t mcu = 0; mcu < mcusPerRow_; ++mcu) {
       if (RestartDue()) ProcessRestart();
       for (int32_t b = 0; b < blocksPerMcu_; ++b) {
-        DecodeSequentialBlock(coefficients_ + (static_cast<std::size_t>(mcu) * blocksPerMcu_ + b) * 64,
-                              components_[mcuBlockComponent_[b]]);
+        const std::size_t block = static_cast<std::size_t>(mcu) * blocksPerMcu_ + b;
+        blockHasAc_[block] = DecodeSequentialBlock(coefficients_ + block * 64, components_[mcuBlockComponent_[b]]);
       }
       --restartsLeft_;
     }
   }
   for (int32_t block = 0; block < blocksPerMcuRow_; ++block) {
-    InverseDctBlock(coefficients_ + static_cast<std::size_t>(block) * 64, samples_ + static_cast<std::size_t>(block) * 64);
+    const int16_t* coefficients = coefficients_ + static_cast<std::size_t>(block) * 64;
+    uint8_t* samples = samples_ + static_cast<std::size_t>(block) * 64;
+    if (blockHasAc_[block] != 0) {
+      InverseDctBlock(coefficients, samples);
+    } else {
+      InverseDctFlatBlock(coefficients[0], samples);
+    }
   }
   ++mcuRow_;
 }
@@ -298,13 +286,6 @@ void TJpegDecoder::DecodeRowImpl() {
 }
 
 // ---------------------------------------------------------------- colour
-
-void TJpegDecoder::StoreRgb(uint8_t* out, int32_t y, int32_t cb, int32_t cr) const {
-  out[0] = ClampSample(y + crr_[cr]);
-  out[1] = ClampSample(y + ((cbg_[cb] + crg_[cr]) >> 16));
-  out[2] = ClampSample(y + cbb_[cb]);
-  out[3] = 0;
-}
 
 void TJpegDecoder::ConvertGrey(uint8_t* out, int32_t line) const {
   const uint8_t* source = samples_ + line * 8;

@@ -5,3 +5,5 @@
 #include <cstdint>
 
 void InverseDctBlock(const int16_t* coefficients, uint8_t* samples);
+// The same for a block whose AC coefficients are all zero.
+void InverseDctFlatBlock(int16_t dc, uint8_t* samples);
