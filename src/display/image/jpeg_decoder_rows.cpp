@@ -1,5 +1,6 @@
 // Entropy decoding (sequential and the four progressive passes), restarts,
 // and the conversion of decoded MCU rows into output rows.
+#include <algorithm>
 #include <cstring>
 
 #include "display/image/jpeg_decoder.h"
@@ -310,29 +311,40 @@ void TJpegDecoder::ConvertH2V1(uint8_t* out, int32_t line) const {
   }
 }
 
-// Lines line and line + 1 of a two-line MCU share their chroma row.
+// Lines line and line + 1 of a two-line MCU share their chroma row; each
+// chroma sample's colour terms are worked out once for all pixels it covers.
 void TJpegDecoder::ConvertPair(uint8_t* first, uint8_t* second, int32_t line) const {
-  const int32_t lumaRow = (line >> 3) * (scanType_ == TScanType::H2V2 ? 128 : 64) + (line & 7) * 8;
-  const int32_t chromaRow = (line >> 1) * 8;
-  if (scanType_ == TScanType::H2V2) {
-    for (int32_t x = 0; x < width_; ++x, first += 4, second += 4) {
-      const uint8_t* mcu = samples_ + (x >> 4) * 384;
-      const int32_t inner = x & 15;
-      const uint8_t* luma = mcu + lumaRow + (inner >> 3) * 64 + (inner & 7);
-      const int32_t cb = mcu[256 + chromaRow + (inner >> 1)];
-      const int32_t cr = mcu[320 + chromaRow + (inner >> 1)];
-      StoreRgb(first, luma[0], cb, cr);
-      StoreRgb(second, luma[8], cb, cr);
+  const bool wide = scanType_ == TScanType::H2V2;
+  const int32_t mcuPixels = wide ? 16 : 8;
+  const int32_t mcuBytes = wide ? 384 : 256;
+  const int32_t lumaRow = (line >> 3) * (wide ? 128 : 64) + (line & 7) * 8;
+  const int32_t chromaRow = (wide ? 256 : 128) + (line >> 1) * 8;
+  const uint8_t* clamp = clamp_ + 256;
+  for (int32_t x0 = 0; x0 < width_; x0 += mcuPixels) {
+    const uint8_t* mcu = samples_ + (x0 / mcuPixels) * mcuBytes;
+    const int32_t count = std::min(mcuPixels, width_ - x0);
+    for (int32_t i = 0; i < count; i += wide ? 2 : 1) {
+      const int32_t chroma = wide ? i >> 1 : i;
+      const int32_t cb = mcu[chromaRow + chroma];
+      const int32_t cr = mcu[chromaRow + 64 + chroma];
+      const int32_t red = crr_[cr];
+      const int32_t green = (cbg_[cb] + crg_[cr]) >> 16;
+      const int32_t blue = cbb_[cb];
+      const uint8_t* luma = mcu + lumaRow + (i >> 3) * 64 + (i & 7);
+      const int32_t pixels = wide && i + 1 < count ? 2 : 1;
+      for (int32_t p = 0; p < pixels; ++p) {
+        uint8_t* top = first + (x0 + i + p) * 4;
+        uint8_t* bottom = second + (x0 + i + p) * 4;
+        top[0] = clamp[luma[p] + red];
+        top[1] = clamp[luma[p] + green];
+        top[2] = clamp[luma[p] + blue];
+        top[3] = 0;
+        bottom[0] = clamp[luma[p + 8] + red];
+        bottom[1] = clamp[luma[p + 8] + green];
+        bottom[2] = clamp[luma[p + 8] + blue];
+        bottom[3] = 0;
+      }
     }
-    return;
-  }
-  for (int32_t x = 0; x < width_; ++x, first += 4, second += 4) {
-    const uint8_t* mcu = samples_ + (x >> 3) * 256;
-    const uint8_t* luma = mcu + lumaRow + (x & 7);
-    const int32_t cb = mcu[128 + chromaRow + (x & 7)];
-    const int32_t cr = mcu[192 + chromaRow + (x & 7)];
-    StoreRgb(first, luma[0], cb, cr);
-    StoreRgb(second, luma[8], cb, cr);
   }
 }
 
