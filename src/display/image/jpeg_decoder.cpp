@@ -413,6 +413,17 @@ void TJpegDecoder::BuildDecodingTable(THuffmanTable& table) {
     code <<= 1;
   }
   table.maxCode[17] = 0x7FFFFFFF;
+  for (int32_t bits = 0; bits < 256; ++bits) {
+    auto& fast = table.fastAc[bits];
+    fast = {0, 0, 0};
+    const int32_t codeLength = table.fast[bits] >> 8;
+    const int32_t size = table.fast[bits] & 15;
+    if (codeLength == 0 || size == 0 || codeLength + size > 8) continue;
+    const int32_t raw = (bits >> (8 - codeLength - size)) & ((1 << size) - 1);
+    fast.value = static_cast<int16_t>(raw < (1 << (size - 1)) ? raw - (1 << size) + 1 : raw);
+    fast.run = static_cast<uint8_t>((table.fast[bits] & 0xFF) >> 4);
+    fast.length = static_cast<uint8_t>(codeLength + size);
+  }
 }
 
 // ---------------------------------------------------------------- set-up

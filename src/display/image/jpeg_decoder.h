@@ -129,6 +129,13 @@ class TJpegDecoder {
     uint16_t fast[256];  // (length << 8) | symbol for codes of 1 to 8 bits; 0 otherwise
     int32_t maxCode[18];
     int32_t valueOffset[18];
+    // AC codes whose code and value bits together fit in 8: the run, the
+    // bits to drop and the value at once (length 0: not such a code).
+    struct TFastCoefficient {
+      int16_t value;
+      uint8_t run;
+      uint8_t length;
+    } fastAc[256];
   };
 
   // --- memory

@@ -72,6 +72,17 @@ bool TJpegDecoder::DecodeSequentialBlock(int16_t* coefficients, TComponent& comp
   coefficients[0] = Wrap16(component.dcPrediction * quant[0]);
   bool hasAc = false;
   for (int32_t k = 1; k < 64; ++k) {
+    EnsureBits();
+    const auto& fast = ac.fastAc[bitBuffer_ >> 24];
+    if (fast.length != 0) {
+      bitBuffer_ <<= fast.length;
+      bitCount_ -= fast.length;
+      k += fast.run;
+      if (k > 63) Fail(kJpegDecodeError);
+      coefficients[kZigzag[k]] = Wrap16(fast.value * quant[k]);
+      hasAc = true;
+      continue;
+    }
     const int32_t symbol = DecodeSymbol(ac);
     const int32_t run = symbol >> 4;
     const int32_t size = symbol & 15;

@@ -84,12 +84,10 @@ __attribute__((always_inline)) inline int32_t Descale(u32 value, int shift) {
 
 __attribute__((always_inline)) inline uint8_t Clamp(int32_t value) { return static_cast<uint8_t>(value < 0 ? 0 : (value > 255 ? 255 : value)); }
 
-}  // namespace
 
 // Lines whose AC inputs are zero come out flat from the full transform too
 // (the rounding terms vanish in the shifts), so no line needs a shortcut.
-__attribute__((target_clones("avx2", "default"))) void InverseDctBlock(const int16_t* coefficients,
-                                                                       uint8_t* samples) {
+__attribute__((always_inline)) inline void InverseDctBody(const int16_t* coefficients, uint8_t* samples) {
   constexpr int kShift1 = kConstBits - kPass1Bits;
   constexpr int kShift2 = kConstBits + kPass1Bits + 3;
   u32 in[8][8];
@@ -107,6 +105,20 @@ __attribute__((target_clones("avx2", "default"))) void InverseDctBlock(const int
   for (int r = 0; r < 8; ++r) {
     for (int x = 0; x < 8; ++x) samples[r * 8 + x] = Clamp(Descale(out[x][r], kShift2) + 128);
   }
+}
+
+// The same code built twice: the AVX2 build runs the eight lines of each pass at once.
+__attribute__((target("avx2"))) void InverseDctAvx2(const int16_t* coefficients, uint8_t* samples) {
+  InverseDctBody(coefficients, samples);
+}
+
+void InverseDctPlain(const int16_t* coefficients, uint8_t* samples) { InverseDctBody(coefficients, samples); }
+
+}  // namespace
+
+void InverseDctBlock(const int16_t* coefficients, uint8_t* samples) {
+  static const auto chosen = __builtin_cpu_supports("avx2") ? InverseDctAvx2 : InverseDctPlain;
+  chosen(coefficients, samples);
 }
 
 void InverseDctFlatBlock(int16_t dc, uint8_t* samples) {
