@@ -112,12 +112,12 @@ __attribute__((target("avx2"))) void InverseDctAvx2(const int16_t* coefficients,
   InverseDctBody(coefficients, samples);
 }
 
-void InverseDctPlain(const int16_t* coefficients, uint8_t* samples) { InverseDctBody(coefficients, samples); }
-
 }  // namespace
 
+void InverseDctBlockPortable(const int16_t* coefficients, uint8_t* samples) { InverseDctBody(coefficients, samples); }
+
 void InverseDctBlock(const int16_t* coefficients, uint8_t* samples) {
-  static const auto chosen = __builtin_cpu_supports("avx2") ? InverseDctAvx2 : InverseDctPlain;
+  static const auto chosen = __builtin_cpu_supports("avx2") ? InverseDctAvx2 : InverseDctBlockPortable;
   chosen(coefficients, samples);
 }
 
