@@ -10,7 +10,7 @@
 class TPngImage : public TImage {
  public:
   // Larger pictures are refused before any pixel memory is taken.
-  static constexpr uint32_t kMaxDimension = 16384;
+  static constexpr uint32_t kMaxDimension = 8192;
 
   bool Load(const std::string& fileName) override;
   uint32_t GetWidth() const override { return width_; }
