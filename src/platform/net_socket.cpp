@@ -112,6 +112,15 @@ int StartConnect(const SocketHandle& socket, const NetAddress& address) {
   return errno == EINTR ? EINPROGRESS : errno;
 }
 
+bool LocalAddressOf(const SocketHandle& socket, NetAddress& address) {
+  address = NetAddress();
+  socklen_t length = sizeof(address.storage);
+  if (getsockname(socket.Get(), reinterpret_cast<sockaddr*>(&address.storage), &length) != 0) return false;
+  address.length = length;
+  address.family = address.storage.ss_family;
+  return true;
+}
+
 void ShutdownSending(const SocketHandle& socket) {
   if (socket.IsOpen()) ::shutdown(socket.Get(), SHUT_WR);
 }

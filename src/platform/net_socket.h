@@ -53,6 +53,9 @@ class SocketHandle {
 // errno kept in `error`) on failure.
 SocketHandle OpenStreamSocket(int family, int& error);
 
+// The local address a socket is bound to; false when it has none.
+bool LocalAddressOf(const SocketHandle& socket, NetAddress& address);
+
 // Starts a connect on a non-blocking socket: 0 when it is already connected,
 // EINPROGRESS while it goes on, else the errno of the failure.
 int StartConnect(const SocketHandle& socket, const NetAddress& address);
