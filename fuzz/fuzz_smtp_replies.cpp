@@ -6,26 +6,12 @@
 #include <cstdint>
 #include <string>
 
+#include "fuzz_loopback.h"
 #include "platform/net_socket.h"
 #include "session/smtp_session.h"
 
-namespace {
-
-void Check(bool condition) {
-  if (!condition) __builtin_trap();
-}
-
-platform::TcpListener& Listener() {
-  static platform::TcpListener listener;
-  static const bool listening = listener.Listen("127.0.0.1");
-  Check(listening);
-  return listener;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-  platform::TcpListener& listener = Listener();
+  platform::TcpListener& listener = LoopbackListener();
   TSmtpSession session;
   platform::TcpConnection::Timeouts quick;
   quick.connectMs = 1000;

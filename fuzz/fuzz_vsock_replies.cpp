@@ -11,20 +11,10 @@
 #include <vector>
 
 #include "maillib/vsock.h"
+#include "fuzz_loopback.h"
 #include "platform/net_socket.h"
 
 namespace {
-
-void Check(bool condition) {
-  if (!condition) __builtin_trap();
-}
-
-platform::TcpListener& Listener() {
-  static platform::TcpListener listener;
-  static const bool listening = listener.Listen("127.0.0.1");
-  Check(listening);
-  return listener;
-}
 
 constexpr char kSentinel = '#';
 constexpr int kSlack = 16;
@@ -34,7 +24,7 @@ constexpr int kSlack = 16;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   FuzzedDataProvider input(data, size);
   const std::string stream = input.ConsumeRandomLengthString(4096);
-  platform::TcpListener& listener = Listener();
+  platform::TcpListener& listener = LoopbackListener();
   maillib::TVSock vsock;
   vsock.Start(2, 1);
   const int record = vsock.Create();
