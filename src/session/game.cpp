@@ -14,7 +14,9 @@
 #include "screens/interface_sounds.h"
 #include "session/game_mode.h"
 #include "session/game_query.h"
+#include "session/mail_message.h"
 #include "session/sides.h"
+#include "session/smtp_session.h"
 #include "sim/clock.h"
 
 namespace {
@@ -40,12 +42,21 @@ TGame* TGame::Instance() {
 
 void TGame::DestroyInstance() { gGame.reset(); }
 
-TGame::TGame() : mode_(CreateGameMode(0)) {}
+TGame::TGame() : mailSender_(std::make_unique<TSmtpSession>()), mode_(CreateGameMode(0)) {}
 
 TGame::~TGame() = default;
 
 void TGame::Init(const TCommandLine* commandLine) {
   TSides::Instance()->SetCurrentSide(0);
+  std::string ordersAddress;
+  if (commandLine != nullptr && commandLine->GetOptionValue("emailaddress", ordersAddress) &&
+      !ordersAddress.empty()) {
+    if (mail::IsPlainAddress(ordersAddress)) {
+      mailSender_->SetOrdersMailbox(ordersAddress);
+    } else {
+      WriteLog("The emailaddress option is not a plain mail address; the orders mailbox is unchanged\n");
+    }
+  }
   if (commandLine != nullptr && AsksForUnavailableMode(*commandLine)) {
     WriteLog("The mode asked for on the command line is not available in this build; starting the front end\n");
   }

@@ -7,6 +7,7 @@
 
 class TCommandLine;
 class TGameMode;
+class TSmtpSession;
 
 class TGame {
  public:
@@ -26,6 +27,9 @@ class TGame {
   bool AllowsQuit() const { return quitAllowed_; }
   void OnCloseRequest();
 
+  // The one mail client of the program.
+  TSmtpSession* GetMailSender() const { return mailSender_.get(); }
+
   int GetModeNumber() const;
   bool IsComputingAsServer() const;
   int GetLocalPlayer() const;
@@ -41,6 +45,7 @@ class TGame {
   TGame();
   void ApplyPendingSwitch();
 
+  std::unique_ptr<TSmtpSession> mailSender_;
   std::unique_ptr<TGameMode> mode_;
   int pendingMode_ = 7;
   bool quitNow_ = false;
