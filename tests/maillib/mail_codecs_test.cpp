@@ -46,7 +46,9 @@ TEST(MailCodecs, Base64BothWays) {
   };
   for (const auto& [plain, encoded] : cases) {
     EXPECT_EQ(MailEncodeBase64Lines(plain), encoded) << plain;
-    if (std::string(plain).size() >= 1) EXPECT_EQ(Text(MailDecodeBase64(encoded)), plain) << encoded;
+    if (std::string(plain).size() >= 1) {
+      EXPECT_EQ(Text(MailDecodeBase64(encoded)), plain) << encoded;
+    }
   }
   const std::string block(57 * 2 + 5, 'q');
   const std::string encoded = MailEncodeBase64Lines(block);
