@@ -118,6 +118,15 @@ bool tSoundSystem::CheckResult(const char* text, SoundResult code) {
 
 bool tSoundSystem::CreateDevice() {
   WriteLog("Initialising DirectSound\n");
+  if (OpenDevice()) return true;
+  // A device that failed half way is dropped whole, so that nothing plays
+  // through it; a later switch-on tries again.
+  primary_.reset();
+  device_.reset();
+  return false;
+}
+
+bool tSoundSystem::OpenDevice() {
   std::unique_ptr<platform::SoundDevice> device;
   if (!CheckResult("Failed to create sound manager", platform::CreateSoundDevice(device)) || !device) return false;
   device_ = std::move(device);
@@ -172,6 +181,10 @@ int32_t tSoundSystem::SetSoundOn(bool on) {
     }
   }
   return 0;
+}
+
+void tSoundSystem::ReplaceLibrary(std::unique_ptr<TSoundLibrary> library) {
+  if (library) library_ = std::move(library);
 }
 
 // --- trees and samples --------------------------------------------------------------------

@@ -87,11 +87,14 @@ class tSoundSystem {
   const std::vector<std::unique_ptr<TSoundVoice>>& GetVoices() const { return voices_; }
   TSampleCache& GetSampleCache() { return *sampleCache_; }
   TSoundLibrary& GetLibrary() { return *library_; }
+  // Definitions from elsewhere than "Configs\Sound.cfg" (tests, tools).
+  void ReplaceLibrary(std::unique_ptr<TSoundLibrary> library);
 
  private:
   tSoundSystem();
 
   bool CreateDevice();
+  bool OpenDevice();
   bool CreatePrimaryBuffer();
   void StartPrimary();
   void StopPrimary();
