@@ -4,6 +4,7 @@
 // system, or with sound off, it is silent and costs nothing.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string_view>
 
@@ -21,6 +22,12 @@ class TEffectSound {
   // scaled by the volume (0.0 to 1.0), to start at the game time.
   void Start(std::string_view name, const TVector3& position, float startTime, float volume = 1.0f);
   void Update(float time);
+  // The two halves of Start, for owners that start their sound later than
+  // they make it.
+  void Make(std::string_view name, const TVector3& position);
+  void StartAt(float startTime);
+  // Selects a child of a switch sound; it starts at the next StartAt or Update.
+  void Select(int32_t index);
   bool IsMade() const { return sound_ != nullptr; }
   TSound* GetSound() const { return sound_.get(); }
 

@@ -9,6 +9,7 @@
 #include "display/display.h"
 #include "display/map_view.h"
 #include "platform/clock.h"
+#include "sim/explosion.h"
 #include "platform/sound_headless.h"
 #include "sound/sample_cache.h"
 #include "sound/sound_library.h"
@@ -441,4 +442,12 @@ TEST(SoundPanTest, PanFollowsTheScreenOffsetAndIsLimited) {
   EXPECT_FLOAT_EQ(ComputeSoundPan(2.0f, 640, 0.0f, 0.0f, -320), -1.0f);
   EXPECT_FLOAT_EQ(ComputeSoundPan(1.0f, 640, 0.0f, 0.0f, 5000), 1.0f);
   EXPECT_FLOAT_EQ(ComputeSoundPan(1.0f, 0, 0.0f, 0.0f, 100), 0.0f);
+}
+
+TEST_F(SoundSystemTest, AnExplosionPlaysItsSoundFromItsStartTime) {
+  Start();
+  Explosion blast(TVector3(), 20.0f, 2.0f, 3.0f, false);
+  EXPECT_EQ(headless_->CountCalls("Play"), 0);
+  blast.Update(3.0f);
+  EXPECT_EQ(headless_->CountCalls("Play"), 1);
 }
