@@ -43,12 +43,14 @@ std::string Corpse::DeathVisualName(const TUnitType& unitType) { return unitType
 std::string Corpse::DeathSoundName(const TUnitType& unitType) { return unitType.GetName() + " Death"; }
 
 void Corpse::Update(float time) {
-  if (started_) return;
-  started_ = true;
-  if (time <= deathTime_ + kDeathSoundWindow) {
-    deathSoundStarted_ = true;
-    StartEffectSound(DeathSoundName(*unitType_), Position(), deathTime_);
+  if (!started_) {
+    started_ = true;
+    if (time <= deathTime_ + kDeathSoundWindow) {
+      deathSoundStarted_ = true;
+      sound_.Start(DeathSoundName(*unitType_), Position(), deathTime_);
+    }
   }
+  sound_.Update(time);
 }
 
 std::unique_ptr<TGameObjectRecord> Corpse::MakeRecord() const { return std::make_unique<TCorpseRecord>(*this); }

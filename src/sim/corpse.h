@@ -74,6 +74,7 @@ class Corpse : public TGameObject {
   TVisual* visual_ = nullptr;
   bool started_ = false;
   bool deathSoundStarted_ = false;
+  TEffectSound sound_;
 };
 
 class TCorpseRecord : public TGameObjectRecord {

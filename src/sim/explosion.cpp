@@ -31,7 +31,7 @@ Explosion::Explosion(const TVector3& position, float damage, float radius, float
   visual_ = BuildEffectVisual(Position(), warp_ ? "greyVisual" : "Effects", warp_ ? "Implosion" : "Explosion",
                               startTime_, kNewVisualDrawParameter);
   AddVisual(visual_);
-  StartEffectSound(GetSoundName(), Position(), startTime_, GetSoundVolume());
+  sound_.Start(GetSoundName(), Position(), startTime_, GetSoundVolume());
   SetSeenByAll(*this);
 }
 
@@ -51,6 +51,7 @@ float Explosion::GetSoundVolume() const {
 }
 
 void Explosion::Update(float time) {
+  sound_.Update(time);
   if (startTime_ + GetDuration() < time) finished_ = true;
 }
 

@@ -86,6 +86,7 @@ class Explosion : public TGameObject {
   bool warp_;
   std::vector<TExplosionHit> hits_;
   TVisual* visual_ = nullptr;
+  TEffectSound sound_;
 
   // --- the blast (explosion_blast.cpp) ---------------------------------------
   // What a spread needs to know of the world besides the ray objects.

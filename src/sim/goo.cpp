@@ -160,13 +160,14 @@ GooExplosion::GooExplosion(const TVector3& position, float radius, float startTi
     : TGameObject(position), radius_(radius), startTime_(startTime) {
   visual_ = BuildEffectVisual(Position(), kVisualGroup, kExplosionVisual, startTime_, kNewVisualDrawParameter);
   AddVisual(visual_);
-  StartEffectSound(kExplosionSound, Position(), startTime_);
+  sound_.Start(kExplosionSound, Position(), startTime_);
   SetSeenByAll(*this);
 }
 
 GooExplosion::~GooExplosion() = default;
 
 void GooExplosion::Update(float time) {
+  sound_.Update(time);
   if (startTime_ + kDuration < time) finished_ = true;
 }
 

@@ -167,6 +167,7 @@ class GooExplosion : public TGameObject {
   bool finished_ = false;
   std::vector<TPendingGoo> pending_;
   TVisual* visual_ = nullptr;
+  TEffectSound sound_;
 };
 
 class TGooExplosionRecord : public TGameObjectRecord {

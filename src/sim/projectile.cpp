@@ -53,6 +53,7 @@ Projectile::Projectile(const TWeaponType& weapon, const TVector3& start, const T
       fireTime_(fireTime),
       lastBounceTime_(fireTime + kFirstBounceDelay) {
   SetUp(fireTime);
+  sound_.Make(weapon.GetName() + " Weapon", Position());
 }
 
 Projectile::Projectile(const TWeaponType& weapon, const TVector3& start, float fireTime,

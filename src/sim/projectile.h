@@ -113,6 +113,8 @@ class Projectile : public TMobileObject {
   void LeaveBlast(TNewObjects& newObjects, float time) const;
 
   TVisual* visual_ = nullptr;
+  TEffectSound sound_;
+  bool soundStarted_ = false;
   float integrity_ = 1.0f;
   bool lobbed_ = false;
   bool destroyed_ = false;

@@ -15,6 +15,7 @@
 
 namespace {
 
+constexpr float kSoundStartWindow = 0.1f;
 constexpr std::string_view kGrenadier = "Grenadier";
 constexpr std::string_view kGooSpitter = "Goo Spitter";
 constexpr std::string_view kMissileTank = "Missile Tank";
@@ -55,8 +56,13 @@ void Projectile::Update(float time) {
   TMobileObject::Update(time);
   if (IsOutOfRange(time)) Detonate();
   RefreshEffectVisual(visual_);
-  // The flight sound is not part of the game's sound yet; nothing plays,
-  // quiet or not.
+  if (IsQuiet()) return;
+  // A projectile restored later in its turn stays silent.
+  if (!soundStarted_) {
+    soundStarted_ = true;
+    if (time <= fireTime_ + kSoundStartWindow) sound_.StartAt(fireTime_);
+  }
+  sound_.Update(time);
 }
 
 void Projectile::FollowPath(float time) {
@@ -105,6 +111,9 @@ void Projectile::Bounce(float time, const TVector3& normal, const std::string& h
     if (!destroyed_) {
       GetTrajectory().Bounce(time, normal);
       lastBounceTime_ = time;
+      // The switch's second child is the bounce.
+      sound_.Select(1);
+      sound_.StartAt(time);
     }
     return;
   }

@@ -39,7 +39,7 @@ TSpecialEffectObject::TSpecialEffectObject(const TVector3& position, const std::
   visual_ = BuildEffectVisual(Position(), visualGroup_, VisualNameFor(name_, visualGroup_), startTime_,
                               kNewVisualDrawParameter);
   AddVisual(visual_);
-  StartEffectSound(name_, Position(), startTime_);
+  sound_.Start(name_, Position(), startTime_);
 }
 
 TSpecialEffectObject::~TSpecialEffectObject() = default;
@@ -51,6 +51,7 @@ std::string_view TSpecialEffectObject::VisualNameFor(const std::string& name, co
 
 void TSpecialEffectObject::Update(float time) {
   if (startTime_ + duration_ <= time) finished_ = true;
+  sound_.Update(time);
 }
 
 std::unique_ptr<TGameObjectRecord> TSpecialEffectObject::MakeRecord() const {

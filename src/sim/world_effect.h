@@ -15,6 +15,7 @@
 
 #include "app/data_stream.h"
 #include "app/files.h"
+#include "sound/effect_sounds.h"
 #include "world/game_object.h"
 #include "world/object_list.h"
 #include "world/object_record.h"
@@ -93,6 +94,7 @@ class TSpecialEffectObject : public TGameObject {
   float startTime_;
   float duration_;
   TVisual* visual_ = nullptr;
+  TEffectSound sound_;
   bool finished_ = false;
 };
 

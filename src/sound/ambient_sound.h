@@ -1,7 +1,7 @@
 // The looping background sound of a battle ("Ambient"), as the world sees it:
 // a node it starts, asks whether it still plays and updates at a turn's end.
-// Until the sound nodes of Sound.cfg exist, the node made here is silent; the
-// world keeps starting it on the same ticks either way.
+// Without a sound system the node is silent; the world keeps starting it on
+// the same ticks either way.
 #pragma once
 
 #include <memory>

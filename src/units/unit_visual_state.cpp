@@ -6,6 +6,7 @@
 #include "display/unit_visual_hooks.h"
 #include "session/game.h"
 #include "units/unit_shapes.h"
+#include "units/unit_type.h"
 
 namespace {
 
@@ -57,6 +58,7 @@ TUnitAnimator::TUnitAnimator(const TUnitType& unitType, const TVector3& position
       poseVisual_(CreatePoseVisual(unitType, position)),
       groundMarker_(BuildGroundMarker(position, kGroundMarkerScale)),
       owner_(owner) {
+  sound_.Make(unitType.GetName(), position);
   RegisterVisualWithMapView(unitVisual_);
   RegisterVisualWithMapView(poseVisual_);
   RegisterMarkerWithMapView(groundMarker_);
@@ -116,6 +118,7 @@ void TUnitAnimator::SetPose(int32_t pose) {
 void TUnitAnimator::SelectBodyAnimation(int32_t animation, float time) {
   display_.bodyAnimation = animation;
   display_.animationStart = time;
+  sound_.Select(animation);
   TVisual* body = Part(kBodyPart);
   if (body == nullptr || animation >= GetVisualChildCount(body)) return;
   SelectVisualChild(body, animation);
@@ -153,6 +156,7 @@ void TUnitAnimator::RestoreState(const std::string& name, float stateTime) {
 
 void TUnitAnimator::Advance(float time) {
   display_.animationTime = time;
+  sound_.Update(time);
   AdvanceVisual(unitVisual_, time);
   AdvanceVisual(poseVisual_, time);
 }

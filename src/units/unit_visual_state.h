@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 
+#include "sound/effect_sounds.h"
+
 class TUnitType;
 class TVector3;
 class TVisual;
@@ -126,4 +128,7 @@ class TUnitAnimator {
   std::string stateName_{kStandState};
   int32_t owner_;
   TUnitDisplayState display_;
+  // The unit type's sound: a switch with a child per body animation (the
+  // run loops its footsteps), following the unit.
+  TEffectSound sound_;
 };

@@ -21,6 +21,9 @@ const char* const kStartUpTrace =
     "Application Started\n"
     "Window Created\n"
     "Display Created\n"
+    // "SoundOn" is YES in the shipped defaults; SDL's dummy driver plays.
+    "Initialising DirectSound\n"
+    "Initialised DirectSound Succesfully\n"
     "Sound Created\n"
     "Game Initialised\n"
     "First loop completed\n"
