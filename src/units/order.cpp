@@ -1,5 +1,7 @@
 #include "units/order.h"
 
+#include <cmath>
+
 #include <utility>
 
 #include "app/data_stream.h"
@@ -16,6 +18,16 @@ TOrder::TOrder() = default;
 TOrder::TOrder(int32_t unitId, TActionResolver& resolver) { BindUnit(unitId, resolver); }
 
 TOrder::TOrder(TDataStream& stream, TActionResolver& resolver, TIdMapper& ids) { Load(stream, resolver, ids); }
+
+void TOrder::RequireFinite(TDataStream& stream, const TVector3& point) {
+  RequireFinite(stream, point.x);
+  RequireFinite(stream, point.y);
+  RequireFinite(stream, point.z);
+}
+
+void TOrder::RequireFinite(TDataStream& stream, float value) {
+  if (!std::isfinite(value)) stream.SetFailed();
+}
 
 TOrder::~TOrder() {
   // Deleted through its prev's link the order is already unlinked; deleted

@@ -377,22 +377,12 @@ bool TMap::LoadObjects(TDataStream& stream, const TGameData& gameData, const TSt
       refusal = "more than " + std::to_string(kMaxObjectsInCell) + " objects in one cell";
     }
     if (!refusal.empty()) WriteLog("Map refused: it holds " + refusal + "\n");
-    loaded = refusal.empty() && AddLoaded(*record, gameData);
+    loaded = refusal.empty() && AddSpawned(*record, gameData);
   }
   deferDoorPairing_ = false;
   PairLoadedDoors();
   if (!loaded) stream.SetFailed();
   return loaded;
-}
-
-bool TMap::AddLoaded(const TGameObjectRecord& record, const TGameData& gameData) {
-  std::unique_ptr<TGameObject> object = record.Spawn(gameData, *this);
-  if (object == nullptr) {
-    WriteLog("Object of type " + std::string(record.TypeName()) + " could not be made from its record\n");
-    return false;
-  }
-  Add(std::move(object));
-  return true;
 }
 
 void TMap::PairLoadedDoors() {

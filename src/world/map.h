@@ -223,7 +223,6 @@ class TMap : public TObjectList {
                   TGameData* switchable);
   // The object list of the record, its count already read and checked.
   bool LoadObjects(TDataStream& stream, const TGameData& gameData, const TStringList& nameTable, int32_t count);
-  bool AddLoaded(const TGameObjectRecord& record, const TGameData& gameData);
   // Pairs the doors registered while loading as RegisterDoor would have one
   // by one, looking for partners only in the cells around each door.
   void PairLoadedDoors();
