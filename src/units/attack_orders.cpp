@@ -19,6 +19,7 @@
 #include "world/object_ref.h"
 #include "world/surrogate.h"
 #include "world/world.h"
+#include "world/finite_values.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include "units/unit_type.h"
 #include "world/game_data.h"
 #include "world/world.h"
+#include "world/finite_values.h"
 
 // --- TDeployOrder -------------------------------------------------------------------------
 

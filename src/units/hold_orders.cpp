@@ -6,6 +6,7 @@
 #include "sim/action_resolver.h"
 #include "units/combatant.h"
 #include "units/order_factory.h"
+#include "world/finite_values.h"
 
 // --- TOrderPointMarker -----------------------------------------------------------------
 

@@ -19,16 +19,6 @@ TOrder::TOrder(int32_t unitId, TActionResolver& resolver) { BindUnit(unitId, res
 
 TOrder::TOrder(TDataStream& stream, TActionResolver& resolver, TIdMapper& ids) { Load(stream, resolver, ids); }
 
-void TOrder::RequireFinite(TDataStream& stream, const TVector3& point) {
-  RequireFinite(stream, point.x);
-  RequireFinite(stream, point.y);
-  RequireFinite(stream, point.z);
-}
-
-void TOrder::RequireFinite(TDataStream& stream, float value) {
-  if (!std::isfinite(value)) stream.SetFailed();
-}
-
 TOrder::~TOrder() {
   // Deleted through its prev's link the order is already unlinked; deleted
   // directly it must not leave that link pointing at it.

@@ -33,10 +33,6 @@ class TOrder {
   // The unit id read through the mapper, so that ids written by another run
   // of the program name this world's units.
   TOrder(TDataStream& stream, TActionResolver& resolver, TIdMapper& ids);
-  // Stream readers refuse (fail the stream on) points and amounts that are
-  // not finite: no route, range or time can be planned from them.
-  static void RequireFinite(TDataStream& stream, const TVector3& point);
-  static void RequireFinite(TDataStream& stream, float value);
   // Unlinks the order from its prev and deletes every order after it.
   virtual ~TOrder();
   TOrder(const TOrder&) = delete;

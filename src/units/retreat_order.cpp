@@ -11,6 +11,7 @@
 #include "units/sight_resolver.h"
 #include "units/unit_type.h"
 #include "world/world.h"
+#include "world/finite_values.h"
 
 namespace {
 

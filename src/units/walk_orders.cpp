@@ -13,6 +13,7 @@
 #include "units/sight_resolver.h"
 #include "world/map.h"
 #include "world/world.h"
+#include "world/finite_values.h"
 
 namespace {
 
