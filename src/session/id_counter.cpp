@@ -12,7 +12,7 @@ int32_t TIdCounter::Next() {
 }
 
 int32_t TIdCounter::Reserve(int32_t id) {
-  if (id == -1) return Next();
+  if (id == -1 || !IsStorableId(id)) return Next();
   if (next_ <= id) next_ = id < std::numeric_limits<int32_t>::max() ? id + 1 : id;
   return id;
 }
@@ -23,6 +23,10 @@ bool TIdCounter::Read(TDataStream& stream) {
   // A truncated stream leaves the counter as it was.
   const int32_t next = static_cast<int32_t>(stream.ReadInt());
   if (stream.HasFailed()) return false;
+  if (next < 0 || next > kMaxStoredId + 1) {
+    stream.SetFailed();
+    return false;
+  }
   next_ = next;
   return true;
 }

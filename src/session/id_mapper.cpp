@@ -2,6 +2,7 @@
 
 #include <limits>
 #include <utility>
+#include <vector>
 
 #include "app/data_stream.h"
 #include "world/world.h"
@@ -16,6 +17,19 @@ constexpr std::size_t kEmptyMapperBytes = 2 * kIntBytes;
 constexpr std::size_t kEmptyEntryBytes = kIntBytes + kEmptyMapperBytes;
 
 int32_t ReadInt32(TDataStream& stream) { return static_cast<int32_t>(stream.ReadInt()); }
+
+// An external id from a player's stream: -1, or a storable id. Anything else
+// fails the stream, so that one crafted id cannot pin the next external id
+// at the top of the range.
+int32_t ReadExternalId(TDataStream& stream) {
+  const int32_t externalId = ReadInt32(stream);
+  if (stream.HasFailed()) return TIdMapper::kNoObject;
+  if (!TIdCounter::IsStorableId(externalId)) {
+    stream.SetFailed();
+    return TIdMapper::kNoObject;
+  }
+  return externalId;
+}
 
 void WriteInt32(TDataStream& stream, int32_t value) { stream.WriteInt(static_cast<uint32_t>(value)); }
 
@@ -35,13 +49,13 @@ int64_t ReadBoundedCount(TDataStream& stream, std::size_t bytesEach, std::size_t
 // --- TIdMapper ---------------------------------------------------------------------
 
 int32_t TIdMapper::ReadId(TDataStream& stream, TWorld& world) {
-  const int32_t externalId = ReadInt32(stream);
+  const int32_t externalId = ReadExternalId(stream);
   if (stream.HasFailed() || externalId == kNoObject) return kNoObject;
   return ToInternal(externalId, world);
 }
 
 int32_t TIdMapper::ReadId(TDataStream& stream) {
-  const int32_t externalId = ReadInt32(stream);
+  const int32_t externalId = ReadExternalId(stream);
   if (stream.HasFailed() || externalId == kNoObject) return kNoObject;
   const auto found = table_.find(externalId);
   return found != table_.end() ? found->second : kNoObject;
@@ -102,11 +116,20 @@ bool TIdMapper::Load(TDataStream& stream) {
     stream.SetFailed();
     return false;
   }
+  // Read aside: a table with a key no stream may carry is refused whole.
+  std::vector<std::pair<int32_t, int32_t>> pairs;
+  pairs.reserve(static_cast<std::size_t>(count));
   for (int64_t i = 0; i < count; ++i) {
     const int32_t key = ReadInt32(stream);
     const int32_t value = ReadInt32(stream);
-    Bind(key, value);
+    if (key == kNoObject || !TIdCounter::IsStorableId(key)) {
+      stream.SetFailed();
+      return false;
+    }
+    pairs.emplace_back(key, value);
   }
+  if (stream.HasFailed()) return false;
+  for (const auto& [key, value] : pairs) Bind(key, value);
   // The saved next id is not trusted: the keys decide it.
   ReadInt32(stream);
   return !stream.HasFailed();

@@ -32,7 +32,9 @@ class TIdMapper {
   virtual bool PassesIdsUnchanged() const { return false; }
   // Reads an id written by WriteId and returns the id the object has here;
   // an external id seen for the first time is bound to a fresh id of the
-  // world. -1 stays -1; a read past the end gives -1 and binds nothing.
+  // world. -1 stays -1; a read past the end gives -1 and binds nothing; an id
+  // beyond TIdCounter::kMaxStoredId (or below -1) fails the stream, binds
+  // nothing and reads as -1.
   virtual int32_t ReadId(TDataStream& stream, TWorld& world);
   // The same without a world to give fresh ids: an external id that the
   // table does not hold names no object here and reads as -1.
@@ -59,7 +61,8 @@ class TIdMapper {
   void Save(TDataStream& stream) const;
   // Adds the saved pairs to the table; the next external id follows the
   // keys, not the saved value. A count that the bytes left cannot hold (or
-  // a negative one) fails the stream and leaves the table untouched.
+  // a negative one), or a key that is not a storable id, fails the stream
+  // and leaves the table untouched.
   bool Load(TDataStream& stream);
 
   int32_t GetNextExternalId() const { return nextExternalId_; }

@@ -1,6 +1,7 @@
 #include "sim/event_factory.h"
 
 #include <array>
+#include <cmath>
 #include <string>
 
 #include "app/data_stream.h"
@@ -56,7 +57,7 @@ bool TEventFactory::IsRegistered(std::string_view typeName) const {
 }
 
 bool TEventFactory::ReadEvents(const TEventFactoryContext& context, TEventVector& destination, TDataStream& stream,
-                               const TStringList& nameTable) const {
+                               const TStringList& nameTable, std::size_t maxEvents) const {
   // Read aside: a stream rejected half-way adds nothing.
   TEventVector events;
   // Every pass consumes at least the two bytes of an index, so the loop ends
@@ -66,11 +67,13 @@ bool TEventFactory::ReadEvents(const TEventFactoryContext& context, TEventVector
     if (stream.HasFailed() || index >= nameTable.Count()) return Failed(stream);
     const std::string name = nameTable.At(index);
     if (name == kEndName) break;
+    if (events.size() >= maxEvents) return Failed(stream);
 
     const int slot = TypeSlot(name);
     if (slot < 0 || readers_[slot] == nullptr) return Failed(stream);
     std::unique_ptr<TEvent> event = readers_[slot](stream, context, nameTable);
-    if (event == nullptr || stream.HasFailed()) return Failed(stream);
+    // An event of no time would stop playback for good where it stands.
+    if (event == nullptr || stream.HasFailed() || !std::isfinite(event->GetTime())) return Failed(stream);
     events.push_back(std::move(event));
   }
   destination.reserve(destination.size() + events.size());

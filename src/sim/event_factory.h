@@ -59,10 +59,17 @@ class TEventFactory {
   // Reads events until the index of "End" and appends them to the
   // destination in stream order. False, with the stream marked failed and
   // the destination unchanged, for an index outside the name table, a name
-  // that is not a registered event type, an event that does not read, or
-  // the end of the data before "End".
+  // that is not a registered event type, an event that does not read or
+  // whose time is not finite, more than maxEvents events, or the end of the
+  // data before "End".
   bool ReadEvents(const TEventFactoryContext& context, TEventVector& destination, TDataStream& stream,
-                  const TStringList& nameTable) const;
+                  const TStringList& nameTable, std::size_t maxEvents = kMaxEventsPerTurn) const;
+
+  // The events a turn of a results file may carry: far above what a turn
+  // of the largest battle records. A whole record of a game carries many
+  // turns.
+  static constexpr std::size_t kMaxEventsPerTurn = 100000;
+  static constexpr std::size_t kMaxEventsInRecord = 2000000;
 
  private:
   TEventFactory() = default;

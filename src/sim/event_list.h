@@ -31,9 +31,11 @@ class TEventList {
 
   // Takes the event and inserts it behind every event that is not later than
   // its time plus the tolerance: events recorded at the same time keep the
-  // order they were recorded in. The cursor stays.
+  // order they were recorded in. The cursor stays. O(log n) to find the
+  // place.
   void Add(std::unique_ptr<TEvent> event);
-  // Add for each element, in vector order; the vector is emptied.
+  // Add for each element, in vector order (the same order, for a large
+  // batch in O((n + m) log(n + m))); the vector is emptied.
   void AddAll(TEventVector& events);
 
   // Applies, in list order, every event from the cursor on whose time is at
@@ -82,8 +84,14 @@ class TEventList {
   template <class TFilter>
   bool SaveEvents(TDataStream& stream, TIdMapper& idWriter, TFilter keep, bool withTurnStarts) const;
   bool ReadTurnStarts(TDataStream& stream);
+  // An event is clearly later than a time when its key is greater.
+  static float KeyOf(const TEvent& event);
+  void RebuildLatest();
 
   TEventVector events_;
+  // For each event, the greatest key of the events up to it: ascending, so
+  // the place of a new event is found by binary search.
+  std::vector<float> latest_;
   uint32_t cursor_ = 0;
   std::vector<uint32_t> turnStarts_;
 };

@@ -7,6 +7,7 @@
 #include "app/random.h"
 #include "display/effect_visuals.h"
 #include "sound/effect_sounds.h"
+#include "world/finite_values.h"
 
 namespace {
 
@@ -214,13 +215,23 @@ TGooExplosionRecord::TGooExplosionRecord(TDataStream& stream)
       radius_(stream.ReadFloat()),
       startTime_(stream.ReadFloat()),
       spread_(stream.ReadByte() != 0) {
+  // A radius far beyond any weapon's would cost the spread without end.
+  if (!(radius_ >= 0.0f && radius_ <= GooExplosion::kMaxGooRadius)) stream.SetFailed();
+  RequireFinite(stream, startTime_);
   const auto count = static_cast<int32_t>(stream.ReadInt());
   if (!effect_stream::CountFits(stream, count, effect_stream::PointBytes(stream) + sizeof(float))) return;
+  if (count > GooExplosion::kMaxPendingGoo) {
+    stream.SetFailed();
+    return;
+  }
   pending_.reserve(static_cast<std::size_t>(count));
   for (int32_t i = 0; i < count; ++i) {
     TPendingGoo goo;
     goo.position = TVector3(stream);
     goo.time = stream.ReadFloat();
+    RequireFinite(stream, goo.position);
+    RequireFinite(stream, goo.time);
+    if (stream.HasFailed()) return;
     pending_.push_back(goo);
   }
 }

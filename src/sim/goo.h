@@ -124,6 +124,11 @@ class GooExplosion : public TGameObject {
   static constexpr std::string_view kTypeName = "GooExplosion";
   static std::string_view StaticTypeName() { return kTypeName; }
   static constexpr float kDuration = 5.0f;
+  // What a record read from a stream may carry: a radius far beyond any
+  // weapon's blast, and no more pending goo than a spread of its rays
+  // (nine by nine by nine, nine points each) can schedule.
+  static constexpr float kMaxGooRadius = 16.0f;
+  static constexpr int32_t kMaxPendingGoo = 9 * 9 * 9 * 9;
 
   // Seen by every player.
   GooExplosion(const TVector3& position, float radius, float startTime);

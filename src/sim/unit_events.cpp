@@ -7,6 +7,7 @@
 #include "units/unit_visual_state.h"
 #include "units/weapon.h"
 #include "world/bit_set.h"
+#include "world/finite_values.h"
 
 namespace {
 
@@ -90,7 +91,9 @@ TCalorieEvent::TCalorieEvent(float time, Combatant& unit, TWorld& world, float a
 }
 
 TCalorieEvent::TCalorieEvent(TDataStream& stream, const TEventFactoryContext& context)
-    : TUnitEvent(stream, context.world), amount_(stream.ReadFloat()) {}
+    : TUnitEvent(stream, context.world), amount_(stream.ReadFloat()) {
+  RequireFinite(stream, amount_);
+}
 
 void TCalorieEvent::Apply() {
   Combatant* unit = Subject();
@@ -144,7 +147,9 @@ THealEvent::THealEvent(float time, Combatant& unit, TWorld& world, float amount)
 }
 
 THealEvent::THealEvent(TDataStream& stream, const TEventFactoryContext& context)
-    : TUnitEvent(stream, context.world), amount_(stream.ReadFloat()) {}
+    : TUnitEvent(stream, context.world), amount_(stream.ReadFloat()) {
+  RequireFinite(stream, amount_);
+}
 
 void THealEvent::Apply() {
   Combatant* unit = Subject();
@@ -194,6 +199,8 @@ TMovementEvent::TMovementEvent(TDataStream& stream, const TEventFactoryContext& 
     : TUnitEvent(stream, context.world) {
   destination_.Read(stream);
   position_.Read(stream);
+  RequireFinite(stream, destination_);
+  RequireFinite(stream, position_);
 }
 
 void TMovementEvent::Apply() {
@@ -313,6 +320,7 @@ TStopActionsEvent::TStopActionsEvent(float time, Combatant& unit, TWorld& world)
 TStopActionsEvent::TStopActionsEvent(TDataStream& stream, const TEventFactoryContext& context)
     : TUnitEvent(stream, context.world) {
   position_.Read(stream);
+  RequireFinite(stream, position_);
 }
 
 void TStopActionsEvent::Apply() {

@@ -19,6 +19,7 @@
 #include "world/object_record.h"
 #include "world/terrain_object.h"
 #include "world/world.h"
+#include "world/finite_values.h"
 
 namespace {
 
@@ -79,6 +80,11 @@ TDeploymentEvent::TDeploymentEvent(TDataStream& stream, TWorld* world) : TEvent(
   const auto count = static_cast<int32_t>(stream.ReadInt());
   // Every list holds at least its own 32-bit box count.
   if (!effect_stream::CountFits(stream, count, sizeof(int32_t))) return;
+  // One list per side: another count would lay squares for sides that are not there.
+  if (count != TSides::Instance()->GetSideCount()) {
+    stream.SetFailed();
+    return;
+  }
   areas_.reserve(static_cast<std::size_t>(count));
   for (int32_t i = 0; i < count; ++i) {
     auto list = std::make_unique<TAreaList>();
@@ -233,6 +239,7 @@ TScoreEvent::TScoreEvent(float time, float score, int32_t player, TGameRecord* r
 
 TScoreEvent::TScoreEvent(TDataStream& stream, TGameRecord* record) : TEvent(stream), record_(record) {
   score_ = stream.ReadFloat();
+  RequireFinite(stream, score_);
   player_ = static_cast<int32_t>(stream.ReadInt());
 }
 
@@ -264,6 +271,7 @@ TSpecialEffectEvent::TSpecialEffectEvent(float time, const TBitSet& visibility, 
 TSpecialEffectEvent::TSpecialEffectEvent(TDataStream& stream, TSpecialEffectList* effects)
     : TEvent(stream), effects_(effects) {
   position_.Read(stream);
+  RequireFinite(stream, position_);
   name_ = stream.ReadString();
   if (stream.GetVersion() > kVisualNameAbove) visualName_ = stream.ReadString();
 }

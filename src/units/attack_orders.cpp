@@ -19,6 +19,7 @@
 #include "world/object_ref.h"
 #include "world/surrogate.h"
 #include "world/world.h"
+#include "world/finite_values.h"
 
 namespace {
 
@@ -91,7 +92,9 @@ TAttackOrder::TAttackOrder(int32_t unitId, TActionResolver& resolver)
     : TOrder(unitId, resolver), aimJitter_(DrawAimJitter()) {}
 
 TAttackOrder::TAttackOrder(TDataStream& stream, TActionResolver& resolver, TIdMapper& ids)
-    : TOrder(stream, resolver, ids), targetPoint_(stream), aimJitter_(DrawAimJitter()) {}
+    : TOrder(stream, resolver, ids), targetPoint_(stream), aimJitter_(DrawAimJitter()) {
+  RequireFinite(stream, targetPoint_);
+}
 
 TAttackOrder::~TAttackOrder() = default;
 
@@ -100,6 +103,7 @@ float TAttackOrder::DrawAimJitter() { return GetRandom()->FloatRange(-kJitterRan
 bool TAttackOrder::Load(TDataStream& stream, TActionResolver& resolver, TIdMapper& ids) {
   if (!TOrder::Load(stream, resolver, ids)) return false;
   targetPoint_.Read(stream);
+  RequireFinite(stream, targetPoint_);
   aimJitter_ = DrawAimJitter();
   return true;
 }
@@ -240,6 +244,7 @@ TAttackElementOrder::TAttackElementOrder(TDataStream& stream, TActionResolver& r
   targetId_ = ids.ReadId(stream, world);
   target_ = std::make_unique<TObjectRef>(targetId_, targetList_);
   if (stream.GetVersion() > kAimOffsetAbove) aimOffset_.Read(stream);
+  RequireFinite(stream, aimOffset_);
   if (!target_->IsValid()) RetargetToSurrogate();
   ChooseMarker();
   UpdateTarget();

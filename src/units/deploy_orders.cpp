@@ -13,6 +13,7 @@
 #include "units/unit_type.h"
 #include "world/game_data.h"
 #include "world/world.h"
+#include "world/finite_values.h"
 
 // --- TDeployOrder -------------------------------------------------------------------------
 
@@ -23,6 +24,7 @@ TDeployOrder::TDeployOrder(const std::string& typeName, int32_t player, TActionR
 TDeployOrder::TDeployOrder(TDataStream& stream, TActionResolver& resolver, TIdMapper& ids)
     : TOrder(stream, resolver, ids) {
   position_.Read(stream);
+  RequireFinite(stream, position_);
   typeName_ = stream.ReadString();
   player_ = static_cast<int32_t>(stream.ReadInt());
   if (stream.GetVersion() > kUnitNameAbove) unitName_ = stream.ReadString();

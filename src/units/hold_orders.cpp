@@ -6,6 +6,7 @@
 #include "sim/action_resolver.h"
 #include "units/combatant.h"
 #include "units/order_factory.h"
+#include "world/finite_values.h"
 
 // --- TOrderPointMarker -----------------------------------------------------------------
 
@@ -27,7 +28,9 @@ THoldOrder::THoldOrder(int32_t unitId, TActionResolver& resolver, float duration
     : TOrder(unitId, resolver), duration_(duration) {}
 
 THoldOrder::THoldOrder(TDataStream& stream, TActionResolver& resolver, TIdMapper& ids)
-    : TOrder(stream, resolver, ids), duration_(stream.ReadFloat()) {}
+    : TOrder(stream, resolver, ids), duration_(stream.ReadFloat()) {
+  RequireFinite(stream, duration_);
+}
 
 void THoldOrder::Begin() { marker_.Build(std::string(kMarkerName), EndPosition()); }
 

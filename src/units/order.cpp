@@ -1,5 +1,7 @@
 #include "units/order.h"
 
+#include <cmath>
+
 #include <utility>
 
 #include "app/data_stream.h"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <unordered_map>
 #include <utility>
 
 #include "app/data_stream.h"
@@ -96,22 +97,24 @@ bool TOrderList::ReadOrders(TOrderVector& out, TActionResolver& resolver, TIdMap
   const TOrderFactory& factory = TOrderFactory::Instance();
   // Read aside: a stream rejected half-way adds nothing.
   TOrderVector orders;
+  std::unordered_map<int32_t, int32_t> perUnit;
   // Every pass consumes at least the length of a name, so the loop ends with
   // the data at the latest.
-  for (;;) {
+  for (int32_t entries = 0;; ++entries) {
     const std::string name = stream.ReadString();
     if (stream.HasFailed()) return false;
     if (name == TOrderFactory::kEndName) break;
-    // A name that is no order's carries no fields: the next entry follows.
-    if (!TOrderFactory::IsKnownOrderName(name)) continue;
-    // A known order whose class this program cannot read cannot be passed
-    // over either: the stream holds no lengths, so its fields would be read
-    // as the next entry. The whole stream is refused instead.
+    if (entries >= kMaxOrders) return Failed(stream);
+    // The stream holds no lengths: an entry whose name this program does
+    // not know (or cannot read) cannot be passed over, as its fields would
+    // be read as the next entry. The whole stream is refused instead.
     const TOrderReader* reader = factory.FindReader(name);
     if (reader == nullptr) return Failed(stream);
     std::unique_ptr<TOrder> order = (*reader)(stream, resolver, ids);
     if (stream.HasFailed()) return false;
-    if (order != nullptr && KeepsReadOrder(name, *order)) orders.push_back(std::move(order));
+    if (order == nullptr) continue;
+    if (order->GetUnitId() != -1 && ++perUnit[order->GetUnitId()] > kMaxOrdersPerUnit) return Failed(stream);
+    if (KeepsReadOrder(name, *order)) orders.push_back(std::move(order));
   }
   out.reserve(out.size() + orders.size());
   for (std::unique_ptr<TOrder>& order : orders) out.push_back(std::move(order));

@@ -51,9 +51,15 @@ class TOrderList {
   // Reads orders up to "End" into `out` (the caller then adds them):
   // "Retreat" entries are read and dropped, as are orders whose unit is not
   // in the world (but for "Deploy", whose unit does not exist yet) and
-  // entries the class refuses; a name that is no order's is passed over.
-  // False, with `out` as it was and the stream marked failed, when the data
-  // ends before "End" or an order name has no reader.
+  // entries the class refuses. False, with `out` as it was and the stream
+  // marked failed, when the data ends before "End", a name is no order's or
+  // has no reader, an order's fields do not read (points and times that are
+  // not finite, values the order class does not know), or the stream holds
+  // more than kMaxOrdersPerUnit entries for one unit or kMaxOrders in all.
+  // Far above what a player gives in a turn, and low enough that planning
+  // every order of a stream stays a matter of seconds.
+  static constexpr int32_t kMaxOrdersPerUnit = 64;
+  static constexpr int32_t kMaxOrders = 1024;
   static bool ReadOrders(TOrderVector& out, TActionResolver& resolver, TIdMapper& ids, TDataStream& stream);
 
   // Whether some chain of the unit is running.

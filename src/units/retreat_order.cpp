@@ -11,6 +11,7 @@
 #include "units/sight_resolver.h"
 #include "units/unit_type.h"
 #include "world/world.h"
+#include "world/finite_values.h"
 
 namespace {
 
@@ -52,7 +53,10 @@ void TRetreatOrder::ReadPoints(TDataStream& stream) {
   const bool counted = stream.GetVersion() < kCountedPointsBelow;
   const std::size_t count = ReadCount(stream, counted ? kCountedPointBytes : kPointBytes);
   points_.resize(count);
-  for (TVector3& point : points_) point.Read(stream);
+  for (TVector3& point : points_) {
+    point.Read(stream);
+    RequireFinite(stream, point);
+  }
 }
 
 void TRetreatOrder::ReadKnownIds(TDataStream& stream, TIdMapper& ids) {

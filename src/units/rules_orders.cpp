@@ -6,6 +6,8 @@
 #include "sim/action_resolver.h"
 #include "units/combatant.h"
 #include "units/order_factory.h"
+#include "units/reaction_manager.h"
+#include "units/reaction_policy.h"
 #include "units/weapon.h"
 
 // --- TRulesOrder ---------------------------------------------------------------------------
@@ -14,7 +16,17 @@ TRulesOrder::TRulesOrder(int32_t unitId, TActionResolver& resolver, const std::s
     : TOrder(unitId, resolver), value_(value), kind_(kind) {}
 
 TRulesOrder::TRulesOrder(TDataStream& stream, TActionResolver& resolver, TIdMapper& ids)
-    : TOrder(stream, resolver, ids), value_(stream.ReadString()), kind_(stream.ReadString()) {}
+    : TOrder(stream, resolver, ids), value_(stream.ReadString()), kind_(stream.ReadString()) {
+  if (!IsKnownRule(value_, kind_)) stream.SetFailed();
+}
+
+bool TRulesOrder::IsKnownRule(std::string_view value, std::string_view kind) {
+  if (kind == kSightingKind) {
+    return value == TReactionSettings::kContinue || value == TReactionSettings::kHalt ||
+           value == TReactionSettings::kRetreat;
+  }
+  return kind == kCombatKind && CreateReactionPolicy(value) != nullptr;
+}
 
 std::unique_ptr<TRulesOrder> TRulesOrder::Sighting(int32_t unitId, TActionResolver& resolver,
                                                    const std::string& code) {

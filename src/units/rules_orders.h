@@ -28,8 +28,11 @@ class TRulesOrder : public TOrder {
   // value: the sighting code or the combat policy name; kind: which of the
   // two reactions it sets.
   TRulesOrder(int32_t unitId, TActionResolver& resolver, const std::string& value, const std::string& kind);
-  // The unit id, then the value and the kind.
+  // The unit id, then the value and the kind; a kind or value the game does
+  // not know fails the stream.
   TRulesOrder(TDataStream& stream, TActionResolver& resolver, TIdMapper& ids);
+  // A sighting code ("continue", "halt", "retreat") or a combat policy name.
+  static bool IsKnownRule(std::string_view value, std::string_view kind);
 
   // The two orders the interface gives, so that value and kind cannot be
   // passed the wrong way round.

@@ -13,6 +13,7 @@
 #include "units/sight_resolver.h"
 #include "world/map.h"
 #include "world/world.h"
+#include "world/finite_values.h"
 
 namespace {
 
@@ -41,7 +42,9 @@ TMovementOrder::TMovementOrder(int32_t unitId, TActionResolver& resolver, const 
     : TRouteOrder(unitId, resolver, std::string(kMovementKind)), destination_(destination), planRoute_(planRoute) {}
 
 TMovementOrder::TMovementOrder(TDataStream& stream, TActionResolver& resolver, TIdMapper& ids)
-    : TRouteOrder(stream, resolver, ids, std::string(kMovementKind)), destination_(stream), planRoute_(true) {}
+    : TRouteOrder(stream, resolver, ids, std::string(kMovementKind)), destination_(stream), planRoute_(true) {
+  RequireFinite(stream, destination_);
+}
 
 TMovementOrder::~TMovementOrder() = default;
 
@@ -104,6 +107,7 @@ TEatOrder::TEatOrder(TDataStream& stream, TActionResolver& resolver, TIdMapper& 
       sight_(std::make_unique<TSightResolver>(resolver.GetWorld(), &resolver)) {
   corpse_ = TObjectRef(ids.ReadId(stream, resolver.GetWorld()), &world_->GetCorpses());
   searchRange_ = stream.ReadFloat();
+  RequireFinite(stream, searchRange_);
 }
 
 TEatOrder::~TEatOrder() = default;

@@ -67,6 +67,8 @@ TDoorCall CallDoors(std::span<TTerrainObject* const> doors, const TObjectList& u
 void SetDoorState(TMap& map, TTerrainObject& door, const TGameData& gameData, const std::string& state) {
   const std::string next = TMap::DoorStateTypeName(gameData, door.GetTypeName(), state);
   if (next == door.GetTypeName()) return;
+  // A cycle that names a type the set lacks would remove the door for good.
+  if (gameData.FindTerrainType(next) == nullptr) return;
   door.SetPendingName(next);
   map.MarkForRemoval(&door);
 }
@@ -161,6 +163,7 @@ void TMap::ToggleMilitaryDoor(TTerrainObject& door, bool byUnit) {
   const std::string& name = door.GetTypeName();
   if (ContainsText(name, "red")) {
     const std::string green = ReplaceAll(name, "red", "green") + "_closed";
+    if (!KnowsTerrainType(green)) return;
     if (byUnit) {
       door.SetPendingName(green);
       MarkForRemoval(&door);
@@ -172,7 +175,9 @@ void TMap::ToggleMilitaryDoor(TTerrainObject& door, bool byUnit) {
                                        : std::make_unique<TObjectRef>(&door);
     QueueReplacement(door.Position(), green, std::move(replaced));
   } else if (ContainsText(name, "green") && byUnit) {
-    door.SetPendingName(ReplaceAll(ReplaceAll(name, "green", "red"), "_closed", ""));
+    const std::string red = ReplaceAll(ReplaceAll(name, "green", "red"), "_closed", "");
+    if (!KnowsTerrainType(red)) return;
+    door.SetPendingName(red);
     MarkForRemoval(&door);
   }
 }

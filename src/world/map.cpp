@@ -2,12 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "app/data_stream.h"
 #include "app/files.h"
 #include "app/log.h"
+#include "session/id_counter.h"
 #include "session/sides.h"
 #include "world/game_data.h"
+#include "world/object_record.h"
 #include "world/surrogate.h"
 #include "world/terrain_type.h"
 
@@ -156,6 +160,10 @@ void TMap::Unindex(const TTerrainObject& object) {
 }
 
 void TMap::RegisterDoor(TTerrainObject& door) {
+  if (deferDoorPairing_) {
+    singleDoors_.push_back(&door);
+    return;
+  }
   for (auto it = singleDoors_.begin(); it != singleDoors_.end(); ++it) {
     TTerrainObject* other = *it;
     if (other->IsDestroyed()) continue;
@@ -307,12 +315,119 @@ bool TMap::LoadRecord(TDataStream& stream, const TGameData& gameData, const TStr
     stream.SetFailed();
     return false;
   }
+  mapFlag_ = HasMapFlag(stream) ? stream.ReadByte() : 0;
+  const auto count = static_cast<int32_t>(stream.ReadInt());
+  // Checked before the grid is built: a small file must not cost much.
+  if (stream.HasFailed() || count < 0 || count > MaxObjects(width, height) ||
+      static_cast<std::size_t>(count) > stream.Remaining() / TObjectRecordFactory::kMinRecordBytes) {
+    WriteLog("Map of " + std::to_string(width) + " x " + std::to_string(height) + " with " + std::to_string(count) +
+             " objects refused\n");
+    stream.SetFailed();
+    return false;
+  }
   width_ = width;
   height_ = height;
   extent_ = std::make_unique<TBoundingBox>(TVector3(), TVector3());
   extentStarted_ = false;
   ResetGrid();
-  mapFlag_ = HasMapFlag(stream) ? stream.ReadByte() : 0;
-  if (stream.HasFailed()) return false;
-  return TObjectList::Load(stream, gameData, nameTable);
+  typeSource_ = &gameData;
+  return LoadObjects(stream, gameData, nameTable, count);
+}
+
+namespace {
+
+// The placement cell of a point as one key, also for cells off the grid.
+int64_t CellKey(int32_t cx, int32_t cy) {
+  return static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(cx)) << 32U) |
+                              static_cast<uint32_t>(cy));
+}
+
+bool IsFinite(const TVector3& point) {
+  return std::isfinite(point.x) && std::isfinite(point.y) && std::isfinite(point.z);
+}
+
+}  // namespace
+
+bool TMap::LoadObjects(TDataStream& stream, const TGameData& gameData, const TStringList& nameTable,
+                       int32_t count) {
+  std::unordered_map<int64_t, int32_t> perCell;
+  std::unordered_set<int32_t> ids;
+  perCell.reserve(static_cast<std::size_t>(count));
+  deferDoorPairing_ = true;
+  bool loaded = true;
+  for (int32_t i = 0; i < count && loaded; ++i) {
+    const std::unique_ptr<TGameObjectRecord> record = CreateObjectRecord(stream, nameTable);
+    if (record == nullptr || stream.HasFailed()) {
+      loaded = false;
+      break;
+    }
+    const TVector3& position = record->GetPosition();
+    const int32_t id = record->GetId();
+    std::string refusal;
+    if (record->TypeName() != TTerrainObject::StaticTypeName()) {
+      refusal = "a \"" + std::string(record->TypeName()) + "\" record";
+    } else if (!IsFinite(position)) {
+      refusal = "an object at a point that is not finite";
+    } else if (!TIdCounter::IsStorableId(id)) {
+      refusal = "object id " + std::to_string(id);
+    } else if (id != -1 && !ids.insert(id).second) {
+      refusal = "two objects of id " + std::to_string(id);
+    } else if (++perCell[CellKey(PlacementCoordinate(position.x), PlacementCoordinate(position.y))] >
+               kMaxObjectsInCell) {
+      refusal = "more than " + std::to_string(kMaxObjectsInCell) + " objects in one cell";
+    }
+    if (!refusal.empty()) WriteLog("Map refused: it holds " + refusal + "\n");
+    loaded = refusal.empty() && AddSpawned(*record, gameData);
+  }
+  deferDoorPairing_ = false;
+  PairLoadedDoors();
+  if (!loaded) stream.SetFailed();
+  return loaded;
+}
+
+void TMap::PairLoadedDoors() {
+  const std::vector<TTerrainObject*> doors = std::move(singleDoors_);
+  singleDoors_.clear();
+  // Unpaired doors so far by cell, as indexes into `doors`: a door pairs
+  // with the first registered one at the pairing distance, as RegisterDoor
+  // scanning the single doors in order would choose.
+  std::unordered_map<int64_t, std::vector<std::size_t>> waiting;
+  std::vector<bool> paired(doors.size(), false);
+  constexpr int32_t kReach = 2;
+  for (std::size_t i = 0; i < doors.size(); ++i) {
+    TTerrainObject& door = *doors[i];
+    const int32_t cx = PlacementCoordinate(door.Position().x);
+    const int32_t cy = PlacementCoordinate(door.Position().y);
+    std::size_t best = doors.size();
+    std::vector<std::size_t>* bestCell = nullptr;
+    for (int32_t dy = -kReach; dy <= kReach; ++dy) {
+      for (int32_t dx = -kReach; dx <= kReach; ++dx) {
+        const auto found = waiting.find(CellKey(cx + dx, cy + dy));
+        if (found == waiting.end()) continue;
+        for (const std::size_t other : found->second) {
+          if (other >= best || doors[other]->IsDestroyed()) continue;
+          const float distance = doors[other]->Position().DistanceTo(door.Position());
+          if (distance > kPairDistanceMin && distance < kPairDistanceMax) {
+            best = other;
+            bestCell = &found->second;
+          }
+        }
+      }
+    }
+    if (bestCell != nullptr) {
+      EraseValue(*bestCell, best);
+      paired[best] = true;
+      paired[i] = true;
+      doubleDoors_.emplace_back(doors[best], &door);
+    } else {
+      waiting[CellKey(cx, cy)].push_back(i);
+    }
+  }
+  for (std::size_t i = 0; i < doors.size(); ++i) {
+    if (!paired[i]) singleDoors_.push_back(doors[i]);
+  }
+}
+
+bool TMap::KnowsTerrainType(const std::string& name) const {
+  return typeSource_ == nullptr || typeSource_->FindTerrainType(name) != nullptr;
 }

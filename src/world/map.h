@@ -26,6 +26,7 @@
 
 class TDataStream;
 class TGameData;
+class TGameObjectRecord;
 class TStringList;
 
 class TMap : public TObjectList {
@@ -33,6 +34,14 @@ class TMap : public TObjectList {
   // The sizes a map may have on each axis.
   static constexpr int32_t kMinSize = 1;
   static constexpr int32_t kMaxSize = 1024;
+  // What a map read from a file may hold: a few objects per cell of its size
+  // in all (ground, a wall, an object, a field), and no cell more crowded
+  // than this. A file asking for more is refused before anything is built.
+  static constexpr int32_t kMaxObjectsPerCell = 4;
+  static constexpr int32_t kMaxObjectsInCell = 32;
+  static int64_t MaxObjects(int32_t width, int32_t height) {
+    return static_cast<int64_t>(width) * height * kMaxObjectsPerCell;
+  }
 
   // A pending replacement: the terrain type to place at a position, and the
   // object it replaces (or none).
@@ -62,8 +71,10 @@ class TMap : public TObjectList {
   bool Save(TDataStream& stream, TStringList& nameTable) const override;
   // Reads the map record into this map with the game data as it is (the
   // world switches its terrain set). False, with the stream marked failed,
-  // for a size outside 1..1024, a bad object list or an object of an unknown
-  // terrain type.
+  // for a size outside 1..1024, a bad object list, a record that is not a
+  // terrain object, an object of an unknown terrain type or at a point that
+  // is not finite, an id that is not storable or that two objects share, or
+  // more objects than MaxObjects (in all) or kMaxObjectsInCell (in a cell).
   bool Load(TDataStream& stream, const TGameData& gameData, const TStringList& nameTable) override;
   // The same, first switching the game data to the terrain set of the map.
   bool LoadAndSwitch(TDataStream& stream, TGameData& gameData, const TStringList& nameTable);
@@ -106,6 +117,10 @@ class TMap : public TObjectList {
   bool WallsToggled() const { return wallsToggled_ != 0; }
   bool ObjectsToggled() const { return objectsToggled_ != 0; }
   void SetTerrainSet(const std::string& name);
+  // Whether the terrain set the map was read with has the type; a map that
+  // was never read takes every name. A pending successor of an unknown type
+  // would remove its object with nothing in its place.
+  bool KnowsTerrainType(const std::string& name) const;
   const std::string& GetTerrainSet() const { return terrainSet_; }
   // Deletes every object and rebuilds an empty grid of the size (brought
   // within kMinSize..kMaxSize).
@@ -206,6 +221,11 @@ class TMap : public TObjectList {
   void ResetGrid();
   bool LoadRecord(TDataStream& stream, const TGameData& gameData, const TStringList& nameTable,
                   TGameData* switchable);
+  // The object list of the record, its count already read and checked.
+  bool LoadObjects(TDataStream& stream, const TGameData& gameData, const TStringList& nameTable, int32_t count);
+  // Pairs the doors registered while loading as RegisterDoor would have one
+  // by one, looking for partners only in the cells around each door.
+  void PairLoadedDoors();
 
   // The points strictly between two relays, one cell apart, within the map.
   template <class TVisit>
@@ -231,6 +251,10 @@ class TMap : public TObjectList {
   std::vector<TTerrainObject*> toRemove_;
   std::vector<TReplacement> replacements_;
   std::string terrainSet_;
+  // The game data the map was last read with (it outlives the map).
+  const TGameData* typeSource_ = nullptr;
+  // While loading, doors are paired at the end, not as they are added.
+  bool deferDoorPairing_ = false;
   uint8_t wallsToggled_ = 0;
   uint8_t objectsToggled_ = 0;
 };

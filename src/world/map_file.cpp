@@ -23,7 +23,14 @@ bool IsWritableVersion(const std::string& tag) {
 bool ReadMapBody(TDataStream& stream, TGameData& gameData, TMap& map) {
   TStringList names;
   if (!names.Load(stream)) return false;
-  return map.LoadAndSwitch(stream, gameData, names) && !stream.HasFailed();
+  if (!map.LoadAndSwitch(stream, gameData, names) || stream.HasFailed()) return false;
+  // A map is read whole: bytes behind its record mean a damaged or foreign file.
+  if (stream.Remaining() != 0) {
+    WriteLog("Map refused: " + std::to_string(stream.Remaining()) + " bytes follow its record\n");
+    stream.SetFailed();
+    return false;
+  }
+  return true;
 }
 
 bool WriteMapBody(TDataStream& stream, const TMap& map) {

@@ -18,6 +18,7 @@ bool LoadMapFile(const std::string& path, TGameData& gameData, TMap& map);
 // failed save leaves the previous file as it was.
 bool SaveMapFile(const std::string& path, TMap& map, const std::string& versionTag);
 
-// The body alone: the type-name table, then the map record.
+// The body alone: the type-name table, then the map record, and nothing
+// behind it.
 bool ReadMapBody(TDataStream& stream, TGameData& gameData, TMap& map);
 bool WriteMapBody(TDataStream& stream, const TMap& map);

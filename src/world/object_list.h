@@ -70,10 +70,10 @@ class TObjectList {
  protected:
   std::vector<std::unique_ptr<TGameObject>>& Children() { return children_; }
   const std::vector<std::unique_ptr<TGameObject>>& Children() const { return children_; }
-
- private:
   // Adds the object the record spawns; false (logged) when it does not spawn.
   bool AddSpawned(const TGameObjectRecord& record, const TGameData& gameData);
+
+ private:
 
   std::vector<std::unique_ptr<TGameObject>> children_;
   std::vector<std::unique_ptr<TGameObjectRecord>> snapshot_;

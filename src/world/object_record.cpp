@@ -4,6 +4,7 @@
 
 #include "world/game_object.h"
 #include "world/surrogate.h"
+#include "world/finite_values.h"
 
 namespace {
 
@@ -48,7 +49,9 @@ TGameObjectRecord::TGameObjectRecord(const TGameObject& object)
 TGameObjectRecord::TGameObjectRecord(TDataStream& stream)
     : id_(static_cast<int32_t>(stream.ReadInt())),
       position_(std::make_unique<TVector3>(stream)),
-      bits_(std::make_unique<TBitSet>(stream)) {}
+      bits_(std::make_unique<TBitSet>(stream)) {
+  RequireFinite(stream, *position_);
+}
 
 TGameObjectRecord::~TGameObjectRecord() = default;
 

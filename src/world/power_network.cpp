@@ -84,8 +84,12 @@ void TMap::UpdateRelayPost(TTerrainObject& relay, const TTerrainObject* switchin
 
   const std::string from = powered ? "_off_" : "_on_";
   if (NameHas(relay, from)) {
-    relay.SetPendingName(ReplaceAll(relay.GetTypeName(), from, powered ? "_on_" : "_off_"));
-    MarkForRemoval(&relay);
+    const std::string next = ReplaceAll(relay.GetTypeName(), from, powered ? "_on_" : "_off_");
+    // A relay whose other state the set lacks stays as it is.
+    if (KnowsTerrainType(next)) {
+      relay.SetPendingName(next);
+      MarkForRemoval(&relay);
+    }
   }
   for (int32_t direction = 0; direction < kDirectionCount; ++direction) {
     const TTerrainObject* other = FindRelayInDirection(relay.Position(), direction);
@@ -166,7 +170,9 @@ namespace {
 void SwitchPowerPart(TMap& map, TTerrainObject& part, bool turnOn) {
   const std::string from = turnOn ? "_off_" : "_on_";
   if (!NameHas(part, from)) return;
-  part.SetPendingName(ReplaceAll(part.GetTypeName(), from, turnOn ? "_on_" : "_off_"));
+  const std::string next = ReplaceAll(part.GetTypeName(), from, turnOn ? "_on_" : "_off_");
+  if (!map.KnowsTerrainType(next)) return;
+  part.SetPendingName(next);
   map.MarkForRemoval(&part);
 }
 

@@ -235,8 +235,9 @@ bool TWorld::ReloadWeapons() {
 int32_t TWorld::NextId() { return idCounter_->Next(); }
 
 void TWorld::AssignId(TGameObject& object) {
+  // An id no file may carry is renumbered like a missing one.
   const int32_t id = idCounter_->Reserve(object.GetId());
-  if (object.GetId() == -1) object.SetId(id);
+  if (object.GetId() != id) object.SetId(id);
 }
 
 int32_t TWorld::PeekNextId() const { return idCounter_->Peek(); }

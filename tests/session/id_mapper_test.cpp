@@ -45,7 +45,15 @@ struct ReserveCase {
 };
 
 TEST(IdCounterTest, ReserveKeepsFreshIdsClearOfGivenOnes) {
-  const ReserveCase cases[] = {{-1, 5, 6}, {3, 3, 5}, {9, 9, 10}, {5, 5, 6}};
+  // Ids no file may carry are renumbered rather than pin the counter.
+  const ReserveCase cases[] = {{-1, 5, 6},
+                               {3, 3, 5},
+                               {9, 9, 10},
+                               {5, 5, 6},
+                               {TIdCounter::kMaxStoredId, TIdCounter::kMaxStoredId, TIdCounter::kMaxStoredId + 1},
+                               {TIdCounter::kMaxStoredId + 1, 5, 6},
+                               {INT32_MAX, 5, 6},
+                               {-7, 5, 6}};
   for (const ReserveCase& c : cases) {
     TIdCounter counter;
     for (int i = 0; i < 5; ++i) counter.Next();
@@ -174,6 +182,26 @@ TEST_F(IdMapperWorldTest, ReadIdBindsANewExternalIdToAFreshWorldId) {
   EXPECT_EQ(ReadAll(written), std::vector<int32_t>({4, 10}));
 }
 
+TEST_F(IdMapperWorldTest, ExternalIdsBeyondTheStorableRangeAreRefused) {
+  for (const int32_t bad : {INT32_MAX, TIdCounter::kMaxStoredId + 1, -2, INT32_MIN}) {
+    TIdMapper mapper;
+    TDataStream stream = StreamOf({bad, 3});
+    EXPECT_EQ(mapper.ReadId(stream, *world_), -1) << bad;
+    EXPECT_TRUE(stream.HasFailed()) << bad;
+    EXPECT_EQ(mapper.Count(), 0u) << bad;
+    EXPECT_EQ(mapper.GetNextExternalId(), 0) << bad;
+    TDataStream plain = StreamOf({bad});
+    EXPECT_EQ(mapper.ReadId(plain), -1) << bad;
+    EXPECT_TRUE(plain.HasFailed()) << bad;
+  }
+  EXPECT_EQ(world_->PeekNextId(), 20);
+  // The top storable id still reads.
+  TIdMapper mapper;
+  TDataStream stream = StreamOf({TIdCounter::kMaxStoredId});
+  EXPECT_EQ(mapper.ReadId(stream, *world_), 20);
+  EXPECT_FALSE(stream.HasFailed());
+}
+
 TEST_F(IdMapperWorldTest, ReadIdPastTheEndBindsNothing) {
   TIdMapper mapper;
   TDataStream stream = StreamOf({});
@@ -246,13 +274,16 @@ struct BadMapperCase {
   std::vector<int32_t> values;
 };
 
-TEST(IdMapperTest, LoadRejectsCountsTheBytesCannotHold) {
+TEST(IdMapperTest, LoadRejectsCountsTheBytesCannotHoldAndUnstorableKeys) {
   const BadMapperCase cases[] = {
       {"negative count", {-1, 0}},
       {"huge count", {INT32_MAX, 1, 2, 0}},
       {"one pair short", {2, 1, 10, 0}},
       {"no next id", {1, 1, 10}},
       {"nothing", {}},
+      {"a key at the top of the range", {2, 1, 10, INT32_MAX, 11, 0}},
+      {"a key below no object", {1, -5, 10, 0}},
+      {"a key of no object", {1, -1, 10, 0}},
   };
   for (const BadMapperCase& c : cases) {
     TIdMapper mapper;

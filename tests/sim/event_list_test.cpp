@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <initializer_list>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -179,6 +182,102 @@ TEST_F(EventListTest, AddAllKeepsTheVectorOrderForEqualTimes) {
   list_.AddAll(more);
   EXPECT_TRUE(more.empty());
   EXPECT_EQ(Tags(list_), (std::vector<int32_t>{3, 1, 2, 4}));
+}
+
+// The place of each new event as the list has always chosen it: in front of
+// the first event clearly later than it, found from the front.
+std::vector<int32_t> PlacedFromTheFront(const std::vector<float>& times) {
+  std::vector<std::pair<float, int32_t>> placed;
+  for (std::size_t i = 0; i < times.size(); ++i) {
+    auto place = placed.begin();
+    while (place != placed.end() && !(place->first - TEventList::kTimeTolerance > times[i])) ++place;
+    placed.insert(place, {times[i], static_cast<int32_t>(i)});
+  }
+  std::vector<int32_t> tags;
+  for (const auto& entry : placed) tags.push_back(entry.second);
+  return tags;
+}
+
+// Times that meet the tolerance's odd cases: near-ties either way, runs that
+// go back in time, and a NaN and infinities as computed times can be.
+std::vector<float> AwkwardTimes(std::size_t count, uint32_t seed) {
+  const float specials[] = {std::numeric_limits<float>::quiet_NaN(), INFINITY, -INFINITY};
+  std::vector<float> times;
+  for (std::size_t i = 0; i < count; ++i) {
+    seed = seed * 1664525U + 1013904223U;
+    const uint32_t pick = seed >> 24U;
+    if (pick < 3U) {
+      times.push_back(specials[pick]);
+    } else {
+      times.push_back(static_cast<float>((seed >> 8U) % 40U) * 0.25f + static_cast<float>(pick % 4U) * 0.00004f);
+    }
+  }
+  return times;
+}
+
+TEST_F(EventListTest, AddAndAddAllPlaceEveryEventWhereTheScanFromTheFrontDid) {
+  for (const uint32_t seed : {1U, 2U, 3U}) {
+    const std::vector<float> times = AwkwardTimes(600, seed);
+    TEventList oneByOne;
+    for (std::size_t i = 0; i < times.size(); ++i) oneByOne.Add(Mark(times[i], static_cast<int32_t>(i)));
+    EXPECT_EQ(Tags(oneByOne), PlacedFromTheFront(times)) << seed;
+
+    // Part one by one, the rest as one batch large enough for the tree.
+    TEventList batched;
+    TEventVector batch;
+    for (std::size_t i = 0; i < times.size(); ++i) {
+      if (i < 100) {
+        batched.Add(Mark(times[i], static_cast<int32_t>(i)));
+      } else {
+        batch.push_back(Mark(times[i], static_cast<int32_t>(i)));
+      }
+    }
+    batched.AddAll(batch);
+    EXPECT_EQ(Tags(batched), PlacedFromTheFront(times)) << seed;
+    // And the list goes on placing as before after a batch.
+    batched.Add(Mark(2.0f, 9999));
+    std::vector<float> more = times;
+    more.push_back(2.0f);
+    std::vector<int32_t> expected = PlacedFromTheFront(more);
+    std::replace(expected.begin(), expected.end(), static_cast<int32_t>(times.size()), 9999);
+    EXPECT_EQ(Tags(batched), expected) << seed;
+  }
+}
+
+TEST_F(EventListTest, ATurnOfEventsInFallingTimeOrderLoadsInOrder) {
+  // The worst order for placing one by one: every event goes to the front.
+  constexpr int32_t kCount = 50000;
+  std::vector<float> times;
+  for (int32_t i = 0; i < kCount; ++i) times.push_back(static_cast<float>(kCount - i) * 0.001f);
+  TEventVector events;
+  for (int32_t i = 0; i < kCount; ++i) events.push_back(Mark(times[static_cast<std::size_t>(i)], i));
+  TEventList computed;
+  computed.AddAll(events);
+  ASSERT_EQ(computed.GetEventCount(), kCount);
+  for (int32_t i = 0; i < kCount; ++i) EXPECT_EQ(static_cast<TMarkEvent*>(computed.GetEvent(i))->Tag(), kCount - 1 - i);
+}
+
+TEST_F(EventListTest, TurnsWithTimesThatAreNotFiniteOrTooManyEventsAreRefused) {
+  for (const float bad : {std::numeric_limits<float>::quiet_NaN(), INFINITY, -INFINITY}) {
+    TDataStream turn = TurnForPlayer({1.0f, bad, 3.0f}, 1);
+    EXPECT_FALSE(list_.LoadTurn(turn, context_)) << bad;
+    EXPECT_EQ(list_.GetEventCount(), 0) << bad;
+  }
+  // One event beyond the bound, written by hand: the table, the events, End.
+  TDataStream many;
+  TStringList names;
+  names.IndexOf(std::string(TMarkEvent::kTypeName));
+  names.IndexOf("End");
+  names.Save(many);
+  for (std::size_t i = 0; i <= TEventFactory::kMaxEventsPerTurn; ++i) {
+    many.WriteShort(0);
+    many.WriteFloat(1.0f);
+    many.WriteInt(0);
+  }
+  many.WriteShort(1);
+  many.Rewind();
+  EXPECT_FALSE(list_.LoadTurn(many, context_));
+  EXPECT_EQ(list_.GetEventCount(), 0);
 }
 
 // --- playback ----------------------------------------------------------------------

@@ -15,14 +15,17 @@
 #include "app/game_data.h"
 #include "session/game_record.h"
 #include "session/id_mapper.h"
+#include "session/sides.h"
 #include "sim/event_factory.h"
 #include "sim/event_list.h"
 #include "sim/event_registration.h"
+#include "sim/goo.h"
 #include "sim/projectile.h"
 #include "sim/projectile_events.h"
 #include "support/shipped_world.h"
 #include "support/temp_folder.h"
 #include "units/combatant.h"
+#include "world/bit_set.h"
 #include "world/bounding_box.h"
 #include "world/deploy_tile.h"
 #include "world/game_data.h"
@@ -184,6 +187,52 @@ TEST_F(WorldEventsTest, AVisionEventCarriesTheRecordTypeNameInTheEventNameTable)
   std::unique_ptr<TEvent> read = ReadAlone(*saved);
   ASSERT_NE(read, nullptr);
   EXPECT_EQ(static_cast<const TVisionEvent&>(*read).GetRecord().GetId(), unit->GetId());
+}
+
+TEST_F(WorldEventsTest, RecordsOfEventsThatCostWithoutBoundOrAreNotFiniteAreRefused) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const struct {
+    const char* what;
+    TVector3 centre;
+    float radius;
+    float pendingTime;
+    bool reads;
+  } cases[] = {
+      {"a weapon's burst", TVector3(4, 4, 0), 1.5f, 2.0f, true},
+      {"the largest burst", TVector3(4, 4, 0), GooExplosion::kMaxGooRadius, 2.0f, true},
+      {"a burst of a million", TVector3(4, 4, 0), 1.0e6f, 2.0f, false},
+      {"an endless burst", TVector3(4, 4, 0), INFINITY, 2.0f, false},
+      {"a burst of NaN", TVector3(4, 4, 0), nan, 2.0f, false},
+      {"a negative burst", TVector3(4, 4, 0), -1.0f, 2.0f, false},
+      {"a centre of NaN", TVector3(nan, 4, 0), 1.5f, 2.0f, false},
+      {"goo due at no time", TVector3(4, 4, 0), 1.5f, nan, false},
+  };
+  for (const auto& c : cases) {
+    GooExplosion explosion(c.centre, c.radius, 1.0f);
+    explosion.AddPendingGoo(TVector3(4.5f, 4, 0), c.pendingTime);
+    const TVisionEvent event(1.0f, explosion, *world_);
+    auto saved = SaveAlone(event, kTag);
+    EXPECT_EQ(ReadAlone(*saved) != nullptr, c.reads) << c.what;
+  }
+}
+
+TEST_F(WorldEventsTest, ADeploymentCarriesOneAreaListPerSide) {
+  const int32_t sides = TSides::Instance()->GetSideCount();
+  for (const int32_t lists : {sides - 1, sides, sides + 1, 5}) {
+    std::vector<std::unique_ptr<TAreaList>> areas;
+    for (int32_t i = 0; i < lists; ++i) areas.push_back(AreaOf(TVector3(0, 0, 0), TVector3(1, 1, 0)));
+    const TDeploymentEvent event(0.0f, std::move(areas), *world_);
+    auto saved = SaveAlone(event, kTag);
+    EXPECT_EQ(ReadAlone(*saved) != nullptr, lists == sides) << lists << " lists";
+  }
+}
+
+TEST_F(WorldEventsTest, SpecialEffectsAtPointsThatAreNotFiniteAreRefused) {
+  for (const float x : {std::numeric_limits<float>::quiet_NaN(), INFINITY}) {
+    const TSpecialEffectEvent event(1.0f, TBitSet(), TVector3(x, 1, 0), "Spark", "", nullptr);
+    auto saved = SaveAlone(event, kTag);
+    EXPECT_EQ(ReadAlone(*saved), nullptr) << x;
+  }
 }
 
 // --- RevealMap -------------------------------------------------------------------------

@@ -314,16 +314,14 @@ TEST_F(OrdersStreamTest, UnitIdsAreReadThroughTheIdMapper) {
   EXPECT_EQ(out[0]->GetUnitId(), unit);
 }
 
-TEST_F(OrdersStreamTest, ANameOfNoOrderIsPassedOver) {
+TEST_F(OrdersStreamTest, StreamsWithinTheBoundsOfOrdersAreRead) {
   const int32_t unit = AddUnit(TVector3(1.0f, 1.0f, 0.0f)).GetId();
   TDataStream stream;
-  stream.WriteString("Bogus");
-  stream.WriteString("HOLD");
-  WriteEntry(stream, "Hold", unit, "kept");
+  for (int32_t i = 0; i < TOrderList::kMaxOrdersPerUnit; ++i) WriteEntry(stream, "Hold", unit, "kept");
   stream.WriteString("End");
   TOrderVector out;
   ASSERT_TRUE(Read(stream, out));
-  EXPECT_EQ(Labels(out), (Lines{"kept"}));
+  EXPECT_EQ(out.size(), static_cast<std::size_t>(TOrderList::kMaxOrdersPerUnit));
 }
 
 TEST_F(OrdersStreamTest, ARefusedStreamAddsNothing) {
@@ -340,6 +338,32 @@ TEST_F(OrdersStreamTest, ARefusedStreamAddsNothing) {
          WriteEntry(s, "Hold", id, "before");
          WriteEntry(s, "Movement", id, "moving");
          WriteEntry(s, "Hold", id, "after");
+         s.WriteString("End");
+       }},
+      // Names of no order carry no fields to pass over: whatever follows
+      // would be read as orders.
+      {"name of no order",
+       [](TDataStream& s, int32_t id) {
+         s.WriteString("Bogus");
+         WriteEntry(s, "Hold", id, "after");
+         s.WriteString("End");
+       }},
+      {"name in the wrong case",
+       [](TDataStream& s, int32_t id) {
+         s.WriteString("HOLD");
+         WriteEntry(s, "Hold", id, "after");
+         s.WriteString("End");
+       }},
+      {"too many orders for one unit",
+       [](TDataStream& s, int32_t id) {
+         for (int32_t i = 0; i <= TOrderList::kMaxOrdersPerUnit; ++i) WriteEntry(s, "Hold", id, "again");
+         s.WriteString("End");
+       }},
+      {"too many orders in all",
+       [](TDataStream& s, int32_t id) {
+         for (int32_t i = 0; i <= TOrderList::kMaxOrders; ++i) {
+           WriteEntry(s, "Hold", id + 1 + i / (TOrderList::kMaxOrdersPerUnit / 2), "many");
+         }
          s.WriteString("End");
        }},
       {"no End",

@@ -236,4 +236,32 @@ TEST_F(RulesOrdersTest, RulesAndToggleShieldReadBackAsPlanned) {
   EXPECT_FALSE(off.IsActive());
 }
 
+TEST_F(RulesOrdersTest, RulesOfUnknownCodesOrPoliciesRefuseTheStream) {
+  Combatant& scanner = Unit("Scanner", 0, TVector3(2.5f, 2.5f, 0.0f));
+  const struct {
+    const char* value;
+    const char* kind;
+    bool reads;
+  } cases[] = {
+      {"continue", "Sighting", true}, {"halt", "Sighting", true},      {"retreat", "Sighting", true},
+      {"Halt", "Sighting", false},    {"", "Sighting", false},         {"Pursue", "Sighting", false},
+      {"Pursue", "Combat", true},     {"HoldFire", "Combat", true},    {"FireAtWill", "Combat", true},
+      {"Retreat", "Combat", true},    {"Charge", "Combat", false},     {"", "Combat", false},
+      {"halt", "Combat", false},      {"Pursue", "Movement", false},   {"continue", "", false},
+  };
+  for (const auto& c : cases) {
+    TDataStream stream;
+    stream.WriteString("Rules");
+    stream.WriteInt(static_cast<uint32_t>(scanner.GetId()));
+    stream.WriteString(c.value);
+    stream.WriteString(c.kind);
+    stream.WriteString("End");
+    stream.Rewind();
+    TOrderVector read;
+    TRawIdMapper ids;
+    EXPECT_EQ(TOrderList::ReadOrders(read, *resolver_, ids, stream), c.reads) << c.value << " / " << c.kind;
+    EXPECT_EQ(read.size(), c.reads ? 1u : 0u) << c.value << " / " << c.kind;
+  }
+}
+
 }  // namespace

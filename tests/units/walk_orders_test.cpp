@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -220,6 +221,37 @@ TEST_P(WalkStreamTest, BothOrdersWriteTheirRecordsAndReadBack) {
 INSTANTIATE_TEST_SUITE_P(Versions, WalkStreamTest,
                          ::testing::Values(StreamCase{"Vorhelm-1-058", true}, StreamCase{"Vorhelm-1-059", false},
                                            StreamCase{"Vorhelm-3-10", false}));
+
+TEST_F(WalkOrdersTest, StreamsWithPointsOrAmountsThatAreNotFiniteAreRefused) {
+  Combatant& queen = Unit("Queen", 0, TVector3(2, 2, 0));
+  const int32_t id = queen.GetId();
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  const struct {
+    const char* what;
+    const char* name;
+    std::vector<float> values;
+    bool reads;
+  } cases[] = {
+      {"a finite destination", "Movement", {6.5f, 7.0f, 0.0f}, true},
+      {"a destination of NaN", "Movement", {nan, 7.0f, 0.0f}, false},
+      {"an infinite destination", "Movement", {6.5f, -inf, 0.0f}, false},
+      {"a finite hold", "Hold", {2.0f}, true},
+      {"an endless hold", "Hold", {inf}, false},
+  };
+  for (const auto& c : cases) {
+    TDataStream stream;
+    stream.WriteString(c.name);
+    stream.WriteInt(static_cast<uint32_t>(id));
+    for (const float value : c.values) stream.WriteFloat(value);
+    stream.WriteString("End");
+    stream.Rewind();
+    TOrderVector read;
+    TRawIdMapper ids;
+    EXPECT_EQ(TOrderList::ReadOrders(read, *resolver_, ids, stream), c.reads) << c.what;
+    EXPECT_EQ(read.size(), c.reads ? 1u : 0u) << c.what;
+  }
+}
 
 // --- Eat: finding a corpse -----------------------------------------------------------------
 
