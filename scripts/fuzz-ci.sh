@@ -23,7 +23,7 @@ rm -rf "$work"
 mkdir -p "$work"
 
 if [ "$#" -eq 0 ]; then
-  set -- $(cd "$build" && ls -d fuzz_* 2>/dev/null | while read -r f; do [ -x "$build/$f" ] && [ -f "$build/$f" ] && echo "$f"; done)
+  set -- $(cd "$build" && ls -d fuzz_* 2>/dev/null | while read -r f; do [ -x "$f" ] && [ -f "$f" ] && echo "$f"; done)
 fi
 
 printf '%s\n' "$@" > "$work/targets"

@@ -23,7 +23,7 @@ while getopts t:j:b: option; do
 done
 shift $((OPTIND - 1))
 if [ "$#" -eq 0 ]; then
-  set -- $(cd "$build" && ls -d fuzz_* 2>/dev/null | while read -r f; do [ -x "$build/$f" ] && [ -f "$build/$f" ] && echo "$f"; done)
+  set -- $(cd "$build" && ls -d fuzz_* 2>/dev/null | while read -r f; do [ -x "$f" ] && [ -f "$f" ] && echo "$f"; done)
 fi
 mkdir -p "$build/fuzz-work"
 printf '%s\n' "$@" > "$build/fuzz-work/long-targets"

@@ -7,7 +7,9 @@
 set -eu
 cd "$(dirname "$0")/.."
 mode="$1"
-build="$2"
+# Absolute paths throughout: targets may change their working folder.
+build=$(cd "$2" && pwd)
+root=$(pwd)
 target="$3"
 name="${target#fuzz_}"
 binary="$build/$target"
@@ -23,8 +25,8 @@ done
 # Every input gets the same bounds; a target's own file may override them.
 common="-timeout=30 -rss_limit_mb=2560 -malloc_limit_mb=2560 -close_fd_mask=3"
 
-regressions="fuzz/regressions/$target"
-[ -d "$regressions" ] || regressions="fuzz/regressions/$name"
+regressions="$root/fuzz/regressions/$target"
+[ -d "$regressions" ] || regressions="$root/fuzz/regressions/$name"
 
 scratch="$build/fuzz-work/$target"
 rm -rf "$scratch"
@@ -61,7 +63,7 @@ case "$mode" in
     ;;
   long)
     seconds="${4:?seconds}"
-    mkdir -p "fuzz/regressions/$target"
+    mkdir -p "$root/fuzz/regressions/$target"
     replay
     end=$(( $(date +%s) + seconds ))
     failures=0
@@ -71,12 +73,12 @@ case "$mode" in
       [ "$left" -gt 0 ] || break
       # shellcheck disable=SC2086
       if ! "$binary" $common -seed=0 -max_total_time="$left" $options \
-          -artifact_prefix="fuzz/regressions/$target/" "$scratch/corpus" > "$scratch/long.log" 2>&1; then
+          -artifact_prefix="$root/fuzz/regressions/$target/" "$scratch/corpus" > "$scratch/long.log" 2>&1; then
         failures=$((failures + 1))
         grep -E "^(==[0-9]+==ERROR|SUMMARY|artifact_prefix|Test unit written|.*Deadly signal|.*ERROR: libFuzzer)" "$scratch/long.log" | head -n 8
       fi
     done
-    rmdir "fuzz/regressions/$target" 2>/dev/null || true
+    rmdir "$root/fuzz/regressions/$target" 2>/dev/null || true
     if [ "$failures" -gt 0 ]; then
       echo "FUZZ FAILED: $target failed $failures times in ${seconds}s; inputs in fuzz/regressions/$target/"
       exit 1
