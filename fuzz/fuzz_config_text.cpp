@@ -87,13 +87,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     parser.AddSection(name);
   }
   CheckSelection(parser);
+  // A value that opens braces or starts with "=" would read back as
+  // something else: it is refused.
+  const std::size_t firstShown = value.find_first_not_of(' ');
+  const bool readsBackDifferently =
+      firstShown != std::string::npos && (value[firstShown] == '{' || value[firstShown] == '=');
   if (parser.SetValue(key, value)) {
+    Check(!readsBackDifferently);
     CheckSelection(parser);
     std::string written;
-    // Values that open braces or start with "=" read back differently by design.
     const std::string expected = TrimText(value);
-    if (!expected.empty() && expected[0] != '{' && expected[0] != '=' &&
-        value.find('}') == std::string::npos) {
+    if (!expected.empty() && value.find('}') == std::string::npos) {
       Check(parser.GetString(key, written));
       Check(written == expected);
     }
@@ -103,9 +107,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckSelection(parser);
   }
   ReadEverything(parser, key);
+  // Each edit moves the rest of the text: edits stay few, so that a large
+  // text measures the parser rather than this loop.
+  int edits = 0;
   while (parser.NextSection()) {
     ReadEverything(parser, key);
-    if (operations & 8) {
+    if ((operations & 8) && ++edits <= 64) {
       parser.SetValue(key, value);
       CheckSelection(parser);
     }

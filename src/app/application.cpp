@@ -1,5 +1,6 @@
 #include "app/application.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/command_line.h"
@@ -17,6 +18,8 @@
 #include "app/unit_test_registry.h"
 #include "app/version_info.h"
 #include "display/display.h"
+#include "platform/file_system.h"
+#include "platform/log_file.h"
 #include "display/font_manager.h"
 #include "display/map_view.h"
 #include "session/game.h"
@@ -80,10 +83,15 @@ TGameApplication::~TGameApplication() = default;
 void TGameApplication::ApplyCommandLine() {
   const TCommandLine* commandLine = GetCommandLine();
   if (commandLine == nullptr) return;
-  if (!commandLine->HasOption("noworkingdirectory")) SetWorkingDirectoryToProgramFolder();
-  if (commandLine->HasOption("logging")) StartBattleLog();
+  // The working folder was settled once at start-up (RunProgram), before the
+  // log was opened; changing it here again would resolve a relative program
+  // path from the new folder.
+  const bool logging = commandLine->HasOption("logging");
+  if (logging) StartBattleLog();
   int32_t seed = 0;
   if (commandLine->GetOptionInt("seed", seed)) GetRandom()->Seed(static_cast<uint32_t>(seed));
+  // The battle log names the seed its battle runs with, so that the battle can be repeated.
+  if (logging) std::fprintf(stderr, "Random seed %u\n", GetRandom()->GetSeed());
   if (commandLine->HasOption("unittest")) GetUnitTestRegistry()->Run("All");
   std::string referral;
   if (commandLine->GetOptionValue("referral", referral)) {
@@ -197,7 +205,12 @@ void TGameApplication::Shutdown() {
   shutDown_ = true;
   DestroySingletons();
   WriteDisplaySettings();
-  if (settings_) settings_->SaveUserFile();
+  if (settings_) {
+    settingsSaved_ = settings_->SaveUserFile();
+    if (!settingsSaved_ && !settings_->IsUserFileUnreadable()) {
+      ReportProblem("The settings could not be saved to " + settings_->GetUserPath() + ".");
+    }
+  }
   TMapView::Destroy();
   tSoundSystem::Destroy();
   DestroyVersionInfo();
@@ -474,11 +487,10 @@ int RunMainLoop(TApplication* application) {
 
 int RunProgram(int argc, const char* const* argv) {
   SetCommandLine(TCommandLine::FromArguments(argc, argv));
-  // Settle the working folder before the log is opened, so that every line
-  // of one run lands in the same file.
+  // Settle the working folder once, before the log is opened, so that every
+  // line of one run lands in the same file.
   if (!GetCommandLine()->HasOption("noworkingdirectory")) SetWorkingDirectoryToProgramFolder();
-  ResetLog();
-  WriteLog("Application Started\n");
+  const bool logWritten = ResetLog() && WriteLog("Application Started\n");
 
   int exitCode = 0;
   if (!CreateMainWindow()) {
@@ -493,6 +505,12 @@ int RunProgram(int argc, const char* const* argv) {
   // Also after a quit message: the settings of the run are saved either way.
   GetApplication()->Shutdown();
   WriteLog("Application Finished\n\n");
+  const TGameApplication* game = GetGameApplication();
+  if (!logWritten && game != nullptr && !game->HasSavedSettings()) {
+    // Neither the log nor the settings reached the disk: the run left nothing.
+    platform::PrintErrorLine("Nothing could be written in the game folder " + platform::GetCurrentDirectory() + ".");
+    if (exitCode == 0) exitCode = 1;
+  }
   DestroyApplication();
   platform::ShutdownWindowSystem();
   return exitCode;

@@ -99,6 +99,8 @@ class TGameApplication : public TApplication {
   void SetSmtpServer(const std::string& value);
 
   bool IsInitialised() const { return initialised_; }
+  // Whether the shutdown wrote the user settings.
+  bool HasSavedSettings() const { return settingsSaved_; }
   const std::string& GetRequestedDisplayType() const { return displayType_; }
   bool GetHighTextureResolution() const { return highTextureResolution_; }
 
@@ -117,6 +119,7 @@ class TGameApplication : public TApplication {
   std::unique_ptr<TSettingsStore> settings_;
   bool firstFrameLogged_ = false;
   bool shutDown_ = false;
+  bool settingsSaved_ = false;
 };
 
 // The application singleton, created as the game's application on first use.

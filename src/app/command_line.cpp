@@ -107,5 +107,8 @@ void SetWorkingDirectoryToProgramFolder() {
     folder = slash == std::string::npos ? std::string() : executable.substr(0, slash);
   }
   if (folder.empty()) return;
+  // Resolved once from the folder the program was started in: a relative
+  // folder must never be taken from wherever a later change led.
+  if (folder.front() != '/' && folder.front() != '\\') folder = platform::GetCurrentDirectory() + "/" + folder;
   if (!platform::ChangeDirectory(folder)) platform::PrintLine(folder);
 }

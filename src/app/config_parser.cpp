@@ -1,10 +1,12 @@
 #include "app/config_parser.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <string_view>
 
 #include "app/files.h"
 #include "app/text_utils.h"
@@ -27,6 +29,14 @@ bool BreaksLine(const std::string& text) {
   return text.find_first_of("\r\n[#") != kNone;
 }
 
+// A value that would read back as something else: "{" opens a value that
+// runs on over the following lines, and a leading "=" is taken for part of
+// the separator.
+bool ReadsBackDifferently(const std::string& value) {
+  const std::size_t first = value.find_first_not_of(' ');
+  return first != kNone && (value[first] == '{' || value[first] == '=');
+}
+
 // A key that could never be found again once written.
 bool IsWritableKey(const std::string& key) {
   return !key.empty() && key.find_first_of("\r\n[#=") == kNone;
@@ -45,6 +55,7 @@ TConfigParser::TConfigParser(const std::string& text, bool selectFirst) : text_(
 
 void TConfigParser::SetText(const std::string& text) {
   text_ = text;
+  closeCacheValid_ = false;
   sectionName_.clear();
   sectionStart_ = 0;
   const std::size_t firstBracket = text_.find('[');
@@ -78,13 +89,26 @@ bool TConfigParser::StandsAtLineStart(std::size_t index) const {
   return true;
 }
 
+// The first "]" after the index. Headers are tried in increasing order, and
+// a text of many "[" and no "]" would otherwise be searched to its end from
+// each of them: the last answer stands for every index up to it.
+std::size_t TConfigParser::FindCloseAfter(std::size_t index) const {
+  const std::size_t from = index + 1;
+  if (!(closeCacheValid_ && closeSearchFrom_ <= from && from <= closeFound_)) {
+    closeSearchFrom_ = from;
+    closeFound_ = text_.find(']', from);
+    closeCacheValid_ = true;
+  }
+  return closeFound_;
+}
+
 // A "[" opens a header when it starts its line and its first "]" is followed
 // by nothing but blanks before the line end, a comment or the end of the text.
 bool TConfigParser::IsHeader(std::size_t index) const {
   if (!StandsAtLineStart(index)) {
     return false;
   }
-  const std::size_t close = text_.find(']', index + 1);
+  const std::size_t close = FindCloseAfter(index);
   if (close == kNone) {
     return false;
   }
@@ -93,6 +117,14 @@ bool TConfigParser::IsHeader(std::size_t index) const {
     ++after;
   }
   return after >= text_.size() || IsLineEnd(text_[after]) || text_[after] == '#';
+}
+
+// The first of the characters in [from, to); none when there is none there.
+std::size_t TConfigParser::FindWithin(const char* characters, std::size_t from, std::size_t to) const {
+  if (from >= to || from >= text_.size()) {
+    return kNone;
+  }
+  return std::string_view(text_.data(), std::min(to, text_.size())).find_first_of(characters, from);
 }
 
 bool TConfigParser::FindSection(const std::string& pattern, std::size_t from) {
@@ -130,6 +162,7 @@ void TConfigParser::AddSection(const std::string& name) {
     return;
   }
   text_ += "\n[" + name + "]\n";
+  closeCacheValid_ = false;
   SelectSection(name);
 }
 
@@ -147,7 +180,10 @@ bool TConfigParser::FindKey(const std::string& key, KeyMatch& match) {
   const std::size_t size = text_.size();
   std::size_t cursor = sectionStart_;
   while (true) {
-    const std::size_t at = text_.find(key, cursor);
+    // Only a key starting at or before the section end can count: the search
+    // stops there, so that looking up a key in every section stays linear.
+    const std::size_t searchEnd = std::min(size, static_cast<std::size_t>(sectionEnd_) + key.size());
+    const std::size_t at = std::string_view(text_.data(), searchEnd).find(key, cursor);
     if (at == kNone || at > sectionEnd_) {
       return false;
     }
@@ -159,7 +195,8 @@ bool TConfigParser::FindKey(const std::string& key, KeyMatch& match) {
     const bool hasEquals = after < size && text_[after] == '=';
     if (!hasEquals && after < size) {
       // Not a definition of this key: the rest of the line cannot hold one either.
-      const std::size_t lineEnd = text_.find_first_of("\r\n", keyEnd);
+      // A line end past the section end could hold no later match either.
+      const std::size_t lineEnd = FindWithin("\r\n", keyEnd, SectionLimit());
       if (lineEnd == kNone) {
         return false;
       }
@@ -180,11 +217,11 @@ bool TConfigParser::FindKey(const std::string& key, KeyMatch& match) {
     std::size_t end = 0;
     if (start < size && text_[start] == '{') {
       ++start;
-      const std::size_t close = text_.find('}', start);
-      end = (close == kNone || close > limit) ? limit : close;
+      const std::size_t close = FindWithin("}", start, limit);
+      end = close == kNone ? limit : close;
     } else {
-      const std::size_t terminator = text_.find_first_of("\r\n#", start);
-      end = (terminator == kNone || terminator > limit) ? limit : terminator;
+      const std::size_t terminator = FindWithin("\r\n#", start, limit);
+      end = terminator == kNone ? limit : terminator;
     }
     if (end < start) {
       end = start;
@@ -250,6 +287,7 @@ bool TConfigParser::GetBool(const std::string& key, bool& value) {
 
 void TConfigParser::Splice(std::size_t from, std::size_t to, const std::string& chars) {
   text_.replace(from, to - from, chars);
+  closeCacheValid_ = false;
   if (from <= sectionEnd_) {
     sectionEnd_ = static_cast<uint32_t>(sectionEnd_ - (to - from) + chars.size());
   }
@@ -258,7 +296,7 @@ void TConfigParser::Splice(std::size_t from, std::size_t to, const std::string& 
 }
 
 bool TConfigParser::SetValue(const std::string& key, const std::string& value) {
-  if (BreaksLine(value) || !IsWritableKey(key)) {
+  if (BreaksLine(value) || ReadsBackDifferently(value) || !IsWritableKey(key)) {
     return false;
   }
   KeyMatch match;
@@ -300,6 +338,7 @@ void TConfigParser::SetSectionBody(const std::string& body) {
     return;
   }
   text_.replace(close + 1, limit - close - 1, body);
+  closeCacheValid_ = false;
   // The section ends at the first "[" after its header, wherever the new body puts it.
   const std::size_t next = text_.find('[', close);
   sectionEnd_ = static_cast<uint32_t>(next == kNone ? text_.size() : next);

@@ -24,8 +24,8 @@ class TConfigParser {
   bool GetInt(const std::string& key, int32_t& value);
   bool GetFloat(const std::string& key, float& value);
   bool GetBool(const std::string& key, bool& value);
-  // False, and nothing changed, for a value holding CR, LF, "[" or "#": such a
-  // value would change how the file reads back.
+  // False, and nothing changed, for a value holding CR, LF, "[" or "#", or
+  // beginning with "{" or "=": such a value would change how the file reads back.
   bool SetValue(const std::string& key, const std::string& value);
 
   std::string GetSectionBody() const;
@@ -50,6 +50,8 @@ class TConfigParser {
 
   bool StandsAtLineStart(std::size_t index) const;
   bool IsHeader(std::size_t index) const;
+  std::size_t FindCloseAfter(std::size_t index) const;
+  std::size_t FindWithin(const char* characters, std::size_t from, std::size_t to) const;
   bool FindSection(const std::string& pattern, std::size_t from);
   void SelectHeaderAt(std::size_t index);
   std::size_t SectionLimit() const;
@@ -64,6 +66,10 @@ class TConfigParser {
   uint32_t sectionEnd_ = 0;
   uint32_t valueStart_ = 0;
   uint32_t valueEnd_ = 0;
+  // The last search for a "]": from where, and what it found.
+  mutable bool closeCacheValid_ = false;
+  mutable std::size_t closeSearchFrom_ = 0;
+  mutable std::size_t closeFound_ = 0;
 };
 
 class TConfigFile : public TConfigParser {

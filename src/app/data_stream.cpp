@@ -2,7 +2,7 @@
 
 #include <zlib.h>
 
-#include <charconv>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -17,10 +17,12 @@ namespace {
 constexpr float kFullHeaderAbove = 1.079f;
 // Slack of the version check on either side of the readable range.
 constexpr double kVersionSlack = 0.001;
-// No stored body may claim more than this, nor more than zlib's best ratio
-// allows for the compressed bytes at hand.
-constexpr std::size_t kMaxBodyLength = 256u * 1024u * 1024u;
+// No stored body may claim more than the largest file the game reads, nor
+// more than zlib's best ratio allows for the compressed bytes at hand.
+constexpr std::size_t kMaxBodyLength = kMaxDataFileBytes;
 constexpr std::size_t kMaxInflateRatio = 1032;
+// The output grows by at least this much as inflated data arrives.
+constexpr std::size_t kInflateChunk = 64u * 1024u;
 constexpr std::size_t kMaxStreamBytes = std::numeric_limits<uint32_t>::max();
 const char* const kDefaultName = "GeneralDVX";
 
@@ -268,7 +270,7 @@ bool TDataStream::LoadRaw(const std::string& path) {
   TFile file(path, "in");
   if (!file.Open()) return false;
   std::vector<uint8_t> bytes;
-  if (!file.ReadAll(bytes) || bytes.size() > kMaxStreamBytes) return false;
+  if (!file.ReadAll(bytes)) return false;
   body_ = std::move(bytes);
   return true;
 }
@@ -281,11 +283,9 @@ bool TDataStream::IsFileReadable(const std::string& path) {
 // ---------------------------------------------------------------- versions
 
 float ParseVersionTag(const std::string& tag) {
-  const std::string text = VersionNumberText(tag);
-  float value = 0.0f;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  (void)end;
-  return error == std::errc() && std::isfinite(value) ? value : 0.0f;
+  // One reading of a tag for every caller; a number no float holds is no version.
+  const double value = VersionTextToNumber(tag);
+  return std::fabs(value) <= std::numeric_limits<float>::max() ? static_cast<float>(value) : 0.0f;
 }
 
 EVersionCheck CheckVersion(float fileVersion) {
@@ -319,16 +319,33 @@ bool CompressData(const std::vector<uint8_t>& source, std::vector<uint8_t>& out)
 
 bool DecompressData(const std::vector<uint8_t>& source, std::vector<uint8_t>& out, std::size_t size) {
   if (size > kMaxBodyLength || size > kMaxInflateRatio * source.size()) return false;
+  if (source.size() > std::numeric_limits<uInt>::max()) return false;
+  z_stream inflater{};
+  if (inflateInit(&inflater) != Z_OK) return false;
+  inflater.next_in = const_cast<Bytef*>(source.data());
+  inflater.avail_in = static_cast<uInt>(source.size());
+
+  // The declared size is only a claim: memory follows the data that really
+  // inflates, and one byte beyond the claim already refuses the body.
   const std::size_t start = out.size();
-  out.resize(start + size);
-  uLongf producedSize = static_cast<uLongf>(size);
-  // zlib refuses a null output even for an empty result.
-  Bytef emptyOutput = 0;
-  Bytef* target = size > 0 ? out.data() + start : &emptyOutput;
-  const int result = uncompress(target, &producedSize, source.data(), static_cast<uLong>(source.size()));
-  if (result != Z_OK || producedSize != size) {
+  std::size_t produced = 0;
+  int result = Z_OK;
+  while (result == Z_OK && produced <= size) {
+    const std::size_t room = std::min(std::max(produced, kInflateChunk), size + 1 - produced);
+    out.resize(start + produced + room);
+    inflater.next_out = out.data() + start + produced;
+    inflater.avail_out = static_cast<uInt>(room);
+    result = inflate(&inflater, Z_NO_FLUSH);
+    produced += room - inflater.avail_out;
+    // Out of input before the end of the data: truncated.
+    if (result == Z_BUF_ERROR && inflater.avail_out > 0) break;
+    if (result == Z_BUF_ERROR) result = Z_OK;
+  }
+  inflateEnd(&inflater);
+  if (result != Z_STREAM_END || produced != size) {
     out.resize(start);
     return false;
   }
+  out.resize(start + size);
   return true;
 }

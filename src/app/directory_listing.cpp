@@ -4,6 +4,7 @@
 #include <new>
 #include <utility>
 
+#include "app/files.h"
 #include "platform/file_system.h"
 
 namespace {
@@ -11,10 +12,6 @@ namespace {
 int g_directoryError = kDirectoryOk;
 
 void SetError(int error) { g_directoryError = error; }
-
-bool EndsWithSeparator(const std::string& path) {
-  return !path.empty() && (path.back() == '/' || path.back() == '\\');
-}
 
 }  // namespace
 

@@ -14,10 +14,6 @@ constexpr std::size_t kReadChunk = 64 * 1024;
 
 bool IsDotEntry(const std::string& name) { return name == "." || name == ".."; }
 
-bool EndsWithSeparator(const std::string& folder) {
-  return !folder.empty() && (folder.back() == '\\' || folder.back() == '/');
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------- TFile
@@ -63,12 +59,18 @@ bool TFile::WriteBytes(const uint8_t* data, std::size_t size) {
   return true;
 }
 
-bool TFile::ReadAll(std::vector<uint8_t>& bytes) {
+bool TFile::ReadAll(std::vector<uint8_t>& bytes, std::size_t limit) {
   if (!open_ || input_ == nullptr) return false;
-  uint8_t chunk[kReadChunk];
+  const std::size_t start = bytes.size();
+  std::vector<uint8_t> chunk(kReadChunk);
   std::size_t count = 0;
-  while ((count = std::fread(chunk, 1, sizeof chunk, input_)) > 0) bytes.insert(bytes.end(), chunk, chunk + count);
-  const bool readWhole = std::feof(input_) != 0 && std::ferror(input_) == 0;
+  bool tooLarge = false;
+  while (!tooLarge && (count = std::fread(chunk.data(), 1, chunk.size(), input_)) > 0) {
+    tooLarge = count > limit - (bytes.size() - start);
+    if (!tooLarge) bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(count));
+  }
+  const bool readWhole = !tooLarge && std::feof(input_) != 0 && std::ferror(input_) == 0;
+  if (!readWhole) bytes.resize(start);
   return Close() && readWhole;
 }
 
@@ -109,6 +111,12 @@ bool FolderExists(const std::string& path) {
   std::vector<std::string> names;
   return platform::ListDirectory(path, names) == 0;
 }
+
+bool EndsWithSeparator(const std::string& path) {
+  return !path.empty() && (path.back() == '\\' || path.back() == '/');
+}
+
+bool IsPathAbsent(const std::string& path) { return platform::GetEntryKind(path) == platform::EntryKind::Missing; }
 
 bool RemoveFile(const std::string& path) { return platform::RemoveFile(path); }
 
@@ -213,7 +221,7 @@ bool TTextBuffer::Load(const std::string& path) {
   TFile file(path, "in");
   if (!file.Open()) return false;
   std::vector<uint8_t> bytes;
-  if (!file.ReadAll(bytes)) return false;
+  if (!file.ReadAll(bytes, kMaxTextFileBytes)) return false;
   text_.insert(0, reinterpret_cast<const char*>(bytes.data()), bytes.size());
   return true;
 }

@@ -15,6 +15,11 @@ namespace platform {
 class AtomicFileWriter;
 }
 
+// Nothing the game reads comes near these sizes; a larger file is refused
+// before it can cost the time and memory it asks for.
+constexpr std::size_t kMaxTextFileBytes = 8u * 1024u * 1024u;
+constexpr std::size_t kMaxDataFileBytes = 64u * 1024u * 1024u;
+
 class TFile {
  public:
   TFile(std::string name, std::string mode);
@@ -28,8 +33,9 @@ class TFile {
   bool Open();
   bool WriteBytes(const std::vector<uint8_t>& bytes);
   bool WriteBytes(const uint8_t* data, std::size_t size);
-  // Appends every byte to the end of the file, then closes.
-  bool ReadAll(std::vector<uint8_t>& bytes);
+  // Appends every byte to the end of the file, then closes. False (and
+  // `bytes` as it was) when the file holds more than `limit` bytes.
+  bool ReadAll(std::vector<uint8_t>& bytes, std::size_t limit = kMaxDataFileBytes);
   // Closes; for "out", commits the written file. False when the commit fails
   // or when a write failed since the file was opened. An "out" file destroyed
   // without Close is abandoned and its target keeps its old content.
@@ -51,6 +57,11 @@ bool CreateFolder(const std::string& path);
 bool FileExists(const std::string& path);
 bool IsFileMissing(const std::string& path);
 bool FolderExists(const std::string& path);
+// A path that names a folder ends in "\\" (or "/").
+bool EndsWithSeparator(const std::string& path);
+// Whether a file that could not be read is absent (rather than present but
+// unreadable: no permission, a folder, too large).
+bool IsPathAbsent(const std::string& path);
 bool RemoveFile(const std::string& path);
 void DeleteFolderFiles(const std::string& folder);
 void ListFolder(const std::string& folder, std::vector<std::string>& names);
@@ -83,6 +94,7 @@ class TTextBuffer {
  public:
   TTextBuffer() = default;
 
+  // False for a missing or unreadable file, or one over kMaxTextFileBytes.
   bool Load(const std::string& path);
   bool Save(const std::string& path) const;
   void Append(const std::string& chars);

@@ -148,15 +148,8 @@ void TKeyMap::Snapshot() {
   keysReleased_.clear();
 }
 
-// Listeners may add or remove listeners while they are told: the round runs
-// over the list as it stood, skipping any that left in the meantime.
 void TKeyMap::NotifyListeners() {
-  const std::vector<TKeyListener*> round = listeners_;
-  for (TKeyListener* listener : round) {
-    if (std::find(listeners_.begin(), listeners_.end(), listener) != listeners_.end()) {
-      listener->OnKeyEvent();
-    }
-  }
+  listeners_.Notify([](TKeyListener& listener) { listener.OnKeyEvent(); });
 }
 
 bool TKeyMap::IsKeyDown(const TKey& key) const { return Contains(downSnapshot_, key); }
@@ -168,18 +161,9 @@ void TKeyMap::RestrictSnapshots(const std::vector<TKey>& keys) {
   KeepOnly(releasedSnapshot_, keys);
 }
 
-void TKeyMap::AddListener(TKeyListener* listener) {
-  if (std::find(listeners_.begin(), listeners_.end(), listener) == listeners_.end()) {
-    listeners_.push_back(listener);
-  }
-}
+void TKeyMap::AddListener(TKeyListener* listener) { listeners_.AddOnce(listener); }
 
-void TKeyMap::RemoveListener(TKeyListener* listener) {
-  auto found = std::find(listeners_.begin(), listeners_.end(), listener);
-  if (found != listeners_.end()) {
-    listeners_.erase(found);
-  }
-}
+void TKeyMap::RemoveListener(TKeyListener* listener) { listeners_.Remove(listener); }
 
 // ---------------------------------------------------------------------------
 

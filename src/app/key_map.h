@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "app/listener_list.h"
+
 // A key by name; two keys are the same key when their names are equal.
 class TKey {
  public:
@@ -88,7 +90,7 @@ class TKeyMap {
   const TKey& LookUp(int32_t code);
   void NotifyListeners();
 
-  std::vector<TKeyListener*> listeners_;
+  TListenerList<TKeyListener> listeners_;
   std::vector<TKey> keysDown_;
   std::vector<TKey> keysReleased_;
   std::vector<TKey> downSnapshot_;

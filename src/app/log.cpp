@@ -18,19 +18,25 @@ const char* const kBattleLogPath = "Logs/BugSearch.log";
 
 std::string GetLogPath() { return GetDocsFolder() + kLogFileName; }
 
-void ResetLog() {
+bool ResetLog() {
   // Nothing else creates the documents folder, and the log must never be lost
   // for want of it.
   platform::MakeDirectory(GetDocsFolder());
-  platform::TruncateFile(GetLogPath());
+  if (platform::TruncateFile(GetLogPath())) return true;
+  platform::PrintErrorLine("The log " + platform::ResolvePath(GetLogPath()) + " cannot be written.");
+  return false;
 }
 
-void WriteLog(const std::string& text) {
+bool WriteLog(const std::string& text) {
   // Appending in one write keeps every earlier line even when this one fails.
-  if (!platform::AppendToFile(GetLogPath(), text)) {
-    platform::MakeDirectory(GetDocsFolder());
-    platform::AppendToFile(GetLogPath(), text);
-  }
+  if (platform::AppendToFile(GetLogPath(), text)) return true;
+  platform::MakeDirectory(GetDocsFolder());
+  return platform::AppendToFile(GetLogPath(), text);
+}
+
+void ReportProblem(const std::string& line) {
+  WriteLog(line + "\n");
+  platform::PrintErrorLine(line);
 }
 
 void StartBattleLog() {

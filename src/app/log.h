@@ -4,8 +4,14 @@
 
 #include <string>
 
-void ResetLog();
-// Appends the text (which carries its own line end) to the log file.
-void WriteLog(const std::string& text);
+// Empties the log for a new run; false (and said on standard error) when the
+// log cannot be written.
+bool ResetLog();
+// Appends the text (which carries its own line end) to the log file; false
+// when it could not be written.
+bool WriteLog(const std::string& text);
+// A problem the player must hear of even when the log is lost: the line goes
+// to the log and to standard error.
+void ReportProblem(const std::string& line);
 void StartBattleLog();
 std::string GetLogPath();

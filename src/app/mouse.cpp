@@ -79,24 +79,12 @@ void TMouse::OnWheel(int32_t wheelData) {
   wheelDelta_ = 0;
 }
 
-void TMouse::AddListener(TMouseListener* listener) { listeners_.push_back(listener); }
+void TMouse::AddListener(TMouseListener* listener) { listeners_.Add(listener); }
 
-void TMouse::RemoveListener(TMouseListener* listener) {
-  auto found = std::find(listeners_.begin(), listeners_.end(), listener);
-  if (found != listeners_.end()) {
-    listeners_.erase(found);
-  }
-}
+void TMouse::RemoveListener(TMouseListener* listener) { listeners_.Remove(listener); }
 
-// Listeners may add or remove listeners while they are told: the round runs
-// over the list as it stood, skipping any that left in the meantime.
 void TMouse::NotifyListeners() {
-  const std::vector<TMouseListener*> round = listeners_;
-  for (TMouseListener* listener : round) {
-    if (std::find(listeners_.begin(), listeners_.end(), listener) != listeners_.end()) {
-      listener->OnMouseEvent();
-    }
-  }
+  listeners_.Notify([](TMouseListener& listener) { listener.OnMouseEvent(); });
 }
 
 // ---------------------------------------------------------------------------

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/listener_list.h"
+
 // Told after every button or wheel event. Registers itself with the mouse on
 // construction and leaves it on destruction.
 class TMouseListener {
@@ -69,7 +71,7 @@ class TMouse {
   bool right_ = false;
   bool middle_ = false;
   int32_t eventCode_ = kNone;
-  std::vector<TMouseListener*> listeners_;
+  TListenerList<TMouseListener> listeners_;
 };
 
 TMouse* GetMouse();

@@ -112,6 +112,7 @@ int32_t TMersenneTwister::IntRange(int32_t min, int32_t max) {
 TRandom::TRandom() : generator_(0) { std::srand(0); }
 
 void TRandom::Seed(uint32_t seed) {
+  seed_ = seed;
   generator_.Seed(seed);
   std::srand(seed);
 }

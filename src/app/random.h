@@ -46,9 +46,12 @@ class TRandom {
   int32_t Int(int32_t n);
 
   TMersenneTwister& GetGenerator() { return generator_; }
+  // The value of the last Seed (0 before any).
+  uint32_t GetSeed() const { return seed_; }
 
  private:
   TMersenneTwister generator_;
+  uint32_t seed_ = 0;
 };
 
 TRandom* GetRandom();

@@ -3,19 +3,31 @@
 #include <type_traits>
 
 #include "app/files.h"
+#include "app/log.h"
 
 TSettingsStore::TSettingsStore(const std::string& userPath, const std::string& defaultsPath)
     : userPath_(userPath),
       userFile_(std::make_unique<TConfigFile>()),
       defaultsFile_(std::make_unique<TConfigFile>()) {
   defaultsFile_->Load(defaultsPath);
-  // A first run starts from a copy of the defaults.
-  if (!userFile_->Load(userPath)) userFile_->Load(defaultsPath);
+  if (userFile_->Load(userPath)) return;
+  if (IsPathAbsent(userPath)) {
+    // A first run starts from a copy of the defaults.
+    userFile_->Load(defaultsPath);
+    return;
+  }
+  // There are settings, but they cannot be read: the run goes on with the
+  // defaults, and the player's file is left as it is.
+  userFileUnreadable_ = true;
+  userFile_->Load(defaultsPath);
+  ReportProblem("The settings file " + userPath +
+                " could not be read; this run uses the defaults and will not save its settings.");
 }
 
 TSettingsStore::~TSettingsStore() { SaveUserFile(); }
 
 bool TSettingsStore::SaveUserFile() const {
+  if (userFileUnreadable_) return false;
   TTextBuffer buffer;
   buffer.Append(userFile_->GetText());
   return buffer.Save(userPath_);

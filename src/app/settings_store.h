@@ -34,8 +34,10 @@ class TSettingsStore {
   TConfigFile& GetUserFile() { return *userFile_; }
   TConfigFile& GetDefaultsFile() { return *defaultsFile_; }
   const std::string& GetUserPath() const { return userPath_; }
-  // Writes the user file's text to the user path now.
+  // Writes the user file's text to the user path now. Never over a user file
+  // that exists but could not be read (false then).
   bool SaveUserFile() const;
+  bool IsUserFileUnreadable() const { return userFileUnreadable_; }
 
  private:
   template <typename T, typename Getter>
@@ -44,4 +46,5 @@ class TSettingsStore {
   std::string userPath_;
   std::unique_ptr<TConfigFile> userFile_;
   std::unique_ptr<TConfigFile> defaultsFile_;
+  bool userFileUnreadable_ = false;
 };

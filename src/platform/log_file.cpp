@@ -27,18 +27,24 @@ bool WriteAll(int fd, std::string_view text) {
   return true;
 }
 
+// Logs are opened without following a symbolic link: a link planted in their
+// place would otherwise have the program overwrite whatever it points to.
+int OpenLog(const std::string& path, int mode) {
+  return ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | mode, 0644);
+}
+
 }  // namespace
 
 bool TruncateFile(std::string_view gamePath) {
   const std::string path = ResolvePath(gamePath);
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  int fd = OpenLog(path, O_TRUNC);
   if (fd < 0) return false;
   return ::close(fd) == 0;
 }
 
 bool AppendToFile(std::string_view gamePath, std::string_view text) {
   const std::string path = ResolvePath(gamePath);
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  int fd = OpenLog(path, O_APPEND);
   if (fd < 0) return false;
   const bool written = WriteAll(fd, text);
   return ::close(fd) == 0 && written;
@@ -46,12 +52,18 @@ bool AppendToFile(std::string_view gamePath, std::string_view text) {
 
 bool RedirectStandardError(std::string_view gamePath) {
   const std::string path = ResolvePath(gamePath);
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  int fd = OpenLog(path, O_APPEND);
   if (fd < 0) return false;
   std::fflush(stderr);
   const bool redirected = ::dup2(fd, STDERR_FILENO) >= 0;
   ::close(fd);
   return redirected;
+}
+
+void PrintErrorLine(std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stderr);
+  std::fputc('\n', stderr);
+  std::fflush(stderr);
 }
 
 void PrintLine(std::string_view text) {

@@ -464,4 +464,56 @@ TEST_F(ConfigFileTest, LoadFileOfAMissingFileKeepsTheText) {
   EXPECT_EQ(x, 1);
 }
 
+// A value that would read back as something else is refused and the text
+// stays as it was; the keys after it stay readable.
+TEST(ConfigSetValueTest, ValuesThatReadBackDifferentlyAreRefused) {
+  const std::string text = "[APP]\n  SMTPServer = mail\n  Language = ENG\n";
+  for (const char* value : {"{", "{mail.example.net", "  {x}", "=x", " = x"}) {
+    SCOPED_TRACE(value);
+    TConfigParser parser;
+    parser.SetText(text);
+    ASSERT_TRUE(parser.SelectSection("APP"));
+    EXPECT_FALSE(parser.SetValue("SMTPServer", value));
+    EXPECT_EQ(parser.GetText(), text);
+    EXPECT_TRUE(parser.SetValue("SMTPServer", "other"));
+    std::string language;
+    ASSERT_TRUE(parser.GetString("Language", language));
+    EXPECT_EQ(language, "ENG");
+  }
+  TConfigParser parser;
+  parser.SetText(text);
+  ASSERT_TRUE(parser.SelectSection("APP"));
+  ASSERT_TRUE(parser.SetValue("SMTPServer", "a{b}=c"));
+  std::string server;
+  ASSERT_TRUE(parser.GetString("SMTPServer", server));
+  EXPECT_EQ(server, "a{b}=c");
+}
+
+// Many headers with no "]" and many sections without the looked-up key: the
+// work grows with the text, not with its square (this text took minutes).
+TEST(ConfigLargeTextTest, EveryHeaderAndKeyOfALargeTextIsFound) {
+  std::string openings;
+  for (int i = 0; i < 1000000; ++i) openings += "[\n";
+  TConfigParser unclosed;
+  unclosed.SetText(openings);
+  EXPECT_FALSE(unclosed.NextSection());
+
+  std::string sections;
+  for (int i = 0; i < 200000; ++i) sections += "[" + std::to_string(i) + "]\n  Size = " + std::to_string(i) + "\n";
+  sections += "[last]\n  Font = Arial\n";
+  TConfigParser parser;
+  parser.SetText(sections);
+  int count = 0;
+  int32_t lastSize = -1;
+  std::string font;
+  while (parser.NextSection()) {
+    ++count;
+    parser.GetInt("Size", lastSize);
+    parser.GetString("Font", font);
+  }
+  EXPECT_EQ(count, 200001);
+  EXPECT_EQ(lastSize, 199999);
+  EXPECT_EQ(font, "Arial");
+}
+
 }  // namespace

@@ -165,6 +165,21 @@ TEST(DataStreamTest, OverlongStringLengthFailsCleanly) {
   EXPECT_EQ(stream.GetPosition(), stream.Body().size());
 }
 
+// A string that takes exactly the rest of the body reads whole; one byte more
+// than the body holds fails without reading past it.
+TEST(DataStreamTest, StringLengthAtTheEndOfTheBody) {
+  for (const uint32_t extra : {0u, 1u}) {
+    SCOPED_TRACE(extra);
+    TDataStream stream;
+    stream.WriteInt(3 + extra);
+    stream.WriteBytes("abc", 3);
+    stream.Rewind();
+    EXPECT_EQ(stream.ReadString(), extra == 0 ? "abc" : "");
+    EXPECT_EQ(stream.HasFailed(), extra != 0);
+    EXPECT_EQ(stream.GetPosition(), 7u);
+  }
+}
+
 TEST(DataStreamTest, SeekBeyondTheEndStopsAtTheEnd) {
   TDataStream stream("Vorhelm-3-10");
   stream.WriteInt(1);
@@ -470,6 +485,54 @@ TEST_F(DataStreamFileTest, DamagedCompressedBodiesFail) {
   TDataStream sound;
   EXPECT_TRUE(sound.LoadFromBytes(fileWith(4000, packed)));
   EXPECT_EQ(sound.Body(), body);
+}
+
+// A body is bounded by what the game's own files can need, however well it
+// would inflate: 64 MiB of zeros pass, one byte more is refused.
+TEST_F(DataStreamFileTest, BodiesBeyondTheCapAreRefused) {
+  for (const std::size_t size : {std::size_t{64} << 20, (std::size_t{64} << 20) + 1}) {
+    SCOPED_TRACE(size);
+    Bytes file;
+    AppendText(file, "Vorhelm-3-10");
+    AppendText(file, "GeneralDVX");
+    file.push_back(1);
+    AppendU32(file, static_cast<uint32_t>(size));
+    const Bytes packed = Deflate(Bytes(size, 0));
+    file.insert(file.end(), packed.begin(), packed.end());
+    TDataStream loaded;
+    EXPECT_EQ(loaded.LoadFromBytes(file), size <= (std::size_t{64} << 20));
+    EXPECT_EQ(loaded.Body().size(), size <= (std::size_t{64} << 20) ? size : 0u);
+  }
+}
+
+// Up to 1.079 a file is its tag and a raw body; from 1.08 on the name, the
+// compression flag and the body length follow the tag.
+TEST_F(DataStreamFileTest, HeaderFormatChangesBetween1079And108) {
+  struct Case {
+    const char* tag;
+    bool fullHeader;
+  };
+  for (const Case& c : {Case{"Vorhelm-1-079", false}, Case{"Vorhelm-1-08", true}}) {
+    SCOPED_TRACE(c.tag);
+    TDataStream stream(c.tag);
+    stream.SetCompressed(false);
+    stream.WriteInt(0x01020304);
+    ASSERT_TRUE(stream.SaveToFile("boundary.dvx"));
+    Bytes expected;
+    AppendText(expected, c.tag);
+    if (c.fullHeader) {
+      AppendText(expected, "GeneralDVX");
+      expected.push_back(0);
+      AppendU32(expected, 4);
+    }
+    AppendU32(expected, 0x01020304);
+    EXPECT_EQ(folder_.ReadBytes("boundary.dvx"), expected);
+
+    TDataStream loaded;
+    ASSERT_TRUE(loaded.LoadFromFile("boundary.dvx"));
+    EXPECT_EQ(loaded.ReadInt(), 0x01020304u);
+    EXPECT_EQ(loaded.Remaining(), 0u);
+  }
 }
 
 TEST_F(DataStreamFileTest, MissingFilesFail) {

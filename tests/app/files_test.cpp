@@ -241,6 +241,37 @@ TEST_F(FilesTest, TextBufferLoadInsertsAtTheFront) {
   EXPECT_EQ(buffer.Text(), "head-tail");
 }
 
+// Text files beyond the cap are refused whole; data files have a cap of their own.
+TEST_F(FilesTest, FilesBeyondTheirCapAreRefused) {
+  folder_.Write("at_cap.cfg", std::string(kMaxTextFileBytes, 'x'));
+  folder_.Write("over_cap.cfg", std::string(kMaxTextFileBytes + 1, 'x'));
+  TTextBuffer atCap;
+  EXPECT_TRUE(atCap.Load("at_cap.cfg"));
+  EXPECT_EQ(atCap.Size(), kMaxTextFileBytes);
+  TTextBuffer overCap;
+  EXPECT_FALSE(overCap.Load("over_cap.cfg"));
+  EXPECT_EQ(overCap.Size(), 0u);
+
+  TFile file("over_cap.cfg", "in");
+  ASSERT_TRUE(file.Open());
+  Bytes bytes{1, 2};
+  EXPECT_FALSE(file.ReadAll(bytes, 100));
+  EXPECT_EQ(bytes, (Bytes{1, 2}));
+
+  std::filesystem::resize_file(folder_.Path("over_cap.cfg"), kMaxDataFileBytes + 1);
+  TDataStream raw;
+  EXPECT_FALSE(raw.LoadRaw("over_cap.cfg"));
+  EXPECT_TRUE(raw.Body().empty());
+}
+
+TEST_F(FilesTest, AbsentPathsAreToldFromUnreadableOnes) {
+  folder_.MakeFolder("Configs/UserData.cfg");
+  folder_.Write("Configs/General.cfg", "# x\n");
+  EXPECT_TRUE(IsPathAbsent("Configs\\Missing.cfg"));
+  EXPECT_FALSE(IsPathAbsent("Configs\\UserData.cfg"));
+  EXPECT_FALSE(IsPathAbsent("configs\\general.cfg"));
+}
+
 TEST(TextBufferTest, EditingOperations) {
   TTextBuffer buffer;
   buffer.Append("ac");

@@ -95,20 +95,24 @@ TEST_F(RandomTest, NextDoubleIsTheOutputOverTwoToThe32) {
   }
 }
 
+// Against the reference: a one-value range, the whole int range (2^32 values,
+// taken in 64 bits) and a range across zero all scale the same draw.
 TEST_F(RandomTest, IntRangeEdges) {
   TMersenneTwister twister(3);
-  for (int i = 0; i < 100; ++i) {
-    EXPECT_EQ(twister.IntRange(5, 5), 5);
+  ReferenceTwister reference(3);
+  for (int i = 0; i < 2000; ++i) {
+    reference.Generate();  // a one-value range draws too
+    ASSERT_EQ(twister.IntRange(5, 5), 5);
+    const double whole = reference.Generate() / 4294967296.0;
+    const auto wide = static_cast<int64_t>(whole * 4294967296.0) + INT32_MIN;
+    ASSERT_EQ(twister.IntRange(INT32_MIN, INT32_MAX), wide) << i;
+    const double fraction = reference.Generate() / 4294967296.0;
+    ASSERT_EQ(twister.IntRange(-3, 4), -3 + static_cast<int32_t>(fraction * 8.0)) << i;
   }
+  // An empty range draws nothing and answers the smallest int.
   EXPECT_EQ(twister.IntRange(6, 5), INT32_MIN);
   EXPECT_EQ(twister.IntRange(INT32_MAX, INT32_MIN), INT32_MIN);
-  for (int i = 0; i < 2000; ++i) {
-    const int32_t value = twister.IntRange(INT32_MIN, INT32_MAX);
-    (void)value;  // the whole int range: must not overflow
-    const int32_t small = twister.IntRange(-3, 4);
-    ASSERT_GE(small, -3);
-    ASSERT_LE(small, 4);
-  }
+  EXPECT_EQ(twister.Next(), reference.Generate());
 }
 
 TEST_F(RandomTest, IntRangeScalesTheDouble) {
@@ -141,9 +145,14 @@ TEST_F(RandomTest, ReseedingRepeatsEverySequence) {
   EXPECT_NE(draw(), first);
 }
 
+// A new source draws as if seeded with 0, from the first value on: the
+// first is the tempered word 0xFFFFFFFF (0 x 29943829 - 1).
 TEST_F(RandomTest, NewRandomStartsFromSeedZero) {
-  TMersenneTwister reference(0);
-  EXPECT_EQ(GetRandom()->GetGenerator().Next(), reference.Next());
+  DestroyRandom();
+  ReferenceTwister reference(0);
+  TMersenneTwister& generator = GetRandom()->GetGenerator();
+  for (int i = 0; i < 400; ++i) ASSERT_EQ(generator.Next(), reference.Generate()) << i;
+  EXPECT_EQ(GetRandom()->GetSeed(), 0u);
 }
 
 TEST_F(RandomTest, ValuesStayInTheirRanges) {

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+
 #include "app/application.h"
 #include "app/command_line.h"
+#include "app/files.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -78,6 +82,40 @@ TEST(SettingsStoreTest, GetValuesStopsAtTheFirstMissingKey) {
   EXPECT_EQ(a, 1);
   EXPECT_EQ(b, -1);
   EXPECT_EQ(c, 0);
+}
+
+// Settings that exist but cannot be read (here: a folder in the file's place,
+// and a file beyond the size cap) are never replaced by the defaults.
+TEST(SettingsStoreTest, UnreadableUserSettingsAreNeverOverwritten) {
+  for (const bool folderInPlace : {true, false}) {
+    SCOPED_TRACE(folderInPlace ? "folder" : "oversized file");
+    TTempFolder folder;
+    folder.Write("Configs/General.cfg", kDefaults);
+    const std::string oversized = "# user\n" + std::string(kMaxTextFileBytes, ' ');
+    if (folderInPlace) {
+      folder.MakeFolder("Configs/UserData.cfg");
+    } else {
+      folder.Write("Configs/UserData.cfg", oversized);
+    }
+    testing::internal::CaptureStderr();
+    {
+      TSettingsStore store("Configs\\UserData.cfg", "Configs\\General.cfg");
+      EXPECT_TRUE(store.IsUserFileUnreadable());
+      store.SelectSection("APP");
+      int32_t width = 0;
+      EXPECT_TRUE(store.GetInt("WindowWidth", width));
+      EXPECT_EQ(width, 1024);
+      store.GetUserFile().SetValue("WindowWidth", "640");
+      EXPECT_FALSE(store.SaveUserFile());
+    }
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("could not be read"), std::string::npos);
+    if (folderInPlace) {
+      EXPECT_TRUE(std::filesystem::is_directory(folder.Path("Configs/UserData.cfg")));
+    } else {
+      EXPECT_EQ(folder.Read("Configs/UserData.cfg"), oversized);
+    }
+  }
 }
 
 // The application reads its window and screen sizes from the settings, with

@@ -1,8 +1,10 @@
 // Runs the real program in a temporary folder and checks what it leaves.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -39,20 +41,33 @@ class ProgramTest : public testing::Test {
   // Runs the program from the temporary folder (not its own) with the
   // arguments and extra environment; returns its exit status.
   int Run(const std::vector<std::string>& arguments, const std::vector<std::string>& environment = {}) {
+    return RunAs(program_.string(), arguments, environment);
+  }
+
+  // Runs the program by the given path (relative paths from the temporary
+  // folder); a file size limit of 0 makes every write of the run fail.
+  int RunAs(const std::string& path, const std::vector<std::string>& arguments,
+            const std::vector<std::string>& environment = {}, bool writesFail = false) {
     pid_t child = fork();
     if (child == 0) {
+      if (chdir(folder_.Path().c_str()) != 0) _exit(126);
+      if (writesFail) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit none{0, 0};
+        setrlimit(RLIMIT_FSIZE, &none);
+      }
       setenv("DVX_HEADLESS", "1", 1);
       setenv("SDL_VIDEODRIVER", "offscreen", 1);
       setenv("SDL_AUDIODRIVER", "dummy", 1);
       setenv("DVX_QUIT_AFTER_FRAMES", "3", 1);
       for (const std::string& entry : environment) putenv(strdup(entry.c_str()));
       std::vector<char*> argv;
-      std::string path = program_.string();
-      argv.push_back(path.data());
+      std::string program = path;
+      argv.push_back(program.data());
       std::vector<std::string> copies = arguments;
       for (std::string& argument : copies) argv.push_back(argument.data());
       argv.push_back(nullptr);
-      execv(path.c_str(), argv.data());
+      execv(program.c_str(), argv.data());
       _exit(127);
     }
     int status = 0;
@@ -82,7 +97,10 @@ TEST_F(ProgramTest, HeadlessRunWritesTheStartUpTraceAndTheSettings) {
 
   EXPECT_EQ(ReadInProgramFolder("VorhelmDocs/DVX.log"), kStartUpTrace);
   EXPECT_TRUE(fs::exists(folder_.Path() / "bin/Logs/BugSearch.log"));
-  EXPECT_NE(ReadInProgramFolder("Logs/BugSearch.log").find("Battle started"), std::string::npos);
+  const std::string battleLog = ReadInProgramFolder("Logs/BugSearch.log");
+  EXPECT_NE(battleLog.find("Battle started"), std::string::npos);
+  // The seed option is applied after the clock seed of the battle log.
+  EXPECT_NE(battleLog.find("Random seed 7\n"), std::string::npos);
   // Nothing lands in the folder the program was started from.
   EXPECT_FALSE(fs::exists(folder_.Path() / "VorhelmDocs/DVX.log"));
 
@@ -131,6 +149,51 @@ TEST_F(ProgramTest, ReferralIsWrittenAndTheProgramExits) {
   EXPECT_EQ(stream.ReadString(), "Fred");
   EXPECT_FALSE(stream.HasFailed());
   EXPECT_EQ(ReadInProgramFolder("VorhelmDocs/DVX.log").find("Window Created"), std::string::npos);
+}
+
+// Started by a relative path from another folder, the program works in its
+// own folder, even when a folder of the same relative name lies below it.
+TEST_F(ProgramTest, StartedByARelativePathItWorksInItsOwnFolder) {
+  fs::create_directories(folder_.Path() / "bin/bin");
+  ASSERT_EQ(RunAs("./bin/dvx", {"referral=Abc"}), 0);
+  TDataStream stream;
+  ASSERT_TRUE(stream.LoadFromFile((folder_.Path() / "bin/VorhelmDocs/referral.dat").string()));
+  EXPECT_EQ(stream.ReadString(), "Abc");
+  EXPECT_FALSE(fs::exists(folder_.Path() / "bin/bin/VorhelmDocs"));
+  EXPECT_FALSE(fs::exists(folder_.Path() / "VorhelmDocs/referral.dat"));
+
+  ASSERT_EQ(RunAs("bin/dvx", {}), 0);
+  EXPECT_EQ(ReadInProgramFolder("VorhelmDocs/DVX.log"), kStartUpTrace);
+  EXPECT_FALSE(fs::exists(folder_.Path() / "bin/bin/Configs"));
+}
+
+// A settings file that cannot be read is left as it is (here: beyond the
+// size cap of text files), and the run says so.
+TEST_F(ProgramTest, UnreadableSettingsAreKept) {
+  const std::string user = "# mine\n[APP]\n" + std::string(9 << 20, ' ') + "\n";
+  folder_.Write("bin/Configs/UserData.cfg", user);
+  ASSERT_EQ(Run({}), 0);
+  EXPECT_EQ(ReadInProgramFolder("Configs/UserData.cfg"), user);
+  EXPECT_NE(ReadInProgramFolder("VorhelmDocs/DVX.log").find("could not be read"), std::string::npos);
+}
+
+// A folder where nothing can be written ends the run with a failure.
+TEST_F(ProgramTest, AFolderThatTakesNoWritesFailsTheRun) {
+  const std::string general = ReadInProgramFolder("Configs/General.cfg");
+  EXPECT_NE(RunAs(program_.string(), {}, {}, true), 0);
+  EXPECT_FALSE(fs::exists(folder_.Path() / "bin/Configs/UserData.cfg"));
+  EXPECT_EQ(ReadInProgramFolder("Configs/General.cfg"), general);
+}
+
+// A link planted in the log's place is not followed.
+TEST_F(ProgramTest, APlantedLogLinkIsNotFollowed) {
+  folder_.Write("victim.txt", "precious\n");
+  fs::create_directories(folder_.Path() / "bin/VorhelmDocs");
+  fs::create_symlink(folder_.Path() / "victim.txt", folder_.Path() / "bin/VorhelmDocs/DVX.log");
+  fs::create_directories(folder_.Path() / "bin/Logs");
+  fs::create_symlink(folder_.Path() / "victim.txt", folder_.Path() / "bin/Logs/BugSearch.log");
+  EXPECT_EQ(Run({"logging"}), 0);
+  EXPECT_EQ(folder_.Read("victim.txt"), "precious\n");
 }
 
 }  // namespace
