@@ -347,7 +347,11 @@ void TNodeGraph::ProcessPendingNodes(TWorld& world) {
   for (int32_t processed = 0; !pendingNodes_.empty() && processed < kPendingPerCall; ++processed) {
     const int32_t index = pendingNodes_.front();
     if (const TAINode* node = Node(index)) {
-      for (int32_t c = 0; c < node->ConnectionCount(); ++c) ComputeConnectionCosts(index, c, world);
+      // Queued because the map changed near it: the old costs are stale.
+      for (int32_t c = 0; c < node->ConnectionCount(); ++c) {
+        node->Connection(c)->SetCosts({});
+        ComputeConnectionCosts(index, c, world);
+      }
       MakeSymmetric(index);
     }
     pendingNodes_.erase(pendingNodes_.begin());

@@ -144,11 +144,9 @@ bool TGameRecord::Load(TDataStream& stream) {
 }
 
 bool TGameRecord::LoadGroups(TDataStream& stream) {
-  // The unit counts describe the game in the stream: older streams have
-  // none, and a stream's entries must not mix with an earlier game's.
-  minUnits_.clear();
-  maxUnits_.clear();
-
+  // Like every other absent group, unit counts an older stream lacks keep
+  // their values; the entries a stream holds are set by name. Records are
+  // read into fresh records, so no other game's entries are there to mix.
   playerName_ = stream.ReadString();
   spareNumber_ = ReadInt32(stream);
   playerEmail_ = stream.ReadString();

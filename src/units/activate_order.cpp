@@ -100,18 +100,20 @@ bool TActivateOrder::InReach() const {
 void TActivateOrder::Toggle() {
   TTerrainObject* target = FindTarget();
   if (target == nullptr) return;
-  TMap& map = world_->GetMap();
   // Copied: switching may rename the object.
   const std::string action = target->TypeActionField();
-  if (ContainsText(action, kDoorAction)) map.ToggleDoor(*target, true);
-  if (action == kPowerOffAction) {
-    target->SetPendingName(ReplaceAll(target->SubtypeName(), kOffPart, kOnPart));
-    if (target->TypeName() == TTerrainObject::kTypeName) map.Activate(*target, true);
-  }
-  if (action == kPowerOnAction) {
-    target->SetPendingName(ReplaceAll(target->SubtypeName(), kOnPart, kOffPart));
-    if (target->TypeName() == TTerrainObject::kTypeName) map.Activate(*target, false);
-  }
+  if (ContainsText(action, kDoorAction)) world_->GetMap().ToggleDoor(*target, true);
+  if (action == kPowerOffAction) SwitchPowerControl(*target, true);
+  if (action == kPowerOnAction) SwitchPowerControl(*target, false);
+}
+
+void TActivateOrder::SwitchPowerControl(TTerrainObject& control, bool turnOn) {
+  control.SetPendingName(turnOn ? ReplaceAll(control.SubtypeName(), kOffPart, kOnPart)
+                                : ReplaceAll(control.SubtypeName(), kOnPart, kOffPart));
+  // The control itself changes type whether or not its line reaches a cell:
+  // left unqueued it would report itself destroyed and never be replaced.
+  world_->NotifyTileChanged(control);
+  if (control.TypeName() == TTerrainObject::kTypeName) world_->GetMap().Activate(control, turnOn);
 }
 
 bool TActivateOrder::Update(float now) {

@@ -73,6 +73,10 @@ class TActivateOrder : public TRouteOrder {
   const TOrderPointMarker& GetMarker() const { return marker_; }
 
  private:
+  // Renames the control to its other state, queues it to be replaced and
+  // switches the cell its power line reaches.
+  void SwitchPowerControl(TTerrainObject& control, bool turnOn);
+
   TVector3 targetPoint_;
   TWorld* world_ = nullptr;
   TOrderPointMarker marker_;

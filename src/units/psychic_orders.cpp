@@ -36,7 +36,6 @@ void TPsychicStrikeOrder::PlaceMarker() { marker_->StretchLevel(0, StartPosition
 bool TPsychicStrikeOrder::Update(float now) {
   Combatant* unit = GetUnit();
   if (!IsUnitValid() || unit == nullptr) {
-    SetTimeUsed(0.0f);
     IdleRest(now);
     return true;
   }
@@ -59,9 +58,9 @@ bool TPsychicStrikeOrder::Update(float now) {
   const float endTime = strikeTime + type.GetRestWeapon();
   if (endTime <= now) {
     started_ = false;
+    // No time is handed on: the next order starts at this tick, however
+    // long ago the rest ended.
     done_ = true;
-    // The next order starts when the rest is over.
-    SetTimeUsed(now - endTime);
   }
   return done_;
 }

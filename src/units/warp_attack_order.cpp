@@ -87,10 +87,10 @@ bool TWarpAttackOrder::IsUnitValid() const {
   return unit != nullptr && IsAimableFrom(*unit, GetTargetPoint(), false);
 }
 
-void TWarpAttackOrder::Fire(float shotTime, float /*now*/) {
+void TWarpAttackOrder::Fire(float shotTime, float now) {
   Combatant* unit = GetUnit();
-  // The route starts when the shot leaves.
-  if (unit != nullptr) GetResolver()->FireWarpAttack(*unit, GetTargetPoint(), extraPoints_, shotTime, shotTime);
+  // The events carry the shot's time; the route starts at the tick that fires.
+  if (unit != nullptr) GetResolver()->FireWarpAttack(*unit, GetTargetPoint(), extraPoints_, shotTime, now);
 }
 
 void TWarpAttackOrder::PlaceMarker() {

@@ -1,6 +1,7 @@
 #include "world/trajectory.h"
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -42,9 +43,12 @@ TVector3 TTrajectory::PositionAt(float t) const {
 }
 
 float TTrajectory::TimeToReach(const TVector3& point) const {
-  // Only moving paths are asked; a path at rest would otherwise divide by zero.
-  if (speed_ == 0.0f) return startTime_;
-  return startTime_ + start_.DistanceTo(point) / speed_;
+  const float distance = start_.DistanceTo(point);
+  // A path at rest is at its start point from the start and never anywhere else.
+  if (speed_ == 0.0f) return distance == 0.0f ? startTime_ : std::numeric_limits<float>::infinity();
+  // A negative speed runs the path backwards: the point is still reached
+  // forward in time.
+  return startTime_ + distance / std::fabs(speed_);
 }
 
 float TTrajectory::GetHorizontalSpeed() const {

@@ -24,7 +24,8 @@ class TTrajectory {
   void SetSpeed(float speed) { speed_ = speed; }
 
   TVector3 PositionAt(float t) const;
-  // When the path reaches the point; a path at rest answers its start time.
+  // When the path reaches the point; a path at rest answers its start time
+  // at its start point and infinity elsewhere (never).
   float TimeToReach(const TVector3& point) const;
 
   float GetSpeed() const { return speed_; }

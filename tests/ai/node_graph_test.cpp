@@ -267,6 +267,28 @@ TEST_F(NodeGraphWorldTest, PendingNodesGetTheirCostsFourAtATime) {
   EXPECT_EQ(graph_.Node(1)->ConnectionCosts(0), costs);
 }
 
+TEST_F(NodeGraphWorldTest, QueuedNodesAreCostedAfreshWhenTheMapChanged) {
+  Floor(10, 6);
+  graph_.AddNode(TVector3(2, 3, 0));
+  graph_.AddNode(TVector3(6, 3, 0));
+  graph_.Connect(0, 1);
+  graph_.ComputeConnectionCosts(0, 0, *world_);
+  graph_.ComputeConnectionCosts(1, 0, *world_);
+  ASSERT_EQ(graph_.Node(0)->ConnectionCosts(0), (std::vector<float>(6, 4.0f)));
+  ASSERT_EQ(graph_.Node(1)->ConnectionCosts(0), (std::vector<float>(6, 4.0f)));
+
+  // A wall now stands across the straight way.
+  for (float y = 1.0f; y < 6.0f; y += 1.0f) Tile("Wall", 4, y);
+  graph_.QueueNodesNear(TVector3(4, 3, 0), true);
+  graph_.ProcessPendingNodes(*world_);
+  const std::vector<float> costs = graph_.Node(0)->ConnectionCosts(0);
+  ASSERT_EQ(costs.size(), 6u);
+  // Each class now walks around the wall, or cannot pass at all.
+  for (float cost : costs) EXPECT_TRUE(cost == 0.0f || cost > 4.5f) << cost;
+  EXPECT_GT(costs[kSmallWalker], 4.5f);
+  EXPECT_EQ(graph_.Node(1)->ConnectionCosts(0), costs);
+}
+
 TEST_F(NodeGraphWorldTest, AWallCostsTheDetourAndAClosedRoomIsShutForEveryClass) {
   Floor(14, 14);
   // A wall across x = 5 from y = 0 to 5, open above.

@@ -154,7 +154,7 @@ TEST_F(GameRecordTest, RoundTripsWithEachVersionsGroups) {
   }
 }
 
-TEST_F(GameRecordTest, AbsentGroupsKeepTheirValuesButUnitCountsAreReplaced) {
+TEST_F(GameRecordTest, AbsentGroupsKeepTheirValuesAndUnitCountsAreSetByName) {
   TDataStream stream("Vorhelm-1-0");
   ASSERT_TRUE(TGameRecord().Save(stream));
   stream.Rewind();
@@ -167,19 +167,19 @@ TEST_F(GameRecordTest, AbsentGroupsKeepTheirValuesButUnitCountsAreReplaced) {
   EXPECT_EQ(held.GetScenarioRace(), "grey");
   EXPECT_EQ(held.GetFormatTag(), "Vorhelm-3-07");
   EXPECT_EQ(held.GetPassword(), "secret");
-  // The counts held before belong to another game.
-  EXPECT_TRUE(held.GetMinUnits().empty());
-  EXPECT_TRUE(held.GetMaxUnits().empty());
+  EXPECT_EQ(held.GetMinUnits(), (TGameRecord::TUnitCounts{{"Grunt", 2}, {"Queen", 1}}));
+  EXPECT_EQ(held.GetMaxUnits(), (TGameRecord::TUnitCounts{{"Splatter", 4}}));
 
+  // The entries read are set by name into the maps held.
   TGameRecord other;
-  other.SetUnitLimits({{"Drone", 3}}, {});
+  other.SetUnitLimits({{"Drone", 3}, {"Grunt", 5}}, {});
   TDataStream current;
   ASSERT_TRUE(other.Save(current));
   current.Rewind();
   TGameRecord reloaded = MakeFullRecord();
   ASSERT_TRUE(reloaded.Load(current));
-  EXPECT_EQ(reloaded.GetMinUnits(), (TGameRecord::TUnitCounts{{"Drone", 3}}));
-  EXPECT_TRUE(reloaded.GetMaxUnits().empty());
+  EXPECT_EQ(reloaded.GetMinUnits(), (TGameRecord::TUnitCounts{{"Drone", 3}, {"Grunt", 5}, {"Queen", 1}}));
+  EXPECT_EQ(reloaded.GetMaxUnits(), (TGameRecord::TUnitCounts{{"Splatter", 4}}));
 }
 
 TEST_F(GameRecordTest, ScoresFollowTheSideCount) {

@@ -200,6 +200,28 @@ TEST_F(BlastTest, ACorpseIsHitOnlyWhenItsRayMeetsSomethingBeyondIt) {
   EXPECT_NEAR(hit->amount, (5.0f - distance) * 20.0f / 5.0f, 1e-3f);
 }
 
+TEST_F(BlastTest, WhatStandsBeforeACorpseTakesItsStrengthOutOfTheBlast) {
+  const TUnitType& grunt = *world_->GetGameData().FindUnitType("Grunt");
+  const TGameObject* corpse = Place(std::make_unique<Corpse>(TVector3(12.0f, 10.0f, 0.0f), grunt, 0, 1.0f, 0));
+  TVector3 aim;
+  corpse->GetAimPoint(aim);
+  const TVector3 centre(10.0f, 10.0f, aim.z);
+  const TGameObject* front = PlaceTile("Wall", TVector3(11.0f, 10.0f, 0.0f));
+  PlaceTile("Wall", TVector3(13.0f, 10.0f, 0.0f));
+  const float absorbed = front->GetStrength();
+  ASSERT_GT(absorbed, 0.0f);
+  const float distance = centre.DistanceTo(corpse->Position());
+
+  const Explosion* weakened = Blast(centre, 30.0f, 5.0f);
+  const TExplosionHit* hit = weakened->FindHit(corpse->GetId());
+  ASSERT_NE(hit, nullptr);
+  EXPECT_NEAR(hit->amount, (5.0f - distance) * (30.0f - absorbed) / 5.0f, 1e-3f);
+
+  // A blast no stronger than the wall's absorption never reaches the corpse.
+  const Explosion* spent = Blast(centre, absorbed, 5.0f);
+  EXPECT_EQ(spent->FindHit(corpse->GetId()), nullptr);
+}
+
 TEST_F(BlastTest, ABlastWithoutReachSchedulesNothing) {
   PlaceUnit(TVector3(10.0f, 10.0f, 0.0f));
   for (const float radius : {0.0f, -2.0f}) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "session/game_record.h"
+#include "sim/corpse.h"
 #include "sim/damage_event.h"
 #include "sim/explosion.h"
 #include "sim/goo.h"
@@ -102,20 +103,32 @@ TEST_F(ResolverRulesTest, AForceFieldDestroysWhatStandsInIt) {
 
 TEST_F(ResolverRulesTest, ScoresAreRecordedOnlyWhenTheyChange) {
   TWipeOutScenario scenario;
+  const TUnitType& grunt = *world_->GetGameData().FindUnitType("Grunt");
+  ASSERT_GT(grunt.GetCost(), 0.0f);
+  // A dead unit of player 1 scores its cost for player 0.
+  world_->GetCorpses().Add(std::make_unique<Corpse>(TVector3(3.0f, 3.0f, 0.0f), grunt, 0, kNow, 1));
   resolver_->UpdateScores(kNow, &scenario);  // no game record: nothing
   EXPECT_EQ(events_.GetEventCount(), 0);
+
   TGameRecord record;
   resolver_->SetGameRecord(&record);
-  Unit("Grunt", 0, TVector3(3.0f, 3.0f, 0.0f));
-  Unit("Grunt", 1, TVector3(8.0f, 8.0f, 0.0f));
   resolver_->UpdateScores(kNow, &scenario);
-  const int32_t first = events_.GetEventCount();
-  for (int32_t i = 0; i < first; ++i) {
-    const auto& score = Recorded<TScoreEvent>(i);
-    EXPECT_FLOAT_EQ(record.GetScore(score.GetPlayer()), score.GetScore());
-  }
+  ASSERT_EQ(RecordedTypes(), (Names{"Score"}));
+  const auto& score = Recorded<TScoreEvent>(0);
+  EXPECT_EQ(score.GetPlayer(), 0);
+  EXPECT_FLOAT_EQ(score.GetScore(), grunt.GetCost());
+  EXPECT_FLOAT_EQ(score.GetTime(), kNow);
+  // Recording applied it: the record holds the score, so it is not recorded again.
+  EXPECT_FLOAT_EQ(record.GetScore(0), grunt.GetCost());
+  EXPECT_FLOAT_EQ(record.GetScore(1), 0.0f);
   resolver_->UpdateScores(kNow + 0.05f, &scenario);
-  EXPECT_EQ(events_.GetEventCount(), first);
+  EXPECT_EQ(events_.GetEventCount(), 1);
+
+  // A second loss of player 1 changes player 0's score once more.
+  world_->GetCorpses().Add(std::make_unique<Corpse>(TVector3(4.0f, 3.0f, 0.0f), grunt, 0, kNow, 1));
+  resolver_->UpdateScores(kNow + 0.1f, &scenario);
+  ASSERT_EQ(RecordedTypes(), (Names{"Score", "Score"}));
+  EXPECT_FLOAT_EQ(Recorded<TScoreEvent>(1).GetScore(), 2.0f * grunt.GetCost());
   resolver_->SetGameRecord(nullptr);
 }
 

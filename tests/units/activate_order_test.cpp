@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -116,6 +117,18 @@ TEST_P(ActivatePowerTest, TheUnitWalksUpFacesTheControlAndSwitchesItsCellOneTime
   EXPECT_EQ(control->GetPendingName(), c.controlAfter);
   EXPECT_EQ(cell->GetPendingName(), c.cellAfter);
   EXPECT_EQ(after->Times(), (std::vector<float>{start + 1.0f}));
+}
+
+TEST_F(ActivateOrderTest, AControlReachingNoCellIsStillQueuedToTakeItsNewState) {
+  TTerrainObject* control = Place("power_control_off_1", kSwitchPoint.x, kSwitchPoint.y);
+  Combatant& grunt = Unit("Grunt", 0, TVector3(2, 8, 0));
+  TActivateOrder* order = Activate(grunt, kSwitchPoint);
+  const float start = RunUntilActivating(*order);
+  ASSERT_TRUE(order->IsActivating());
+  Tick(start + 1.0f);
+  EXPECT_EQ(control->GetPendingName(), "power_control_on_1");
+  const std::vector<TTerrainObject*>& queued = world_->GetMap().GetToRemove();
+  EXPECT_EQ(std::count(queued.begin(), queued.end(), control), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/data_stream.h"
+#include "app/random.h"
 #include "session/id_mapper.h"
 #include "sim/event.h"
 #include "sim/resolver_test_world.h"
@@ -161,13 +163,28 @@ INSTANTIATE_TEST_SUITE_P(Cases, AttackTimingTest,
 
 TEST_F(AttackOrderTest, TheAimDrawsItsJitterFromTheGenerator) {
   Combatant& unit = Unit("Grunt", 0, TVector3(2.0f, 2.0f, 0.0f));
-  GetRandom()->Seed(21);
-  const float expected = GetRandom()->FloatRange(-0.1f, 0.1f);
-  GetRandom()->Seed(21);
-  TAttackPositionOrder order(unit.GetId(), *resolver_, TVector3(8.0f, 2.0f, 0.0f));
-  EXPECT_FLOAT_EQ(order.GetAimJitter(), expected);
-  EXPECT_GE(order.GetAimJitter(), -0.1f);
-  EXPECT_LT(order.GetAimJitter(), 0.1f);
+  const TVector3 target(8.0f, 2.0f, 0.0f);
+  float lowest = 1.0f;
+  float highest = -1.0f;
+  for (uint32_t seed = 1; seed <= 40; ++seed) {
+    // The generator's own words: the jitter spreads its first one over
+    // -0.1 .. 0.1, and the order takes no other.
+    TMersenneTwister words(seed);
+    const double first = words.NextDouble();
+    const uint32_t second = words.Next();
+    GetRandom()->Seed(seed);
+    TAttackPositionOrder order(unit.GetId(), *resolver_, target);
+    const float jitter = order.GetAimJitter();
+    EXPECT_NEAR(jitter, -0.1 + 0.2 * first, 1e-6) << "seed " << seed;
+    EXPECT_GE(jitter, -0.1f);
+    EXPECT_LT(jitter, 0.1f);
+    EXPECT_NEAR(GetRandom()->Float(1.0f), second / 4294967296.0, 1e-6) << "seed " << seed;
+    lowest = std::min(lowest, jitter);
+    highest = std::max(highest, jitter);
+  }
+  // Forty seeds cover both sides of the aim time.
+  EXPECT_LT(lowest, -0.05f);
+  EXPECT_GT(highest, 0.05f);
 }
 
 TEST_F(AttackOrderTest, AWalkingUnitWaitsAndAnEmptyWeaponEndsTheOrder) {

@@ -106,12 +106,12 @@ TEST_P(PsychicOrderTest, TheStrikeComesWhenThePreparationEndsAndTheOrderWhenTheR
   EXPECT_TRUE(list_.HasOrders(psyker.GetId()));
   EXPECT_TRUE(next->Times().empty());
 
-  // The rest ends; the next order starts at that moment in the same tick.
+  // The rest ends; the next order starts in the same tick, at the tick.
   list_.RunTick(end + 0.15f);
   EXPECT_TRUE(order->IsDone());
   EXPECT_FALSE(order->IsActive());
   ASSERT_EQ(next->Times().size(), 1u);
-  EXPECT_NEAR(next->Times()[0], end, 1e-5f);
+  EXPECT_NEAR(next->Times()[0], end + 0.15f, 1e-5f);
   EXPECT_EQ(Events().size(), seen.size());
 }
 

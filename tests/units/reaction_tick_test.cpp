@@ -129,6 +129,27 @@ TEST_F(ReactionTickTest, KnownFarOrIgnoredObjectsNeverTrigger) {
   }
 }
 
+TEST_F(ReactionTickTest, AnObjectAtExactlyTheReactionRangeTriggers) {
+  const struct {
+    float distance;
+    bool triggers;
+  } cases[] = {{11.0f, true}, {11.002f, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.distance);
+    manager_->Reset();
+    Combatant& unit = Reacting("Grenadier", 0, TVector3(0.5f, 0.5f, 0.0f), "halt");
+    ASSERT_FLOAT_EQ(unit.GetType().GetReactionRange(), 11.0f);
+    Combatant& enemy = Unit("Grunt", 1, TVector3(0.5f, 0.5f + c.distance, 0.0f));
+    ASSERT_EQ(enemy.Position().DistanceTo(unit.Position()) > 11.0f, !c.triggers);
+    manager_->BeginTurn();
+    enemy.SetFlag(0, true);
+    manager_->Tick(3.0f, resolver_.get());
+    EXPECT_EQ(Triggered(unit), c.triggers);
+    world_->GetUnits().RemoveById(enemy.GetId());
+    world_->GetUnits().RemoveById(unit.GetId());
+  }
+}
+
 TEST_F(ReactionTickTest, RetreatingUnitGetsAReactionOrderBackToItsPoint) {
   Combatant& unit = Reacting("Grunt", 0, TVector3(5.5f, 5.5f, 0.0f), "retreat");
   Combatant& enemy = Unit("Grunt", 1, TVector3(10.5f, 5.5f, 0.0f));
@@ -233,8 +254,13 @@ TEST_F(ReactionTickTest, FireAtWillPrefersAUnitOverANearerDump) {
   enemy.SetFlag(0, true);
   dump.SetFlag(0, true);
   TSightResolver& sight = *manager_->GetSightResolver();
+  ASSERT_LT(unit.Position().DistanceTo(dump.Position()), unit.Position().DistanceTo(enemy.Position()));
   EXPECT_EQ(FireAtWill::FindTarget(unit, world_->GetUnits(), sight), &enemy);
   EXPECT_EQ(FireAtWill::FindTarget(unit, world_->GetAmmoDumps(), sight), &dump);
+  const std::unique_ptr<TOrder> order = FireAtWill().Act(unit.GetId(), resolver_.get(), world_.get(), &sight);
+  ASSERT_NE(order, nullptr);
+  EXPECT_EQ(order->Name(), "ContinuousAttack");
+  EXPECT_EQ(order->TargetId(), enemy.GetId());
 }
 
 TEST_F(ReactionTickTest, GuardianIgnoresTargetsBeyondWeaponRangePlusRadius) {

@@ -123,15 +123,22 @@ TEST_F(WarpAttackOrderTest, TakingTheOrderBackRemovesItsPointsOneByOneFirst) {
   EXPECT_EQ(list_.GetChainCount(), 0);
 }
 
-TEST_F(WarpAttackOrderTest, TheVolleyLeavesAtTheShotTimeAlongTheWholeRoute) {
+TEST_F(WarpAttackOrderTest, TheEventsCarryTheShotTimeAndTheRouteStartsAtTheFiringTick) {
   TWarpAttackOrder* order = Add(TVector3(8.0f, 2.0f, 1.0f));
   order->AddPoint(TVector3(8.0f, 6.0f, 1.0f));
   order->SetAimJitter(0.05f);
   EXPECT_TRUE(order->CanShoot());
+  const TWeapon& weapon = *gunner_->GetWeapon();
   const float start = 1.0f;
   const float shot = start + gunner_->GetAimTime() + 0.05f - TAttackOrder::kShotLead;
-  for (float t = start; t < start + 5.0f && list_.HasOrders(gunner_->GetId()); t += 0.2f) list_.RunTick(t);
+  float firingTick = -1.0f;
+  for (float t = start; t < start + 5.0f && list_.HasOrders(gunner_->GetId()); t += 0.2f) {
+    list_.RunTick(t);
+    if (firingTick < 0.0f && weapon.HeldShotCount() > 0) firingTick = t;
+  }
   EXPECT_FALSE(list_.HasOrders(gunner_->GetId()));
+  // The ticks do not fall on the shot time, so the two times differ.
+  ASSERT_GT(firingTick, shot + 1e-3f);
   EXPECT_EQ(Kinds(), (std::vector<std::string>{"Aim", "Fire", "Ammo", "Stand"}));
   for (int32_t i = 0; i < events_.GetEventCount(); ++i) {
     const TEvent& event = *events_.GetEvent(i);
@@ -139,12 +146,12 @@ TEST_F(WarpAttackOrderTest, TheVolleyLeavesAtTheShotTimeAlongTheWholeRoute) {
       EXPECT_NEAR(event.GetTime(), shot, 1e-5f);
     }
   }
-  const TWeapon& weapon = *gunner_->GetWeapon();
   ASSERT_EQ(weapon.HeldShotCount(), 1);
   const auto& volley = static_cast<const Projectile&>(*weapon.HeldShot(0));
-  // One leg per point of the route, the first arriving after the shot left.
+  EXPECT_FLOAT_EQ(volley.GetTrajectory().GetStartTime(), firingTick);
+  // One leg per point of the route, the first arriving after the route began.
   ASSERT_EQ(volley.GetPathTimes().size(), 2u);
-  EXPECT_GT(volley.GetPathTimes()[0], shot);
+  EXPECT_GT(volley.GetPathTimes()[0], firingTick);
   EXPECT_NEAR(volley.GetPathTimes()[1] - volley.GetPathTimes()[0], 4.0f / weapon.GetSpeed(), 1e-4f);
 }
 

@@ -146,7 +146,9 @@ TEST_P(MapFileVersionTest, CarriesTheFieldsOfItsVersion) {
   ASSERT_TRUE(LoadMapFile(kFixtures + c.file, *data_, map));
   EXPECT_EQ(map.GetMapFlag(), c.flag);
   EXPECT_EQ(map.Count(), 15);
-  EXPECT_EQ(map.TopObjectAt(TVector3(3.0f, 2.0f, 0.0f))->SubtypeName(), "Crate");
+  const TTerrainObject* crate = map.TopObjectAt(TVector3(3.0f, 2.0f, 0.0f));
+  ASSERT_NE(crate, nullptr);
+  EXPECT_EQ(crate->SubtypeName(), "Crate");
 
   // The body itself: the name table, then the set name only from 2.08 on.
   TDataStream stream;

@@ -121,6 +121,24 @@ TEST_F(MapTest, DoorsOneApartPairUpAndPartnersReturnWhenOneGoes) {
   EXPECT_EQ(map_.GetSingleDoors(), (std::vector<TTerrainObject*>{third, first}));
 }
 
+TEST_F(MapTest, OnlyDoorsOneCellApartPair) {
+  const struct {
+    float dx, dy;
+    bool paired;
+  } cases[] = {
+      {1.0f, 0.0f, true},      {0.0f, 1.0f, true},    {1.0f, 1.0f, false},
+      {1.4f, 0.0f, false},     {1.4142f, 0.0f, false}, {0.998f, 0.0f, false},
+      {1.002f, 0.0f, false},   {2.0f, 0.0f, false},
+  };
+  for (const auto& c : cases) {
+    TMap map(10, 10);
+    map_test::PlaceTile(map, *data_, "Door", 2.5f, 3.5f);
+    map_test::PlaceTile(map, *data_, "Door", 2.5f + c.dx, 3.5f + c.dy);
+    EXPECT_EQ(map.GetDoubleDoors().size(), c.paired ? 1u : 0u) << c.dx << ", " << c.dy;
+    EXPECT_EQ(map.GetSingleDoors().size(), c.paired ? 0u : 2u) << c.dx << ", " << c.dy;
+  }
+}
+
 TEST_F(MapTest, DestroyedDoorFindsNoPartner) {
   TTerrainObject* first = Place("Door", 2.5f, 3.5f);
   first->SetPendingName("Open_Door");
@@ -175,6 +193,22 @@ TEST_F(MapTest, TopObjectIsTheLastNearOneOfTheCell) {
   EXPECT_EQ(map_.TopObjectAt(TVector3(5.0f, 5.0f, 0.0f)), map_.ObjectAtPoint(TVector3(5.0f, 5.0f, 0.0f)));
 }
 
+TEST_F(MapTest, TopObjectMustStandWithinHalfACellOfThePoint) {
+  Pave();
+  // Off the cell's centre, so that points on either side of it round to its cell.
+  TTerrainObject* post = Place("Post", 2.4f, 2.0f);
+  const TTerrainObject* ground = map_.ObjectAtPoint(TVector3(2.0f, 2.0f, 0.0f));
+  ASSERT_NE(ground, nullptr);
+  const struct {
+    float x;
+    bool onPost;
+  } cases[] = {{1.95f, true}, {1.92f, true}, {1.905f, true}, {1.89f, false}, {1.86f, false}, {1.6f, false}};
+  for (const auto& c : cases) {
+    const TVector3 probe(c.x, 2.0f, 0.0f);
+    EXPECT_EQ(map_.TopObjectAt(probe), c.onPost ? post : ground) << "0.4 + " << 2.0f - c.x << " from the post";
+  }
+}
+
 TEST_F(MapTest, InsideTestsAndClamping) {
   EXPECT_TRUE(map_.ContainsPoint(TVector3(0.0f, 9.99f, 0.0f)));
   EXPECT_FALSE(map_.ContainsPoint(TVector3(10.0f, 5.0f, 0.0f)));
@@ -206,6 +240,31 @@ TEST_F(MapTest, CollectionsHoldEachObjectOnce) {
   map_.CollectAt(cell, 5, 5);
   map_.CollectAt(cell, -1, 5);
   EXPECT_EQ(cell.size(), 2u);
+}
+
+TEST_F(MapTest, RadiusCollectionsReachFromTheCellBelowToHalfACellBeyond) {
+  Pave();
+  const struct {
+    float centre, r;
+    int32_t from, to;  // cells on each axis
+  } cases[] = {
+      {5.0f, 1.0f, 4, 6},  {4.99f, 1.0f, 3, 6}, {5.2f, 1.0f, 4, 6}, {5.5f, 1.0f, 4, 7},
+      {5.6f, 0.4f, 5, 6},  {0.3f, 1.0f, 0, 1},  {9.2f, 2.0f, 7, 9}, {5.0f, 0.0f, 5, 5},
+  };
+  for (const auto& c : cases) {
+    std::vector<TGameObject*> near;
+    map_.CollectWithinRadius(near, TVector3(c.centre, c.centre, 0.0f), c.r);
+    std::vector<Cell> cells;
+    for (const TGameObject* object : near) {
+      cells.emplace_back(static_cast<int32_t>(object->Position().x), static_cast<int32_t>(object->Position().y));
+    }
+    std::sort(cells.begin(), cells.end());
+    std::vector<Cell> expected;
+    for (int32_t x = c.from; x <= c.to; ++x) {
+      for (int32_t y = c.from; y <= c.to; ++y) expected.emplace_back(x, y);
+    }
+    EXPECT_EQ(cells, expected) << c.centre << " r " << c.r;
+  }
 }
 
 TEST_F(MapTest, AreaFarBeyondTheMapReachesOnlyTheCellsItCovers) {
@@ -293,6 +352,19 @@ TEST_F(MapTest, ForceFieldTestFindsATouchedField) {
   away.position = TVector3(5.0f, 6.0f, 0.0f);
   EXPECT_TRUE(map_.ForceFieldTest(near.volume));
   EXPECT_FALSE(map_.ForceFieldTest(away.volume));
+}
+
+TEST_F(MapTest, AFieldInTheSearchedAreaMustBeTouched) {
+  Pave();
+  const TTerrainObject* field = Place("field_000", 5.0f, 5.0f);
+  TMover beside(0.2f);
+  beside.position = TVector3(5.0f, 5.35f, 0.0f);
+  std::vector<TGameObject*> area;
+  map_.CollectInArea(area, TBoundingBox(TVector3(4.8f, 5.15f, 0.3f), TVector3(5.2f, 5.55f, 0.7f)));
+  ASSERT_EQ(std::count(area.begin(), area.end(), field), 1);
+  EXPECT_FALSE(map_.ForceFieldTest(beside.volume));
+  beside.position = TVector3(5.0f, 5.2f, 0.0f);
+  EXPECT_TRUE(map_.ForceFieldTest(beside.volume));
 }
 
 // --- removal and replacement -----------------------------------------------------

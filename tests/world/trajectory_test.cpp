@@ -46,11 +46,17 @@ TEST(TrajectoryTest, PathAtRestDoesNotFall) {
   for (const float t : {1.0f, 2.0f, 50.0f}) ExpectNear(path.PositionAt(t), start);
 }
 
-TEST(TrajectoryTest, TimeToReachOfAPathAtRestIsItsStartTime) {
-  const TTrajectory path(0.0f, TVector3(1.0f, 0.0f, 0.0f), TVector3(), 4.5f, false);
-  const float t = path.TimeToReach(TVector3(10.0f, 0.0f, 0.0f));
-  EXPECT_TRUE(std::isfinite(t));
-  EXPECT_FLOAT_EQ(t, 4.5f);
+TEST(TrajectoryTest, APathAtRestReachesOnlyItsStartPointAtItsStartTime) {
+  const TVector3 start(2.0f, 3.0f, 0.0f);
+  const TTrajectory path(0.0f, TVector3(1.0f, 0.0f, 0.0f), start, 4.5f, false);
+  EXPECT_FLOAT_EQ(path.TimeToReach(start), 4.5f);
+  const float elsewhere = path.TimeToReach(TVector3(10.0f, 3.0f, 0.0f));
+  EXPECT_TRUE(std::isinf(elsewhere) && elsewhere > 0.0f) << elsewhere;
+}
+
+TEST(TrajectoryTest, APathWithANegativeSpeedStillReachesPointsAfterItsStart) {
+  const TTrajectory path(-2.0f, TVector3(1.0f, 0.0f, 0.0f), TVector3(), 1.0f, false);
+  EXPECT_FLOAT_EQ(path.TimeToReach(TVector3(-6.0f, 0.0f, 0.0f)), 4.0f);
 }
 
 TEST(TrajectoryTest, HorizontalSpeedIsTheSpeedAlongTheGround) {

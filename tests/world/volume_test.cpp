@@ -160,6 +160,10 @@ INSTANTIATE_TEST_SUITE_P(
         SegmentCase{"EndsOnFace", TVector3(0.0f, 0.5f, 0.0f), TVector3(4.0f, 0.5f, 0.0f), true},
         SegmentCase{"EndsShort", TVector3(0.0f, 0.5f, 0.0f), TVector3(3.9f, 0.5f, 0.0f), false},
         SegmentCase{"PointsAway", TVector3(0.0f, 0.0f, 0.0f), TVector3(-10.0f, 0.0f, 0.0f), false},
+        // Starts within a unit of the face: the face lies behind the start.
+        SegmentCase{"NearFacePointsAway", TVector3(3.5f, 0.0f, 0.0f), TVector3(-10.0f, 0.0f, 0.0f), false},
+        SegmentCase{"NearFacePointsAwayShort", TVector3(3.5f, 0.0f, 0.0f), TVector3(2.5f, 0.0f, 0.0f), false},
+        SegmentCase{"NearTopPointsUp", TVector3(5.0f, 0.0f, 1.6f), TVector3(5.0f, 0.0f, 3.0f), false},
         SegmentCase{"PointsAwayAlongSide", TVector3(8.0f, 0.0f, 0.0f), TVector3(8.0f, 10.0f, 0.0f), false},
         SegmentCase{"PassesBeside", TVector3(0.0f, 1.5f, 0.0f), TVector3(10.0f, 1.5f, 0.0f), false},
         SegmentCase{"PassesAbove", TVector3(0.0f, 0.0f, 1.2f), TVector3(10.0f, 0.0f, 1.2f), false},

@@ -277,7 +277,8 @@ TEST_F(WorldTest, UnitsOfAllFourRacesArePlacedAndNamed) {
     const char* name;
   };
   const Expected firsts[] = {{"Grunt", "Abel"},   {"Missile Tank", "Anvil"}, {"Psyker", "Ixa"},
-                             {"Queen", "Mother"}, {"Drone", "Scuttle"}};
+                             {"Queen", "Mother"}, {"Drone", "Scuttle"}, {"Goo Spitter", "Slick"},
+                             {"Guardian", "Bulwark"}};
   for (const Expected& expected : firsts) {
     bool found = false;
     for (int32_t i = 0; i < world.GetUnits().Count(); ++i) {
