@@ -1,6 +1,7 @@
 // What a projectile does in flight and when it goes off: following its path,
 // running out of range, bouncing off what it meets, and the blast, goo blast,
 // fragments and sparks it leaves behind.
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -109,6 +110,10 @@ void Projectile::Bounce(float time, const TVector3& normal, const std::string& h
   }
   if (lobbed_) {
     if (!destroyed_) {
+      // A bounce sounds as loud as the shot still flies fast; the speed is
+      // taken before the bounce changes it.
+      const float weaponSpeed = weapon_->GetSpeed();
+      if (weaponSpeed > 0.0f) sound_.SetVolume(std::clamp(GetTrajectory().GetSpeed() / weaponSpeed, 0.0f, 1.0f));
       GetTrajectory().Bounce(time, normal);
       lastBounceTime_ = time;
       // The switch's second child is the bounce.

@@ -33,3 +33,7 @@ void TEffectSound::Select(int32_t index) {
 void TEffectSound::Update(float time) {
   if (sound_) sound_->Update(time);
 }
+
+void TEffectSound::SetVolume(float volume) {
+  if (sound_) sound_->SetVolumeScale(volume);
+}

@@ -28,6 +28,8 @@ class TEffectSound {
   void StartAt(float startTime);
   // Selects a child of a switch sound; it starts at the next StartAt or Update.
   void Select(int32_t index);
+  // Scales the sound's volume (0.0 to 1.0) from now on.
+  void SetVolume(float volume);
   bool IsMade() const { return sound_ != nullptr; }
   TSound* GetSound() const { return sound_.get(); }
 

@@ -11,6 +11,7 @@
 #include "platform/clock.h"
 #include "sim/explosion.h"
 #include "platform/sound_headless.h"
+#include "sound/effect_sounds.h"
 #include "sound/sample_cache.h"
 #include "sound/sound_library.h"
 #include "sound/sound_nodes.h"
@@ -450,4 +451,29 @@ TEST_F(SoundSystemTest, AnExplosionPlaysItsSoundFromItsStartTime) {
   EXPECT_EQ(headless_->CountCalls("Play"), 0);
   blast.Update(3.0f);
   EXPECT_EQ(headless_->CountCalls("Play"), 1);
+}
+
+// A lobbed shot's bounce lowers its sound's volume with the speed it has left.
+TEST_F(SoundSystemTest, AnEffectSoundPlaysQuieterOnceItsVolumeIsLowered) {
+  Start();
+  auto lastAttenuation = [this] {
+    for (auto call = headless_->calls.rbegin(); call != headless_->calls.rend(); ++call) {
+      if (call->rfind("SetVolume ", 0) == 0) return std::stoi(call->substr(10));
+    }
+    return 1;
+  };
+  const TVector3 where;
+  TEffectSound loud;
+  loud.Make("Switch3", where);
+  loud.StartAt(0.0f);
+  loud.Update(0.0f);
+  const int loudAttenuation = lastAttenuation();
+  ASSERT_LE(loudAttenuation, 0);
+  Advance(500);
+  TEffectSound quiet;
+  quiet.Make("Switch3", where);
+  quiet.SetVolume(0.25f);
+  quiet.StartAt(0.0f);
+  quiet.Update(0.0f);
+  EXPECT_LT(lastAttenuation(), loudAttenuation);
 }
