@@ -339,13 +339,13 @@ bool TcpConnection::SendAll(const void* data, std::size_t size) {
   return true;
 }
 
-long TcpConnection::Receive(void* buffer, std::size_t size) {
+long TcpConnection::Receive(void* buffer, std::size_t size, int timeoutMs) {
   if (!socket_.IsOpen()) {
     Fail(Failure::kClosed, ENOTCONN);
     return -1;
   }
   if (size == 0) return 0;
-  const SteadyClock::time_point deadline = DeadlineAfter(timeouts_.receiveMs);
+  const SteadyClock::time_point deadline = DeadlineAfter(timeoutMs);
   for (;;) {
     int error = 0;
     const long received = ReceiveSome(socket_, buffer, size, error);

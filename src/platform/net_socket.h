@@ -131,7 +131,10 @@ class TcpConnection {
   bool SendAll(const std::string& text) { return SendAll(text.data(), text.size()); }
   // Receives what is there (at least one byte): the count, 0 when the peer
   // closed, -1 on an error or when nothing came within the time-out.
-  long Receive(void* buffer, std::size_t size);
+  long Receive(void* buffer, std::size_t size) { return Receive(buffer, size, timeouts_.receiveMs); }
+  // The same with a time-out of its own, for callers that spread one
+  // time-out over several reads.
+  long Receive(void* buffer, std::size_t size, int timeoutMs);
   void Close() { socket_.Close(); }
   bool IsOpen() const { return socket_.IsOpen(); }
 

@@ -59,8 +59,8 @@ bool TSmtpSocket::SendBytes(const std::string& text) {
   return false;
 }
 
-long TSmtpSocket::Receive(char* buffer, std::size_t length) {
-  const long received = connection_.Receive(buffer, length);
+long TSmtpSocket::Receive(char* buffer, std::size_t length, int timeoutMs) {
+  const long received = connection_.Receive(buffer, length, timeoutMs);
   if (received < 0) {
     LogSocketError("Failed to receive data", platform::WinsockErrorNumber(connection_.LastError()));
   }
@@ -118,7 +118,8 @@ std::string TSmtpSession::Connect(const std::string& server, const std::string& 
 
 // A reply line ends in LF (its CR, if any, is cut off). A line of 1024
 // bytes or more, counting its line end, is refused.
-bool TSmtpSession::ReadReplyLine(std::string& line, std::string& reply) {
+bool TSmtpSession::ReadReplyLine(std::string& line, std::string& reply,
+                                 std::chrono::steady_clock::time_point deadline) {
   for (;;) {
     const std::size_t end = pending_.find('\n');
     if (end != std::string::npos) {
@@ -136,7 +137,9 @@ bool TSmtpSession::ReadReplyLine(std::string& line, std::string& reply) {
       return false;
     }
     char buffer[kReplyLineLimit];
-    const long received = socket_->Receive(buffer, kReplyLineLimit - pending_.size());
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const int leftMs = left.count() <= 0 ? 0 : static_cast<int>(left.count());
+    const long received = socket_->Receive(buffer, kReplyLineLimit - pending_.size(), leftMs);
     if (received <= 0) {
       reply = "Failed to receive data properly from server";
       return false;
@@ -146,11 +149,14 @@ bool TSmtpSession::ReadReplyLine(std::string& line, std::string& reply) {
 }
 
 // Reads a whole reply: continuation lines ("250-...") up to the final one
-// ("250 ..."); the final line's code decides.
+// ("250 ..."); the final line's code decides. The receive time-out covers
+// the whole reply, so a server that trickles its bytes one by one holds the
+// game no longer than a silent one.
 bool TSmtpSession::ReadReply(std::string& reply, const std::string& code) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeouts_.receiveMs);
   for (int count = 0; count < kReplyLineCountLimit; ++count) {
     std::string line;
-    if (!ReadReplyLine(line, reply)) return false;
+    if (!ReadReplyLine(line, reply, deadline)) return false;
     const bool continues = line.size() > 3 && line[3] == '-';
     if (continues) continue;
     Trace("received: " + line.substr(0, 3));

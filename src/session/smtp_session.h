@@ -3,6 +3,7 @@
 // game file as its base64 attachment "game.dvx".
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -26,8 +27,8 @@ class TSmtpSocket {
   bool Open();
   bool SendBytes(const std::string& text);
   // The byte count, 0 when the server closed the connection, -1 on an error
-  // or a time-out.
-  long Receive(char* buffer, std::size_t length);
+  // or when nothing came within the time-out.
+  long Receive(char* buffer, std::size_t length, int timeoutMs);
   void CloseSocket();
 
  private:
@@ -76,7 +77,7 @@ class TSmtpSession : public TMailSender {
   void ResetSocket();
   bool Command(std::string& reply, const std::string& command, const std::string& code);
   bool ReadReply(std::string& reply, const std::string& code);
-  bool ReadReplyLine(std::string& line, std::string& reply);
+  bool ReadReplyLine(std::string& line, std::string& reply, std::chrono::steady_clock::time_point deadline);
   void Trace(const std::string& text) const;
   bool ReadAttachment(std::vector<uint8_t>& bytes) const;
 

@@ -95,6 +95,36 @@ TEST(NetSocket, FailuresAreTold) {
   EXPECT_EQ(platform::WinsockErrorNumber(refused.LastError()), 10061);
 }
 
+// A name with several addresses is tried address by address: one that
+// refuses does not end the connect.
+TEST(NetSocket, ConnectTriesEachAddressInTurn) {
+  platform::TcpListener live;
+  ASSERT_TRUE(live.Listen("127.0.0.1"));
+  platform::TcpListener closed;
+  const bool ipv6 = closed.Listen("::1");
+  const std::string deadHost = ipv6 ? "::1" : "127.0.0.1";
+  if (!ipv6) {
+    ASSERT_TRUE(closed.Listen(deadHost));
+  }
+  const uint16_t deadPort = closed.Port();
+  closed.Close();
+
+  std::vector<platform::NetAddress> dead;
+  std::vector<platform::NetAddress> alive;
+  int error = 0;
+  ASSERT_TRUE(platform::ResolveTcpHost(deadHost, deadPort, dead, error));
+  ASSERT_TRUE(platform::ResolveTcpHost("127.0.0.1", live.Port(), alive, error));
+  std::vector<platform::NetAddress> both = dead;
+  both.insert(both.end(), alive.begin(), alive.end());
+
+  TcpConnection connection;
+  ASSERT_TRUE(connection.Connect(both));
+  platform::SocketHandle accepted = live.Accept(2000);
+  EXPECT_TRUE(accepted.IsOpen());
+  EXPECT_FALSE(connection.Connect(dead));
+  EXPECT_EQ(connection.LastFailure(), TcpConnection::Failure::kConnect);
+}
+
 TEST(NetSocket, WinsockNumbers) {
   EXPECT_EQ(platform::WinsockErrorNumber(EAGAIN), 10035);
   EXPECT_EQ(platform::WinsockErrorNumber(ETIMEDOUT), 10060);

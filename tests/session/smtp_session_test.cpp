@@ -113,17 +113,23 @@ class SmtpSessionTest : public ::testing::Test {
   void SetUp() override {
     TMessageStream::Instance()->Clear();
     session_.SetGameServerHost("game.test");
-    platform::TcpConnection::Timeouts quick;
-    quick.connectMs = 2000;
-    quick.sendMs = 2000;
-    quick.receiveMs = 400;
-    session_.SetTimeouts(quick);
+    // Generous enough for a loaded machine; the tests that wait for a
+    // silent server shorten the receive time-out.
+    UseReceiveTimeout(10000);
     // The guesses from the player's address lead to a closed port unless a
     // test points them elsewhere.
     platform::TcpListener closed;
     if (closed.Listen("127.0.0.1")) closedPort_ = closed.Port();
     session_.SetServerEndpoint("smtp.example.org", "127.0.0.1", closedPort_);
     session_.SetServerEndpoint("mail.example.org", "127.0.0.1", closedPort_);
+  }
+
+  void UseReceiveTimeout(int milliseconds) {
+    platform::TcpConnection::Timeouts timeouts;
+    timeouts.connectMs = 5000;
+    timeouts.sendMs = 20000;
+    timeouts.receiveMs = milliseconds;
+    session_.SetTimeouts(timeouts);
   }
 
   std::string Messages() const { return TMessageStream::Instance()->GetText(); }
@@ -265,10 +271,14 @@ TEST_F(SmtpSessionTest, FailingServersGiveTheirErrors) {
       {{"220 " + std::string(1020, 'x') + "\r\n"}, "Bad greeting received"},
       {{g, "250 " + std::string(1018, 'y') + "\r\n"}, "Error response to HELO: Response length exceed 1024 bytes"},
       {{g, std::string(5000, 'z')}, "Error response to HELO: Response length exceed 1024 bytes"},
+      // Bytes that keep coming slowly do not stretch the time-out.
+      {{g, "<trickle>250-" + std::string(3000, 's')}, "Error response to HELO: Failed to receive data properly from server"},
   };
   folder_.WriteBytes("orders.dvx", SampleBytes(10));
   for (const TCase& test : cases) {
     TScriptedServer server(test.script);
+    const bool waits = test.script.back() == "<silent>" || test.script.back().rfind("<trickle>", 0) == 0;
+    UseReceiveTimeout(waits ? 300 : 10000);
     session_.SetServerEndpoint("game.test", "127.0.0.1", server.Port());
     session_.AttachFile("orders.dvx");
     TMessageStream::Instance()->Clear();
@@ -285,8 +295,11 @@ TEST_F(SmtpSessionTest, FailingServersGiveTheirErrors) {
 }
 
 TEST_F(SmtpSessionTest, MultiLineRepliesAndCrLfCommands) {
-  TScriptedServer server({"220-first greeting line\r\n220 second\r\n", "250-hello\r\n250-SIZE 100\r\n250 HELP\r\n",
-                          "250 ok\r\n", "250 ok\r\n", "354 go\r\n", "250 queued\r\n"});
+  // The last line of the HELO reply is 1023 bytes long with its CR LF: the
+  // longest a reply line may be.
+  TScriptedServer server({"220-first greeting line\r\n220 second\r\n",
+                          "250-hello\r\n250-SIZE 100\r\n250 " + std::string(1017, 'h') + "\r\n", "250 ok\r\n",
+                          "250 ok\r\n", "354 go\r\n", "250 queued\r\n"});
   session_.SetServerEndpoint("game.test", "127.0.0.1", server.Port());
   session_.SetBody(".starts with a dot\nline\n.");
   ASSERT_TRUE(session_.SendGameMail(kPlayer));
@@ -328,6 +341,17 @@ TEST_F(SmtpSessionTest, NothingIsSentForBadAddressesOrAMissingAttachment) {
   EXPECT_FALSE(session_.SendTo(kPlayer, "friend@example.net>\r\nRCPT TO:<evil@example.org"));
   EXPECT_EQ(session_.Send("bad address", "<orders@vorhelm.example.net>"), "Invalid sender address");
   EXPECT_EQ(server.Connections(), 0);
+
+  // An attachment that disappears after the connection is made stops the
+  // dialogue before any command goes out.
+  ASSERT_EQ(session_.Connect("game.test", kPlayer), "");
+  session_.AttachFile("gone.dvx");
+  EXPECT_EQ(session_.Send(kPlayer, "<orders@vorhelm.example.net>"),
+            "Couldn't read the attachment gone.dvx");
+  session_.Close();
+  for (int i = 0; i < 100 && server.Connections() == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(server.Received(), "");
 }
 
 TEST_F(SmtpSessionTest, TraceShowsVerbsAndCodesOnly) {
@@ -351,6 +375,56 @@ TEST_F(SmtpSessionTest, UnknownHostsAndPorts) {
   EXPECT_EQ(session_.Connect("nowhere.test", kPlayer), "Couldn't get host nowhere.test");
   EXPECT_EQ(session_.ServerPort("game.test"), 443);
   EXPECT_EQ(session_.ServerPort("smtp.example.org"), 25);
+}
+
+// The player's setting fails, the mail program's stored server takes the
+// mail; a text mail tells the player nothing on the way.
+TEST_F(SmtpSessionTest, TextMailsFailOverQuietly) {
+  auto server = StartCaptureServer();
+  ASSERT_TRUE(server->IsRunning());
+  folder_.Write("Configs/General.cfg", "# defaults\n[APP]\nSMTPServer = dead.test\n");
+  TSettingsStore settings(folder_.Path("Configs/UserData.cfg").string(), folder_.Path("Configs/General.cfg").string());
+  session_.UseSettings(&settings);
+  session_.SetServerEndpoint("dead.test", "127.0.0.1", closedPort_);
+  session_.SetServerEndpoint("relay.test", "127.0.0.1", server->Port());
+  TRegistryKey software{"Software", true, {}, {}};
+  software.subKeys.push_back(TRegistryKey{"Mail Client", true, {{"SMTP Server", "Relay.Test"}}, {}});
+  session_.SetRegistrySoftwareKey(software);
+
+  session_.SetBody("See you on the field.");
+  ASSERT_TRUE(session_.SendTo(kPlayer, "friend@example.net"));
+  EXPECT_EQ(Messages(), "");
+  const TReceivedMail mail = CheckHeaders(StoredMail(1), kPlayer, "friend@example.net");
+  EXPECT_EQ(mail.rest, TextPart(mail.boundary, "See you on the field.") + "--" + mail.boundary + "--\r\n\r\n");
+  EXPECT_NE(StoredEnvelope(1).find("\"rcpt_tos\": [\"friend@example.net\"]"), std::string::npos);
+}
+
+// A large file goes out in many partial sends and arrives whole.
+TEST_F(SmtpSessionTest, LargeAttachmentArrivesWhole) {
+  auto server = StartCaptureServer();
+  ASSERT_TRUE(server->IsRunning());
+  session_.SetServerEndpoint("game.test", "127.0.0.1", server->Port());
+  const std::vector<uint8_t> file = SampleBytes((3u << 20) + 2);
+  folder_.WriteBytes("big.dvx", file);
+  session_.AttachFile("big.dvx");
+  ASSERT_TRUE(session_.SendGameMail(kPlayer)) << Messages();
+  const TReceivedMail mail = CheckHeaders(StoredMail(1), kPlayer, TMailSender::kDefaultOrdersMailbox);
+  EXPECT_EQ(CheckAttachment(mail.rest, mail.boundary, file), "--" + mail.boundary + "--\r\n\r\n");
+}
+
+TEST_F(SmtpSessionTest, ServersOnIpv6) {
+  TScriptedServer server({"220 ready\r\n", "250 ok\r\n", "250 ok\r\n", "250 ok\r\n", "354 go\r\n", "250 ok\r\n"},
+                         "::1");
+  if (server.Port() == 0) GTEST_SKIP() << "no IPv6 loopback";
+  session_.SetServerEndpoint("game.test", "::1", server.Port());
+  session_.SetBody("over IPv6");
+  ASSERT_TRUE(session_.SendGameMail(kPlayer)) << Messages();
+  std::string received;
+  for (int i = 0; i < 100 && received.find("QUIT\r\n") == std::string::npos; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    received = server.Received();
+  }
+  EXPECT_NE(received.find("\r\n\r\nover IPv6\r\n"), std::string::npos) << received;
 }
 
 TEST(MailServerList, OrderOfTheServersTried) {

@@ -1,8 +1,10 @@
 // A line-based server on a free loopback port, run by a test in its own
 // thread: it accepts connections one after the other and plays a script on
 // each (greeting, then one reply per command line, the mail data read up
-// to its end line). Replies "<close>" drop the connection and "<silent>"
-// answers nothing until the server stops. Everything received is kept.
+// to its end line). A reply that ends in "<close>" drops the connection
+// after the text in front of it, "<silent>" answers nothing until the
+// server stops, and "<trickle>" followed by a text sends that text one byte
+// every 100 ms. Everything received is kept.
 #pragma once
 
 #include <atomic>
@@ -78,6 +80,14 @@ class TScriptedServer {
     return true;
   }
 
+  void Trickle(const platform::SocketHandle& connection, const std::string& text) {
+    for (const char c : text) {
+      if (stop_ || !SendText(connection, std::string(1, c))) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    while (!stop_) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+
   void Play(const platform::SocketHandle& connection) {
     std::string buffer;
     bool inData = false;
@@ -90,9 +100,18 @@ class TScriptedServer {
         inData = !inData && line.rfind("DATA", 0) == 0 && script_[step].rfind("354", 0) == 0;
       }
       const std::string& reply = script_[step];
-      if (reply == "<close>") return;
+      const std::size_t close = reply.find(kClose);
+      if (close != std::string::npos) {
+        // Anything in front of the mark still goes out before the drop.
+        SendText(connection, reply.substr(0, close));
+        return;
+      }
       if (reply == "<silent>") {
         while (!stop_) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return;
+      }
+      if (reply.rfind(kTrickle, 0) == 0) {
+        Trickle(connection, reply.substr(std::string(kTrickle).size()));
         return;
       }
       if (!SendText(connection, reply)) return;
@@ -100,6 +119,9 @@ class TScriptedServer {
     // Past the script: read what still comes (QUIT) until the peer closes.
     ReadUntil(connection, buffer, "\x01\x02never");
   }
+
+  static constexpr const char* kTrickle = "<trickle>";
+  static constexpr const char* kClose = "<close>";
 
   std::vector<std::string> script_;
   platform::TcpListener listener_;
