@@ -119,8 +119,21 @@ void TRouteOrder::Reset() {
   running_ = false;
   waiting_ = false;
   waitTimeout_ = TTimeout(kWaitTime);
-  ComputeRoute();
+  if (IsRewindPlanUnused()) {
+    route_->Clear();
+  } else {
+    ComputeRoute();
+  }
   ClearBlockers();
+}
+
+bool TRouteOrder::IsRewindPlanUnused() const {
+  if (Prev() == nullptr || !HasFixedDestination()) return false;
+  for (const TOrder* order = Next(); order != nullptr; order = order->Next()) {
+    const auto* walk = dynamic_cast<const TRouteOrder*>(order);
+    if (walk == nullptr || !walk->HasFixedDestination()) return false;
+  }
+  return true;
 }
 
 bool TRouteOrder::CanRemove() {

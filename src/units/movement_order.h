@@ -89,6 +89,9 @@ class TRouteOrder : public TOrder {
   virtual void ComputeRoute();
   // How near the route's end must come to the destination.
   virtual float ArrivalDistance() const { return kBaseArrivalDistance; }
+  // The order always has somewhere to go and plans a route to it, so once it
+  // starts after another order it is sure to plan afresh.
+  virtual bool HasFixedDestination() const { return false; }
   // The object the order walks to; it never counts as a blocker to walk round.
   virtual int32_t TargetUnitId() const { return -1; }
 
@@ -141,6 +144,11 @@ class TRouteOrder : public TOrder {
  private:
   // The route's cursor back at its start and its markers shown again.
   void RestartRoute();
+  // A rewind need not plan: the order follows another one and plans again
+  // from where its unit stands when it starts, and every later order of its
+  // chain does the same, so nothing reads the route before then (neither a
+  // later order's plan nor a marker that starts where this route ends).
+  bool IsRewindPlanUnused() const;
   // A measure for the order's unit as it is now (a unit that cannot be
   // resolved walks with no size, for nobody).
   void RebuildMeasure();

@@ -50,6 +50,14 @@ bool BelongsTo(const TGameObject& object, int32_t owner) {
   return false;
 }
 
+// A locked map tile does nothing when its flags are committed and shows no
+// flag as changed (tiles commit by merging, which a lock stops, and never
+// answer otherwise). The map holds far more objects than every other list,
+// and between map passes all of them are locked.
+bool IsQuietTile(int32_t list, const TGameObject& object) {
+  return list == TWorld::kMapList && object.GetFlagSet().IsLocked();
+}
+
 }  // namespace
 
 // --- map pass timing -------------------------------------------------------------
@@ -100,7 +108,8 @@ void TSightResolver::Step(float t) {
   for (int32_t l = 0; l < TWorld::GetListCount(); ++l) {
     const TObjectList* list = world_->GetList(l);
     for (int32_t i = 0; i < list->Count(); ++i) {
-      if (TGameObject* object = list->GetAt(i)) object->CommitFlags();
+      TGameObject* object = list->GetAt(i);
+      if (object != nullptr && !IsQuietTile(l, *object)) object->CommitFlags();
     }
   }
 
@@ -308,7 +317,7 @@ void TSightResolver::ReportVisionChanges(float t) {
     const TObjectList* list = world_->GetList(l);
     for (int32_t i = 0; i < list->Count(); ++i) {
       TGameObject* object = list->GetAt(i);
-      if (object == nullptr) continue;
+      if (object == nullptr || IsQuietTile(l, *object)) continue;
       for (int32_t side = 0; side < sides; ++side) {
         if (object->FlagChanged(side)) resolver_->UpdateVision(*object, side, t);
       }

@@ -67,6 +67,7 @@ class TMovementOrder : public TRouteOrder {
   std::optional<TVector3> Destination() const override { return destination_; }
   // Plans the route, or, without planning, marks the destination only.
   void ComputeRoute() override;
+  bool HasFixedDestination() const override { return planRoute_; }
 
   const TVector3& GetDestination() const { return destination_; }
   bool PlansRoute() const { return planRoute_; }

@@ -78,6 +78,48 @@ TEST_F(WalkOrdersTest, MovementWalksToItsDestinationAndTheUnitStandsFromItsArriv
   EXPECT_EQ(stands.back(), At("Animation", 0.3f + 2.0f / speed, "Stand"));
 }
 
+// A rewind plans a walk that follows another walk only when something would
+// read the plan before the walk starts: the walk plans again from where its
+// unit stands when it starts.
+TEST_F(WalkOrdersTest, ARewindLeavesAFollowingWalkToPlanWhenItStarts) {
+  Combatant& grunt = Unit("Grunt", 0, TVector3(2, 5, 0));
+  TMovementOrder* first = Move(grunt, TVector3(4, 5, 0));
+  TMovementOrder* second = Move(grunt, TVector3(4, 7, 0));
+  TMovementOrder* third = Move(grunt, TVector3(6, 7, 0));
+  list_.Rewind();
+  EXPECT_GE(first->GetRoute().PointCount(), 2u);
+  EXPECT_EQ(second->GetRoute().PointCount(), 0u);
+  EXPECT_EQ(third->GetRoute().PointCount(), 0u);
+
+  RunTicks(0.3f, 15.0f, 0.3f);
+  EXPECT_TRUE(grunt.Position().IsWithin(TVector3(6, 7, 0), 1e-4f));
+  ASSERT_GE(second->GetRoute().PointCount(), 2u);
+  ExpectNear(*second->GetRoute().PointAt(0), TVector3(4, 5, 0));
+  ExpectNear(second->EndPosition(), TVector3(4, 7, 0));
+  ExpectNear(*third->GetRoute().PointAt(0), TVector3(4, 7, 0));
+}
+
+// Whatever reads a walk's route before the walk starts keeps the walk's
+// rewind plan: an order after it that is not such a walk (its marker starts
+// where the walk ends), or a walk that may lose its destination.
+TEST_F(WalkOrdersTest, ARewindPlansAWalkWhoseRouteALaterOrderReads) {
+  Combatant& grunt = Unit("Grunt", 0, TVector3(2, 5, 0));
+  Move(grunt, TVector3(4, 5, 0));
+  TMovementOrder* second = Move(grunt, TVector3(4, 7, 0));
+  TMovementOrder* third = Move(grunt, TVector3(6, 7, 0));
+  Then(grunt);
+  list_.Rewind();
+  ExpectNear(second->EndPosition(), TVector3(4, 7, 0));
+  ExpectNear(third->EndPosition(), TVector3(6, 7, 0));
+
+  Combatant& other = Unit("Grunt", 0, TVector3(2, 9, 0));
+  Move(other, TVector3(4, 9, 0));
+  TMovementOrder* walk = Move(other, TVector3(4, 11, 0));
+  Eat(other, 5.0f);
+  list_.Rewind();
+  ExpectNear(walk->EndPosition(), TVector3(4, 11, 0));
+}
+
 TEST_F(WalkOrdersTest, MovementWithoutPlanningOnlyMarksItsDestinationUntilReadBack) {
   Combatant& grunt = Unit("Grunt", 0, TVector3(2, 5, 0));
   const TVector3 to(7, 5, 0);
