@@ -1,5 +1,7 @@
 #include "maillib/mail_codecs.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace maillib {
@@ -25,23 +27,58 @@ uint32_t Rotate(uint32_t value, int bits) { return (value << bits) | (value >> (
 
 }  // namespace
 
+std::string MailEncodeBase64(std::string_view input) {
+  std::string out;
+  out.reserve((input.size() + 2) / 3 * 4);
+  for (std::size_t i = 0; i < input.size(); i += 3) {
+    const std::size_t n = std::min<std::size_t>(3, input.size() - i);
+    uint32_t value = static_cast<uint32_t>(static_cast<uint8_t>(input[i])) << 16;
+    if (n > 1) value |= static_cast<uint32_t>(static_cast<uint8_t>(input[i + 1])) << 8;
+    if (n > 2) value |= static_cast<uint8_t>(input[i + 2]);
+    out += kAlphabet[(value >> 18) & 63];
+    out += kAlphabet[(value >> 12) & 63];
+    out += n > 1 ? kAlphabet[(value >> 6) & 63] : '=';
+    out += n > 2 ? kAlphabet[value & 63] : '=';
+  }
+  return out;
+}
+
 std::string MailEncodeBase64Lines(std::string_view input) {
   std::string out;
   for (std::size_t line = 0; line < input.size(); line += kLineInputBytes) {
-    const std::size_t end = std::min(input.size(), line + kLineInputBytes);
-    for (std::size_t i = line; i < end; i += 3) {
-      const std::size_t n = std::min<std::size_t>(3, end - i);
-      uint32_t value = static_cast<uint32_t>(static_cast<uint8_t>(input[i])) << 16;
-      if (n > 1) value |= static_cast<uint32_t>(static_cast<uint8_t>(input[i + 1])) << 8;
-      if (n > 2) value |= static_cast<uint8_t>(input[i + 2]);
-      out += kAlphabet[(value >> 18) & 63];
-      out += kAlphabet[(value >> 12) & 63];
-      out += n > 1 ? kAlphabet[(value >> 6) & 63] : '=';
-      out += n > 2 ? kAlphabet[value & 63] : '=';
-    }
+    out += MailEncodeBase64(input.substr(line, kLineInputBytes));
     out += "\r\n";
   }
   return out;
+}
+
+void TBase64Stream::Feed(std::string_view text, std::string& out) {
+  for (const char c : text) {
+    if (ended_) return;
+    if (c == '=') {
+      // What the padding leaves of the group: two characters give one
+      // byte, three give two.
+      if (count_ == 2) out += static_cast<char>(value_ >> 4);
+      if (count_ == 3) {
+        out += static_cast<char>(value_ >> 10);
+        out += static_cast<char>(value_ >> 2);
+      }
+      ended_ = count_ >= 2;
+      value_ = 0;
+      count_ = 0;
+      continue;
+    }
+    const char* found = c == '\0' ? nullptr : std::strchr(kAlphabet, c);
+    if (found == nullptr) continue;
+    value_ = (value_ << 6) | static_cast<uint32_t>(found - kAlphabet);
+    if (++count_ == 4) {
+      out += static_cast<char>(value_ >> 16);
+      out += static_cast<char>(value_ >> 8);
+      out += static_cast<char>(value_);
+      value_ = 0;
+      count_ = 0;
+    }
+  }
 }
 
 std::vector<uint8_t> MailDecodeBase64(std::string_view input) {
@@ -86,6 +123,139 @@ std::string MailDecodeQuotedPrintable(std::string_view input) {
     out += '=';
   }
   return out;
+}
+
+// ---------------------------------------------------------------- header words
+
+namespace {
+
+bool SameLetters(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+bool SingleByteCharset(std::string_view charset) {
+  charset = charset.substr(0, charset.find('*'));  // a language tag may follow
+  return SameLetters(charset, "iso-8859-1") || SameLetters(charset, "windows-1252") ||
+         SameLetters(charset, "us-ascii") || SameLetters(charset, "latin1");
+}
+
+std::string DecodeQWord(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '_') {
+      out += ' ';
+    } else if (text[i] == '=' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
+      out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+      i += 2;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+// One encoded word at the start of `text`: its decoded bytes and length, or
+// false when the text is no encoded word of a known single-byte charset.
+bool DecodeWordAt(std::string_view text, std::string& decoded, std::size_t& length) {
+  if (text.substr(0, 2) != "=?") return false;
+  const std::size_t charsetEnd = text.find('?', 2);
+  if (charsetEnd == std::string_view::npos || charsetEnd + 2 >= text.size() || text[charsetEnd + 2] != '?') {
+    return false;
+  }
+  const std::size_t end = text.find("?=", charsetEnd + 3);
+  if (end == std::string_view::npos) return false;
+  const std::string_view charset = text.substr(2, charsetEnd - 2);
+  const char encoding = text[charsetEnd + 1];
+  const std::string_view body = text.substr(charsetEnd + 3, end - charsetEnd - 3);
+  if (!SingleByteCharset(charset)) return false;
+  if (encoding == 'q' || encoding == 'Q') {
+    decoded = DecodeQWord(body);
+  } else if (encoding == 'b' || encoding == 'B') {
+    decoded.clear();
+    TBase64Stream stream;
+    stream.Feed(body, decoded);
+  } else {
+    return false;
+  }
+  // A header stays one line whatever the word holds.
+  for (char& c : decoded) {
+    if (c == '\r' || c == '\n' || c == '\0') c = ' ';
+  }
+  length = end + 2;
+  return true;
+}
+
+}  // namespace
+
+std::string MailDecodeEncodedWords(std::string_view line) {
+  std::string out;
+  std::size_t afterWord = std::string::npos;  // output length after the last word
+  std::size_t i = 0;
+  while (i < line.size()) {
+    std::string decoded;
+    std::size_t length = 0;
+    if (DecodeWordAt(line.substr(i), decoded, length)) {
+      if (afterWord != std::string::npos) out.resize(afterWord);
+      out += decoded;
+      afterWord = out.size();
+      i += length;
+      continue;
+    }
+    if (line[i] != ' ' && line[i] != '\t') afterWord = std::string::npos;
+    out += line[i++];
+  }
+  return out;
+}
+
+// ---------------------------------------------------------------- date
+
+std::string MailDateHeaderAt(const std::tm& local, long offsetSeconds) {
+  static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  const long minutes = std::min(std::labs(offsetSeconds) / 60, 99L * 60 + 59);
+  char line[96];
+  std::snprintf(line, sizeof(line), "Date: %s, %d %s %d %d:%02d:%02d %c%02ld%02ld",
+                kDays[((local.tm_wday % 7) + 7) % 7], local.tm_mday, kMonths[((local.tm_mon % 12) + 12) % 12],
+                local.tm_year + 1900, local.tm_hour, local.tm_min, local.tm_sec, offsetSeconds < 0 ? '-' : '+',
+                minutes / 60, minutes % 60);
+  return line;
+}
+
+std::string MailDateHeader() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return MailDateHeaderAt(local, local.tm_gmtoff);
+}
+
+// ---------------------------------------------------------------- lines
+
+int MailCopyLine(std::string_view source, char* destination, int size) {
+  if (destination == nullptr || size <= 0) return 0;
+  const std::size_t lineFeed = source.find('\n');
+  const std::size_t line = lineFeed == std::string_view::npos ? source.size() : lineFeed + 1;
+  const std::size_t copied = std::min(line, static_cast<std::size_t>(size) - 1);
+  std::memcpy(destination, source.data(), copied);
+  destination[copied] = '\0';
+  return static_cast<int>(copied);
+}
+
+int MailCopyNthLine(std::string_view source, int n, char* destination, int size) {
+  if (destination != nullptr && size > 0) destination[0] = '\0';
+  if (n < 1) return 0;
+  for (int line = 1; line < n; ++line) {
+    const std::size_t lineFeed = source.find('\n');
+    if (lineFeed == std::string_view::npos) return 0;
+    source.remove_prefix(lineFeed + 1);
+  }
+  if (source.empty()) return 0;
+  return MailCopyLine(source, destination, size);
 }
 
 // ---------------------------------------------------------------- MD5

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,39 @@ std::vector<uint8_t> MailDecodeBase64(std::string_view input);
 // "=XY" (hex digits, either case) gives the byte; "=" before a line end is
 // a soft break; an "=" before anything else is kept.
 std::string MailDecodeQuotedPrintable(std::string_view input);
+
+// One base64 group: three bytes (fewer at the end) to four characters.
+std::string MailEncodeBase64(std::string_view input);
+
+// Decodes base64 that arrives in pieces of any length: groups of four
+// alphabet characters become bytes as soon as they are complete, "=" ends
+// the data, anything else is skipped.
+class TBase64Stream {
+ public:
+  void Feed(std::string_view text, std::string& out);
+
+ private:
+  uint32_t value_ = 0;
+  int count_ = 0;
+  bool ended_ = false;
+};
+
+// Encoded header words "=?charset?Q?...?=" and "=?charset?B?...?=" of the
+// single-byte character sets (ISO-8859-1, Windows-1252, US-ASCII) decoded in
+// place; blanks between two encoded words go, as the words are one text.
+// Words of other character sets are left as they are.
+std::string MailDecodeEncodedWords(std::string_view line);
+
+// The "Date:" header line (without CR LF) of a local time whose offset from
+// UTC is `offsetSeconds` (east positive), and of the present time.
+std::string MailDateHeaderAt(const std::tm& local, long offsetSeconds);
+std::string MailDateHeader();
+
+// Copies up to and including the first LF (at most size - 1 bytes) and ends
+// the copy with a zero; the count copied. MailCopyNthLine copies line n
+// (from 1); 0 and an empty text when there is no such line.
+int MailCopyLine(std::string_view source, char* destination, int size);
+int MailCopyNthLine(std::string_view source, int n, char* destination, int size);
 
 using Md5Digest = std::array<uint8_t, 16>;
 

@@ -34,6 +34,7 @@ TMailLibrary::TMailLibrary() {
   sockets_.SetLogWriter([this](int64_t handle, std::string_view text) {
     if (handle > 0 && handle <= channelCount_) WriteLog(static_cast<int>(handle - 1), std::string(text));
   });
+  memory_.SetLogger([this](int channel, const std::string& line) { WriteLog(channel, line); });
 }
 
 TMailLibrary::~TMailLibrary() { Release(); }
@@ -80,6 +81,8 @@ int TMailLibrary::Release() {
       std::fwrite(line.data(), 1, line.size(), c.log.get());
     }
     c.log.reset();
+    if (c.socket >= 0) sockets_.Close(c.socket);
+    c.socket = -1;
     memory_.Free(i, kSlotTo, kSlotAlternateText);
   }
   for (auto& channel : channels_) channel.reset();
@@ -102,7 +105,10 @@ int TMailLibrary::IntegerParam(int channel, int index, long value) {
     case 5: globals_.downloadPauseMs = v; break;
     case 6: globals_.downloadLimitMs = globals_.dataWaitMs = v; break;
     case 8: c.bodyFormat = v & 15; break;
-    case 9: c.blocking = (v & 1) != 0; break;
+    case 9:
+      c.blocking = (v & 1) != 0;
+      c.nextAction = c.deadline = 0;
+      break;
     case 10: c.numberedNames = v != 0; break;
     case 11: globals_.downloadLimitMs = v; break;
     case 12: globals_.dataWaitMs = v; break;

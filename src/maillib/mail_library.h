@@ -10,6 +10,8 @@
 #include <mutex>
 #include <string>
 
+#include "maillib/mail_compose.h"
+#include "maillib/mail_decoder.h"
 #include "maillib/mail_memory.h"
 #include "maillib/vsock.h"
 
@@ -90,6 +92,47 @@ struct TMailChannel {
   int param18 = 0;
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> log{nullptr, &std::fclose};
   int64_t logHandle = 0;
+
+  // The protocol driver's place: the state that runs next, the one that
+  // ran, the one before, where a connection goes on once it stands, and a
+  // step within a state that both sends and reads.
+  int nextState = 0;
+  int thisState = 0;
+  int previousState = 0;
+  int continuation = 0;
+  int subStep = 0;
+  bool waiting = false;
+  uint64_t nextAction = 0;
+  uint64_t deadline = 0;
+  std::string greeting;
+  std::string challenge;
+  std::string rawCommand;
+
+  // Sending: the recipient list (0 To, 1 CC, 2 BCC) and place in it, the
+  // body's line maker, the attachments and the one being sent.
+  int listIndex = 0;
+  std::size_t listPosition = 0;
+  std::unique_ptr<TMailLineMaker> lines;
+  bool textEndedWithLineEnd = false;
+  std::vector<TMailAttachment> attachments;
+  std::size_t attachmentIndex = 0;
+  int imagesSent = 0;
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> sendFile{nullptr, &std::fclose};
+
+  // Receiving: the message asked for, the caller's buffer of TOP and UIDL,
+  // the message file, its decoder and the line being put together.
+  int messageNumber = 0;
+  int topLines = 0;
+  char* userBuffer = nullptr;
+  int userBufferSize = 0;
+  int userBufferUsed = 0;
+  std::string messageFile;
+  std::string messageFolder;
+  std::string attachmentFolder;
+  std::string messagePath;
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> messageOut{nullptr, &std::fclose};
+  std::unique_ptr<TMailDecoder> decoder;
+  std::string partialLine;
 };
 
 class TMailLibrary {
@@ -106,6 +149,30 @@ class TMailLibrary {
   int ChannelQuery(int channel, int selector);
   int ErrorText(int channel, int code, char* buffer, int size);
 
+  // The mail operations. In blocking mode (the default) each runs the
+  // protocol driver to its end and returns its result; in non-blocking
+  // mode it sets the driver's first state and returns 0, and the caller
+  // calls ProtocolDriver while that returns a positive value.
+  int SmtpConnect(int channel, const char* server, const char* from, const char* replyTo);
+  int SendEmail(int channel, const char* to, const char* cc, const char* bcc, const char* subject,
+                const char* message, const char* attachments);
+  int VerifyUser(int channel, const char* address);
+  int Pop3Connect(int channel, const char* server, const char* user, const char* password);
+  int GetEmailCount(int channel);
+  int GetEmailSize(int channel, int message);
+  // TOP: the headers and `lines` body lines into the buffer (never more
+  // than size - 1 bytes and a zero); a null or "*" buffer makes the library
+  // keep the text itself (slot 8, `size` bytes).
+  int GetEmailLines(int channel, int message, int lines, char* buffer, int size);
+  int GetEmailFile(int channel, int message, const char* file, const char* folder, const char* attachmentFolder);
+  int GetEmailUID(int channel, int message, char* buffer, int size);
+  int Delete(int channel, int message);
+  int Command(int channel, const char* text);
+  int Close(int channel);
+  int Abort(int channel);
+  int Debug(int channel, int selector, char* buffer, int size);
+  int ProtocolDriver(int channel);
+
   // 0 when the channel can be used, else -71 (not attached) or -73.
   int CheckChannel(int channel) const;
   TMailChannel* Channel(int channel);
@@ -121,6 +188,10 @@ class TMailLibrary {
  private:
   int SetExtraHeaders(TMailChannel& c, const std::string& text, bool append);
   int SetBoundedText(std::string& field, const char* text, std::size_t limit);
+  // Sets the first state of an operation and, in blocking mode, runs the
+  // driver until it ends: 0 or a negative code.
+  int Begin(int channel, int state);
+  int CheckMemory(char* buffer, int size);
 
   std::mutex lock_;
   int channelCount_ = 0;

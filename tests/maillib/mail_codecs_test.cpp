@@ -74,4 +74,71 @@ TEST(MailCodecs, QuotedPrintable) {
   for (const auto& [encoded, plain] : cases) EXPECT_EQ(MailDecodeQuotedPrintable(encoded), plain) << encoded;
 }
 
+TEST(MailCodecs, EncodedHeaderWords) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"Subject: =?iso-8859-1?q?caf=E9?=", "Subject: caf\xE9"},
+      {"Subject: =?ISO-8859-1?Q?two_words?=", "Subject: two words"},
+      {"Subject: =?iso-8859-1?b?Q2Fm6Q==?= ok", "Subject: Caf\xE9 ok"},
+      {"Subject: =?iso-8859-1?q?a?= \t =?iso-8859-1?q?b?=", "Subject: ab"},
+      {"Subject: =?iso-8859-1?q?a?= x =?iso-8859-1?q?b?=", "Subject: a x b"},
+      {"Subject: =?utf-8?q?caf=C3=A9?=", "Subject: =?utf-8?q?caf=C3=A9?="},
+      {"Subject: =?iso-8859-1?x?abc?=", "Subject: =?iso-8859-1?x?abc?="},
+      {"Subject: =?iso-8859-1?q?unended", "Subject: =?iso-8859-1?q?unended"},
+      {"Subject: =?iso-8859-1?q?line=0D=0Abreak?=", "Subject: line  break"},
+      {"=?", "=?"},
+  };
+  for (const auto& [encoded, plain] : cases) EXPECT_EQ(MailDecodeEncodedWords(encoded), plain) << encoded;
+}
+
+TEST(MailCodecs, DateHeaderCarriesTheWholeZoneOffset) {
+  std::tm local{};
+  local.tm_year = 2024 - 1900;
+  local.tm_mon = 2;
+  local.tm_mday = 5;
+  local.tm_wday = 2;
+  local.tm_hour = 9;
+  local.tm_min = 4;
+  local.tm_sec = 7;
+  const std::pair<long, const char*> cases[] = {
+      {0, "Date: Tue, 5 Mar 2024 9:04:07 +0000"},
+      {5 * 3600 + 1800, "Date: Tue, 5 Mar 2024 9:04:07 +0530"},
+      {-8 * 3600, "Date: Tue, 5 Mar 2024 9:04:07 -0800"},
+      {-(3 * 3600 + 1800), "Date: Tue, 5 Mar 2024 9:04:07 -0330"},
+  };
+  for (const auto& [offset, line] : cases) EXPECT_EQ(MailDateHeaderAt(local, offset), line) << offset;
+  EXPECT_EQ(MailDateHeader().rfind("Date: ", 0), 0u);
+}
+
+TEST(MailCodecs, BoundedLineCopies) {
+  const std::string text = "first\r\nsecond line\r\nlast";
+  char buffer[8];
+  buffer[7] = '#';
+  EXPECT_EQ(MailCopyLine(text, buffer, 8), 7);
+  EXPECT_EQ(std::string(buffer), "first\r\n");
+  EXPECT_EQ(MailCopyNthLine(text, 2, buffer, 8), 7);
+  EXPECT_EQ(std::string(buffer), "second ");
+  EXPECT_EQ(buffer[7], '\0');
+  char wide[32];
+  EXPECT_EQ(MailCopyNthLine(text, 3, wide, sizeof(wide)), 4);
+  EXPECT_EQ(std::string(wide), "last");
+  EXPECT_EQ(MailCopyNthLine(text, 4, wide, sizeof(wide)), 0);
+  EXPECT_EQ(std::string(wide), "");
+  EXPECT_EQ(MailCopyNthLine(text, 0, wide, sizeof(wide)), 0);
+}
+
+TEST(MailCodecs, Base64StreamAcrossPieces) {
+  const std::string bytes = "any carnal pleas";
+  const std::string encoded = MailEncodeBase64(bytes) + "\r\n";
+  for (std::size_t piece = 1; piece <= 7; ++piece) {
+    TBase64Stream stream;
+    std::string out;
+    for (std::size_t i = 0; i < encoded.size(); i += piece) stream.Feed(encoded.substr(i, piece), out);
+    EXPECT_EQ(out, bytes) << piece;
+  }
+  TBase64Stream stream;
+  std::string out;
+  stream.Feed("Zm9v!Ym==Zm9v", out);
+  EXPECT_EQ(out, "foob");
+}
+
 }  // namespace

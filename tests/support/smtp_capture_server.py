@@ -5,7 +5,8 @@ Prints its port on the first line of standard output, then stores every
 mail it accepts in the folder given: N.eml holds the data exactly as
 received (dot-stuffing undone) and N.json the envelope. With --auth it also
 offers AUTH LOGIN and PLAIN (user "tester", password "s3cret") and a
-CRAM-MD5 handler. Ends when standard input closes or on SIGTERM.
+CRAM-MD5 handler; --exclude MECH (repeatable) leaves a mechanism out of
+the offer. Ends when standard input closes or on SIGTERM.
 """
 import argparse
 import asyncio
@@ -48,7 +49,8 @@ class StoreHandler:
 def authenticate(server, session, envelope, mechanism, auth_data):
     if isinstance(auth_data, LoginPassword):
         ok = auth_data.login == USER and auth_data.password == PASSWORD
-        return AuthResult(success=ok, auth_data=auth_data.login if ok else None)
+        # Not "handled": a refusal is answered with 535.
+        return AuthResult(success=ok, handled=False, auth_data=auth_data.login if ok else None)
     return AuthResult(success=False, handled=False)
 
 
@@ -64,13 +66,14 @@ class AuthSMTP(SMTP):
             return AuthResult(success=False)
         expected = hmac.new(PASSWORD, challenge, hashlib.md5).hexdigest().encode()
         ok = user == USER and hmac.compare_digest(digest, expected)
-        return AuthResult(success=ok, auth_data=user if ok else None)
+        return AuthResult(success=ok, handled=False, auth_data=user if ok else None)
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("folder")
     parser.add_argument("--auth", action="store_true")
+    parser.add_argument("--exclude", action="append", default=[])
     options = parser.parse_args()
 
     loop = asyncio.new_event_loop()
@@ -80,7 +83,8 @@ def main():
     def factory():
         if options.auth:
             return AuthSMTP(handler, hostname="loopback.test", authenticator=authenticate,
-                            auth_require_tls=False, loop=loop)
+                            auth_require_tls=False, loop=loop,
+                            auth_exclude_mechanism=options.exclude)
         return SMTP(handler, hostname="loopback.test", loop=loop)
 
     server = loop.run_until_complete(loop.create_server(factory, "127.0.0.1", 0))
