@@ -464,9 +464,9 @@ class TBitWriter {
   int32_t filled_ = 0;
 };
 
-TEST(JpegDecoder, ColourConversionIsExact) {
-  // Flat 8 x 8 MCUs of known Y, Cb, Cr, and the colour each must give
-  // (worked out by hand from the JFIF equations, rounded, clamped).
+TEST(JpegDecoder, ColourConversionIsExactForEverySampling) {
+  // Flat MCUs of known Y, Cb, Cr, and the colour each must give (worked out
+  // by hand from the JFIF equations, rounded, clamped).
   struct TColour {
     int32_t y, cb, cr;
     uint8_t r, g, b;
@@ -478,31 +478,40 @@ TEST(JpegDecoder, ColourConversionIsExact) {
   std::vector<uint8_t> dcTable(17 + 12, 0);
   dcTable[4] = 12;
   for (uint8_t size = 0; size < 12; ++size) dcTable[17 + size] = size;
-  TBitWriter bits;
-  int32_t predictions[3] = {};
-  for (const TColour& colour : colours) {
-    const int32_t samples[3] = {colour.y, colour.cb, colour.cr};
-    for (int32_t c = 0; c < 3; ++c) {
-      // A flat block of sample s has the DC coefficient 8 x (s - 128).
-      const int32_t dc = 8 * (samples[c] - 128);
-      bits.PutDifference(dc - predictions[c]);
-      predictions[c] = dc;
-      bits.Put(0, 1);
+  for (const int32_t sampling : {0x11, 0x21, 0x12, 0x22}) {
+    const int32_t h = sampling >> 4;
+    const int32_t v = sampling & 15;
+    TBitWriter bits;
+    int32_t predictions[3] = {};
+    for (const TColour& colour : colours) {
+      const int32_t samples[3] = {colour.y, colour.cb, colour.cr};
+      for (int32_t c = 0; c < 3; ++c) {
+        // A flat block of sample s has the DC coefficient 8 x (s - 128).
+        const int32_t dc = 8 * (samples[c] - 128);
+        for (int32_t block = 0; block < (c == 0 ? h * v : 1); ++block) {
+          bits.PutDifference(dc - predictions[c]);
+          predictions[c] = dc;
+          bits.Put(0, 1);
+        }
+      }
     }
-  }
-  TJpegBuilder builder;
-  builder.Quant(0).Frame(0xC0, 8 * kCount, 8, {1, 0x11, 0, 2, 0x11, 0, 3, 0x11, 0});
-  builder.Raw({0xFF, 0xC4, 0, static_cast<uint8_t>(2 + dcTable.size())}).Raw(dcTable).OneSymbolTable(0x10, 0);
-  builder.Scan({1, 0x00, 2, 0x00, 3, 0x00}).Raw(bits.Bytes()).End();
-  const TDecoded decoded = Decode(builder.Bytes());
-  ASSERT_EQ(decoded.error, 0);
-  ASSERT_EQ(decoded.rows, 8);
-  for (int32_t x = 0; x < 8 * kCount; ++x) {
-    const TColour& colour = colours[x / 8];
-    for (int32_t y = 0; y < 8; ++y) {
-      const uint8_t* pixel = &decoded.pixels[(static_cast<std::size_t>(y) * 8 * kCount + x) * 4];
-      ASSERT_EQ(std::vector<uint8_t>(pixel, pixel + 4), (std::vector<uint8_t>{colour.r, colour.g, colour.b, 0}))
-          << "pixel " << x << "," << y;
+    const int32_t width = 8 * h * kCount;
+    const int32_t height = 8 * v;
+    TJpegBuilder builder;
+    builder.Quant(0).Frame(0xC0, static_cast<uint16_t>(width), static_cast<uint16_t>(height),
+                           {1, static_cast<uint8_t>(sampling), 0, 2, 0x11, 0, 3, 0x11, 0});
+    builder.Raw({0xFF, 0xC4, 0, static_cast<uint8_t>(2 + dcTable.size())}).Raw(dcTable).OneSymbolTable(0x10, 0);
+    builder.Scan({1, 0x00, 2, 0x00, 3, 0x00}).Raw(bits.Bytes()).End();
+    const TDecoded decoded = Decode(builder.Bytes());
+    ASSERT_EQ(decoded.error, 0) << std::hex << sampling;
+    ASSERT_EQ(decoded.rows, height) << std::hex << sampling;
+    for (int32_t x = 0; x < width; ++x) {
+      const TColour& colour = colours[x / (8 * h)];
+      for (int32_t y = 0; y < height; ++y) {
+        const uint8_t* pixel = &decoded.pixels[(static_cast<std::size_t>(y) * width + x) * 4];
+        ASSERT_EQ(std::vector<uint8_t>(pixel, pixel + 4), (std::vector<uint8_t>{colour.r, colour.g, colour.b, 0}))
+            << "sampling " << std::hex << sampling << std::dec << " pixel " << x << "," << y;
+      }
     }
   }
 }

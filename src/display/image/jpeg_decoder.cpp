@@ -475,14 +475,7 @@ void TJpegDecoder::SetUpFrame() {
   coefficients_ = static_cast<int16_t*>(Allocate(static_cast<std::size_t>(blocksPerMcuRow_) * 64 * sizeof(int16_t)));
   samples_ = static_cast<uint8_t*>(Allocate(static_cast<std::size_t>(blocksPerMcuRow_) * 64));
   blockHasAc_ = static_cast<uint8_t*>(Allocate(static_cast<std::size_t>(blocksPerMcuRow_)));
-  for (int32_t v = -256; v < 512; ++v) clamp_[v + 256] = static_cast<uint8_t>(std::clamp(v, 0, 255));
-  for (int32_t k = 0; k < 256; ++k) {
-    const int32_t x = k - 128;
-    crr_[k] = (91882 * x + 32768) >> 16;
-    cbb_[k] = (116130 * x + 32768) >> 16;
-    crg_[k] = -46802 * x;
-    cbg_[k] = -22554 * x + 32768;
-  }
+  colour_.Build();
   rowsLeft_ = height_;
   mcuLinesLeft_ = 0;
   mcuRow_ = 0;

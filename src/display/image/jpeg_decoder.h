@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "display/image/jpeg_colour.h"
+
 // Where the decoder's bytes come from.
 class TJpegStream {
  public:
@@ -250,16 +252,7 @@ class TJpegDecoder {
   void ConvertGrey(uint8_t* out, int32_t line) const;
   void ConvertH1V1(uint8_t* out, int32_t line) const;
   void ConvertH2V1(uint8_t* out, int32_t line) const;
-  void ConvertPair(uint8_t* first, uint8_t* second, int32_t line) const;
   void DecodeRowImpl();
-  void StoreRgb(uint8_t* out, int32_t y, int32_t cb, int32_t cr) const {
-    const uint8_t* clamp = clamp_ + 256;  // indices -256 to 511
-    out[0] = clamp[y + crr_[cr]];
-    out[1] = clamp[y + ((cbg_[cb] + crg_[cr]) >> 16)];
-    out[2] = clamp[y + cbb_[cb]];
-    out[3] = 0;
-  }
-
   TJpegStream* stream_;
   TJpegLimits limits_;
   uint64_t memoryUsed_ = 0;
@@ -310,11 +303,7 @@ class TJpegDecoder {
   uint8_t* samples_ = nullptr;
   uint8_t* blockHasAc_ = nullptr;
 
-  int32_t crr_[256] = {};
-  int32_t cbb_[256] = {};
-  int32_t crg_[256] = {};
-  int32_t cbg_[256] = {};
-  uint8_t clamp_[768] = {};
+  TJpegColourTables colour_ = {};
 
   uint8_t inputBuffer_[kPushBackRoom + kInputSize + 128] = {};
   uint8_t* input_ = nullptr;
