@@ -10,7 +10,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   TJpegMemoryStream stream(data, size);
   // A smaller budget than the game's keeps each run quick; the limit itself is part of what is tested.
-  TJpegDecoder decoder(&stream, false, 64u << 20);
+  TJpegLimits limits;
+  limits.memoryBytes = 64u << 20;
+  TJpegDecoder decoder(&stream, false, limits);
   if (decoder.GetErrorCode() != 0) {
     if (decoder.Begin() != -1) std::abort();
     return 0;

@@ -228,6 +228,12 @@ TEST(PngJpegImage, CompanionGivesColourAndPngGivesAlpha) {
   TPngJpegImage mismatched;
   ASSERT_TRUE(mismatched.Load("unit.png"));
   EXPECT_TRUE(mismatched.IsPngOnly());
+  // Nor can a grey one: it has no colour to give.
+  ASSERT_FALSE(jpeg_test::Encode(jpeg_test::MakePicture(9, 6, 1), "-grayscale", "unit").empty());
+  TPngJpegImage grey;
+  ASSERT_TRUE(grey.Load("unit.png"));
+  EXPECT_TRUE(grey.IsPngOnly());
+  EXPECT_EQ(std::vector<uint8_t>(grey.GetPixels(), grey.GetPixels() + pixels.size()), pixels);
 }
 
 }  // namespace

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
+#include <limits>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -26,9 +30,31 @@ struct TDecoded {
   std::vector<uint8_t> pixels;
 };
 
-TDecoded Decode(const std::vector<uint8_t>& bytes, uint64_t memoryLimit = TJpegDecoder::kDefaultMemoryLimit) {
-  TJpegMemoryStream stream(bytes.data(), bytes.size());
-  TJpegDecoder decoder(&stream, false, memoryLimit);
+// Memory whose reads fail once `readable` bytes have been handed out.
+class TFailingStream : public TJpegMemoryStream {
+ public:
+  TFailingStream(const std::vector<uint8_t>& bytes, std::size_t readable)
+      : TJpegMemoryStream(bytes.data(), bytes.size()), readable_(readable) {}
+  int32_t Read(uint8_t* buffer, int32_t count, bool* endOfFile) override {
+    if (given_ >= readable_) return -1;
+    const int32_t got = TJpegMemoryStream::Read(
+        buffer, static_cast<int32_t>(std::min<std::size_t>(static_cast<std::size_t>(count), readable_ - given_)),
+        endOfFile);
+    given_ += static_cast<std::size_t>(got);
+    return got;
+  }
+
+ private:
+  std::size_t readable_;
+  std::size_t given_ = 0;
+};
+
+constexpr std::size_t kAllReadable = std::numeric_limits<std::size_t>::max();
+
+TDecoded Decode(const std::vector<uint8_t>& bytes, const TJpegLimits& limits = {},
+                std::size_t readable = kAllReadable) {
+  TFailingStream stream(bytes, readable);
+  TJpegDecoder decoder(&stream, false, limits);
   TDecoded result;
   result.constructed = decoder.GetErrorCode();
   result.begun = decoder.Begin();
@@ -53,6 +79,7 @@ struct TCorpusCase {
   int32_t height;
   int32_t channels;
   const char* options;
+  uint8_t frame;  // the frame marker the options must produce
 };
 
 void PrintTo(const TCorpusCase& c, std::ostream* os) { *os << c.name; }
@@ -66,6 +93,7 @@ TEST_P(JpegCorpus, MatchesTheReferenceDecoderWithinTwo) {
   const std::vector<uint8_t> bytes =
       jpeg_test::Encode(jpeg_test::MakePicture(c.width, c.height, c.channels), c.options, "picture");
   ASSERT_FALSE(bytes.empty());
+  ASSERT_NE(jpeg_test::FindMarker(bytes, c.frame), std::string::npos) << "not the intended kind of frame";
   jpeg_test::TPnm reference;
   ASSERT_TRUE(jpeg_test::ReferenceDecode("picture.jpg", reference));
 
@@ -93,26 +121,33 @@ TEST_P(JpegCorpus, MatchesTheReferenceDecoderWithinTwo) {
 INSTANTIATE_TEST_SUITE_P(
     Reference, JpegCorpus,
     ::testing::Values(
-        TCorpusCase{"grey_baseline", 64, 48, 1, "-grayscale -baseline"},
-        TCorpusCase{"grey_odd_progressive", 37, 23, 1, "-grayscale -progressive"},
-        TCorpusCase{"grey_one_pixel", 1, 1, 1, "-grayscale"},
-        TCorpusCase{"h1v1_baseline", 40, 24, 3, "-sample 1x1 -quality 90"},
-        TCorpusCase{"h2v1_baseline_odd", 45, 19, 3, "-sample 2x1"},
-        TCorpusCase{"h1v2_baseline_odd", 21, 35, 3, "-sample 1x2"},
-        TCorpusCase{"h2v2_baseline_odd", 33, 17, 3, "-sample 2x2"},
-        TCorpusCase{"h2v2_one_pixel", 1, 1, 3, "-sample 2x2"},
-        TCorpusCase{"h1v1_progressive", 50, 30, 3, "-sample 1x1 -progressive"},
-        TCorpusCase{"h2v1_progressive_odd", 61, 27, 3, "-sample 2x1 -progressive"},
-        TCorpusCase{"h1v2_progressive_odd", 29, 43, 3, "-sample 1x2 -progressive"},
-        TCorpusCase{"h2v2_progressive_odd", 99, 71, 3, "-sample 2x2 -progressive"},
-        TCorpusCase{"h2v2_restart_rows", 70, 50, 3, "-sample 2x2 -restart 1"},
-        TCorpusCase{"h1v1_restart_blocks", 41, 29, 3, "-sample 1x1 -restart 3B"},
-        TCorpusCase{"grey_restart_progressive", 55, 40, 1, "-grayscale -progressive -restart 2B"},
-        TCorpusCase{"h2v2_progressive_restart", 66, 34, 3, "-sample 2x2 -progressive -restart 1"},
-        TCorpusCase{"h2v2_optimized", 80, 64, 3, "-optimize -quality 100"},
-        TCorpusCase{"extended_16bit_tables", 32, 32, 3, "-quality 1"},
-        TCorpusCase{"grey_extended_16bit_tables", 25, 9, 1, "-grayscale -quality 2"},
-        TCorpusCase{"wide_h2v2", 517, 9, 3, "-sample 2x2 -quality 75"}));
+        TCorpusCase{"grey_baseline", 64, 48, 1, "-grayscale -baseline", 0xC0},
+        TCorpusCase{"grey_odd_progressive", 37, 23, 1, "-grayscale -progressive", 0xC2},
+        TCorpusCase{"grey_one_pixel", 1, 1, 1, "-grayscale", 0xC0},
+        TCorpusCase{"grey_sampled_2x2_odd", 37, 23, 1, "-grayscale -sample 2x2", 0xC0},
+        TCorpusCase{"grey_sampled_2x2_progressive", 43, 29, 1, "-grayscale -sample 2x2 -progressive", 0xC2},
+        TCorpusCase{"h1v1_baseline", 40, 24, 3, "-sample 1x1 -quality 90", 0xC0},
+        TCorpusCase{"h2v1_baseline_odd", 45, 19, 3, "-sample 2x1", 0xC0},
+        TCorpusCase{"h1v2_baseline_odd", 21, 35, 3, "-sample 1x2", 0xC0},
+        TCorpusCase{"h2v2_baseline_odd", 33, 17, 3, "-sample 2x2", 0xC0},
+        TCorpusCase{"h2v2_one_pixel", 1, 1, 3, "-sample 2x2", 0xC0},
+        TCorpusCase{"h1v1_progressive", 50, 30, 3, "-sample 1x1 -progressive", 0xC2},
+        TCorpusCase{"h2v1_progressive_odd", 61, 27, 3, "-sample 2x1 -progressive", 0xC2},
+        TCorpusCase{"h1v2_progressive_odd", 29, 43, 3, "-sample 1x2 -progressive", 0xC2},
+        TCorpusCase{"h2v2_progressive_odd", 99, 71, 3, "-sample 2x2 -progressive", 0xC2},
+        TCorpusCase{"h2v2_restart_rows", 70, 50, 3, "-sample 2x2 -restart 1", 0xC0},
+        TCorpusCase{"h1v1_restart_blocks", 41, 29, 3, "-sample 1x1 -restart 3B", 0xC0},
+        TCorpusCase{"h2v1_restart_blocks", 53, 21, 3, "-sample 2x1 -restart 5B", 0xC0},
+        TCorpusCase{"h1v2_restart_progressive", 35, 45, 3, "-sample 1x2 -progressive -restart 2B", 0xC2},
+        TCorpusCase{"grey_restart_progressive", 55, 40, 1, "-grayscale -progressive -restart 2B", 0xC2},
+        TCorpusCase{"h2v2_progressive_restart", 66, 34, 3, "-sample 2x2 -progressive -restart 1", 0xC2},
+        TCorpusCase{"h2v2_optimized", 80, 64, 3, "-optimize -quality 100", 0xC0},
+        TCorpusCase{"extended_16bit_tables", 32, 32, 3, "-quality 1", 0xC1},
+        TCorpusCase{"grey_extended_16bit_tables", 25, 9, 1, "-grayscale -quality 2", 0xC1},
+        TCorpusCase{"wide_h2v2", 517, 9, 3, "-sample 2x2 -quality 75", 0xC0},
+        // Many input buffers' worth of data, noise coded at high quality.
+        TCorpusCase{"large_h2v2_progressive_odd", 641, 479, 3, "-sample 2x2 -progressive -quality 97", 0xC2},
+        TCorpusCase{"large_h1v1_baseline_odd", 401, 301, 3, "-sample 1x1 -quality 98", 0xC0}));
 
 // ------------------------------------------------------------ error codes
 
@@ -268,6 +303,16 @@ std::vector<TErrorCase> SetUpErrorCases() {
     cases.push_back({"progressive_end_64", spectral.Scan({1, 0x00}, 1, 64).End().Bytes(), -230});
   }
   {
+    TJpegBuilder spectral;
+    spectral.Quant(0).Frame(0xC2, 8, 8, {1, 0x11, 0}).OneSymbolTable(0x00, 0).OneSymbolTable(0x10, 0);
+    cases.push_back({"progressive_start_after_end", spectral.Scan({1, 0x00}, 9, 4).End().Bytes(), -230});
+  }
+  {
+    TJpegBuilder interleavedAc;
+    interleavedAc.Quant(0).Frame(0xC2, 16, 16, {1, 0x11, 0, 2, 0x11, 0, 3, 0x11, 0}).OneSymbolTable(0x10, 0);
+    cases.push_back({"progressive_ac_of_two_components", interleavedAc.Scan({1, 0x00, 2, 0x00}, 1, 5).End().Bytes(), -230});
+  }
+  {
     TJpegBuilder successive;
     successive.Quant(0).Frame(0xC2, 8, 8, {1, 0x11, 0}).OneSymbolTable(0x00, 0).OneSymbolTable(0x10, 0);
     cases.push_back({"refinement_skips_a_bit", successive.Scan({1, 0x00}, 0, 0, 0x20).End().Bytes(), -231});
@@ -287,6 +332,95 @@ TEST_P(JpegSetUpErrors, BeginFailsWithTheCode) {
 
 INSTANTIATE_TEST_SUITE_P(Crafted, JpegSetUpErrors, ::testing::ValuesIn(SetUpErrorCases()));
 
+// Failures after set-up, and limits that no picture of at most 8192 x 8192
+// reaches with the game's limits but that must still fail with their code.
+enum class TStage { Constructor, Begin, Row };
+
+struct TLateErrorCase {
+  const char* name;
+  std::vector<uint8_t> bytes;
+  TStage stage;
+  int32_t expected;
+  TJpegLimits limits = {};
+  std::size_t readable = kAllReadable;
+};
+
+void PrintTo(const TLateErrorCase& c, std::ostream* os) { *os << c.name; }
+
+// A grey picture 8 pixels high, one MCU per 8 pixels across, a restart after
+// every MCU; the entropy data is left to the caller.
+TJpegBuilder GreyWithRestarts(uint16_t width) {
+  TJpegBuilder builder;
+  builder.Quant(0).Frame(0xC0, width, 8, {1, 0x11, 0}).OneSymbolTable(0x00, 0).OneSymbolTable(0x10, 0);
+  builder.Segment(0xDD, {0, 1}).Scan({1, 0x00});
+  return builder;
+}
+
+std::vector<uint8_t> ZeroBytes(std::size_t count) { return std::vector<uint8_t>(count, 0); }
+
+std::vector<TLateErrorCase> LateErrorCases() {
+  std::vector<TLateErrorCase> cases;
+  {
+    // The tables' only codes are "0": a 1 bit matches no code of any length.
+    TJpegBuilder builder = jpeg_test::PlainGrey(8, 8);
+    cases.push_back({"code_matching_no_table_entry", builder.Raw({0xFF, 0x00, 0xFF, 0x00}).End().Bytes(), TStage::Row, -227});
+  }
+  {
+    TJpegBuilder builder;
+    builder.Quant(0).Frame(0xC0, 8, 8, {1, 0x11, 0}).OneSymbolTable(0x00, 17).OneSymbolTable(0x10, 0);
+    cases.push_back({"dc_difference_of_17_bits", builder.Scan({1, 0x00}).Raw(ZeroBytes(8)).End().Bytes(), TStage::Row, -227});
+  }
+  cases.push_back({"restart_marker_missing", GreyWithRestarts(16).Raw(ZeroBytes(4)).End().Bytes(), TStage::Row, -228});
+  cases.push_back({"restart_marker_out_of_order",
+                   GreyWithRestarts(16).Raw({0x00, 0xFF, 0xD1, 0x00}).End().Bytes(), TStage::Row, -228});
+  {
+    std::vector<uint8_t> data = ZeroBytes(1600);
+    data.insert(data.end(), {0xFF, 0xD0, 0x00});
+    cases.push_back({"restart_marker_too_far", GreyWithRestarts(16).Raw(data).End().Bytes(), TStage::Row, -228});
+  }
+  {
+    // The scan starts inside the first 4096 bytes; its data runs past them.
+    TJpegBuilder builder;
+    builder.Segment(0xE0, ZeroBytes(3900)).Quant(0).Frame(0xC0, 8, 8192, {1, 0x11, 0});
+    builder.OneSymbolTable(0x00, 0).OneSymbolTable(0x10, 0).Scan({1, 0x00}).Raw(ZeroBytes(300));
+    cases.push_back({"read_error_inside_the_scan", builder.End().Bytes(), TStage::Row, -232, {}, 4096});
+  }
+  cases.push_back({"read_error_in_the_header", Grey8(), TStage::Constructor, -232, {}, 20});
+  cases.push_back({"table_beyond_the_memory_limit", Grey8(), TStage::Constructor, -233, TJpegLimits{100}});
+  cases.push_back({"more_memory_blocks_than_allowed", Grey8(), TStage::Begin, -221, TJpegLimits{1u << 20, 3}});
+  cases.push_back({"mcu_row_beyond_the_block_limit", Grey8(jpeg_test::PlainGrey(24, 8)), TStage::Begin, -229,
+                   TJpegLimits{1u << 20, 100, 2}});
+  return cases;
+}
+
+class JpegLateErrors : public ::testing::TestWithParam<TLateErrorCase> {};
+
+TEST_P(JpegLateErrors, FailWithTheCodeAtTheirStage) {
+  const TLateErrorCase& c = GetParam();
+  const TDecoded decoded = Decode(c.bytes, c.limits, c.readable);
+  EXPECT_EQ(decoded.error, c.expected);
+  EXPECT_EQ(decoded.constructed, c.stage == TStage::Constructor ? c.expected : 0);
+  EXPECT_EQ(decoded.begun, c.stage == TStage::Row ? 0 : -1);
+  EXPECT_EQ(decoded.lastRow, c.stage == TStage::Row ? -227 : -1);
+  if (c.stage == TStage::Row) {
+    EXPECT_LT(decoded.rows, decoded.height);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Crafted, JpegLateErrors, ::testing::ValuesIn(LateErrorCases()));
+
+TEST(JpegErrorCodes, EveryCodeHasACraftedFile) {
+  std::set<int32_t> reached;
+  for (const TErrorCase& c : HeaderErrorCases()) reached.insert(c.expected);
+  for (const TErrorCase& c : SetUpErrorCases()) reached.insert(c.expected);
+  for (const TLateErrorCase& c : LateErrorCases()) reached.insert(c.expected);
+  std::set<int32_t> all;
+  for (int32_t code = -233; code <= -200; ++code) {
+    if (code != -214 && code != -220 && code != -224) all.insert(code);
+  }
+  EXPECT_EQ(reached, all);
+}
+
 // ------------------------------------------------------------ decoding
 
 TEST(JpegDecoder, PlainGreyPictureDecodesToMidGrey) {
@@ -296,6 +430,90 @@ TEST(JpegDecoder, PlainGreyPictureDecodesToMidGrey) {
   EXPECT_EQ(decoded.bytesPerPixel, 1);
   EXPECT_EQ(decoded.rows, 9);
   EXPECT_EQ(decoded.pixels, std::vector<uint8_t>(13 * 9, 128));
+}
+
+// Entropy-coded bits as an encoder writes them: 1-bit padding, 0xFF stuffed.
+class TBitWriter {
+ public:
+  void Put(uint32_t value, int32_t count) {
+    for (int32_t i = count - 1; i >= 0; --i) PutBit((value >> i) & 1);
+  }
+  // A DC difference: its size as a 4-bit code (table below), then its bits.
+  void PutDifference(int32_t difference) {
+    int32_t size = 0;
+    while ((std::abs(difference) >> size) != 0) ++size;
+    Put(static_cast<uint32_t>(size), 4);
+    Put(static_cast<uint32_t>(difference >= 0 ? difference : difference + (1 << size) - 1), size);
+  }
+  std::vector<uint8_t> Bytes() {
+    while (filled_ != 0) PutBit(1);
+    return bytes_;
+  }
+
+ private:
+  void PutBit(uint32_t bit) {
+    current_ = static_cast<uint8_t>((current_ << 1) | bit);
+    if (++filled_ < 8) return;
+    bytes_.push_back(current_);
+    if (current_ == 0xFF) bytes_.push_back(0);
+    current_ = 0;
+    filled_ = 0;
+  }
+  std::vector<uint8_t> bytes_;
+  uint8_t current_ = 0;
+  int32_t filled_ = 0;
+};
+
+TEST(JpegDecoder, ColourConversionIsExactForEverySampling) {
+  // Flat MCUs of known Y, Cb, Cr, and the colour each must give (worked out
+  // by hand from the JFIF equations, rounded, clamped).
+  struct TColour {
+    int32_t y, cb, cr;
+    uint8_t r, g, b;
+  };
+  const TColour colours[] = {{150, 90, 170, 209, 133, 83}, {100, 200, 50, 0, 131, 228}, {250, 128, 200, 255, 199, 250},
+                             {128, 128, 128, 128, 128, 128}, {0, 255, 0, 0, 48, 225}};
+  constexpr int32_t kCount = static_cast<int32_t>(std::size(colours));
+  // DC sizes 0 to 11 as 4-bit codes 0 to 11; the only AC code "0" ends the block.
+  std::vector<uint8_t> dcTable(17 + 12, 0);
+  dcTable[4] = 12;
+  for (uint8_t size = 0; size < 12; ++size) dcTable[17 + size] = size;
+  for (const int32_t sampling : {0x11, 0x21, 0x12, 0x22}) {
+    const int32_t h = sampling >> 4;
+    const int32_t v = sampling & 15;
+    TBitWriter bits;
+    int32_t predictions[3] = {};
+    for (const TColour& colour : colours) {
+      const int32_t samples[3] = {colour.y, colour.cb, colour.cr};
+      for (int32_t c = 0; c < 3; ++c) {
+        // A flat block of sample s has the DC coefficient 8 x (s - 128).
+        const int32_t dc = 8 * (samples[c] - 128);
+        for (int32_t block = 0; block < (c == 0 ? h * v : 1); ++block) {
+          bits.PutDifference(dc - predictions[c]);
+          predictions[c] = dc;
+          bits.Put(0, 1);
+        }
+      }
+    }
+    const int32_t width = 8 * h * kCount;
+    const int32_t height = 8 * v;
+    TJpegBuilder builder;
+    builder.Quant(0).Frame(0xC0, static_cast<uint16_t>(width), static_cast<uint16_t>(height),
+                           {1, static_cast<uint8_t>(sampling), 0, 2, 0x11, 0, 3, 0x11, 0});
+    builder.Raw({0xFF, 0xC4, 0, static_cast<uint8_t>(2 + dcTable.size())}).Raw(dcTable).OneSymbolTable(0x10, 0);
+    builder.Scan({1, 0x00, 2, 0x00, 3, 0x00}).Raw(bits.Bytes()).End();
+    const TDecoded decoded = Decode(builder.Bytes());
+    ASSERT_EQ(decoded.error, 0) << std::hex << sampling;
+    ASSERT_EQ(decoded.rows, height) << std::hex << sampling;
+    for (int32_t x = 0; x < width; ++x) {
+      const TColour& colour = colours[x / (8 * h)];
+      for (int32_t y = 0; y < height; ++y) {
+        const uint8_t* pixel = &decoded.pixels[(static_cast<std::size_t>(y) * width + x) * 4];
+        ASSERT_EQ(std::vector<uint8_t>(pixel, pixel + 4), (std::vector<uint8_t>{colour.r, colour.g, colour.b, 0}))
+            << "sampling " << std::hex << sampling << std::dec << " pixel " << x << "," << y;
+      }
+    }
+  }
 }
 
 TEST(JpegDecoder, SoiFoundAfter300BytesOfOtherData) {
@@ -321,6 +539,22 @@ TEST(JpegDecoder, AcRunPastTheBlockFailsTheRow) {
   EXPECT_EQ(decoder.GetErrorCode(), -227);
   EXPECT_EQ(decoder.DecodeRow(&row, &length), -1);
   EXPECT_EQ(decoder.Begin(), -1);
+}
+
+TEST(JpegDecoder, RestartNumbersWrapAfterSevenAndJunkBeforeThemIsSkipped) {
+  // Ten MCUs, a restart after each: RST0 to RST7, then RST0 again.
+  std::vector<uint8_t> data = {0x00};
+  for (uint8_t i = 0; i < 9; ++i) data.insert(data.end(), {0xFF, static_cast<uint8_t>(0xD0 + i % 8), 0x00});
+  TDecoded decoded = Decode(GreyWithRestarts(80).Raw(data).End().Bytes());
+  EXPECT_EQ(decoded.error, 0);
+  EXPECT_EQ(decoded.rows, 8);
+  EXPECT_EQ(decoded.pixels, std::vector<uint8_t>(80 * 8, 128));
+  // Up to 1536 bytes may stand between an interval's data and its marker.
+  data = ZeroBytes(1000);
+  data.insert(data.end(), {0xFF, 0xD0, 0x00});
+  decoded = Decode(GreyWithRestarts(16).Raw(data).End().Bytes());
+  EXPECT_EQ(decoded.error, 0);
+  EXPECT_EQ(decoded.rows, 8);
 }
 
 TEST(JpegDecoder, ReadErrorOfTheStream) {
@@ -353,7 +587,7 @@ TEST(JpegDecoder, StreamIsToldWhenReleased) {
 TEST(JpegDecoder, MemoryBeyondTheLimitFails) {
   TJpegBuilder builder;
   builder.Quant(0).Frame(0xC2, 8192, 8192, {1, 0x22, 0, 2, 0x11, 0, 3, 0x11, 0}).End();
-  EXPECT_EQ(Decode(builder.Bytes(), 64u << 20).error, -233);
+  EXPECT_EQ(Decode(builder.Bytes(), TJpegLimits{64u << 20}).error, -233);
 }
 
 class JpegFromReference : public ::testing::Test {

@@ -30,8 +30,9 @@ bool IsOtherFrameMarker(int32_t marker) {
 
 }  // namespace
 
-TJpegDecoder::TJpegDecoder(TJpegStream* stream, bool /*unused*/, uint64_t memoryLimit)
-    : stream_(stream), memoryLimit_(memoryLimit) {
+TJpegDecoder::TJpegDecoder(TJpegStream* stream, bool /*unused*/, const TJpegLimits& limits)
+    : stream_(stream), limits_(limits) {
+  limits_.memoryBlocks = std::clamp(limits_.memoryBlocks, 0, kMaxMemoryBlocks);
   input_ = inputBuffer_ + kPushBackRoom;
   if (stream_ != nullptr) stream_->OnAttach();
   Guard([this] { ReadHeader(); }, 0);
@@ -101,10 +102,11 @@ int32_t TJpegDecoder::DecodeRow(const uint8_t** row, uint32_t* length) {
 
 // Every block is zeroed and recorded, so a failure anywhere frees them all.
 void* TJpegDecoder::Allocate(std::size_t size) {
-  void** slot = std::find(std::begin(blocks_), std::end(blocks_), nullptr);
-  if (slot == std::end(blocks_)) Fail(kJpegTooManyBlocks);
+  void** const end = blocks_ + limits_.memoryBlocks;
+  void** slot = std::find(blocks_, end, nullptr);
+  if (slot == end) Fail(kJpegTooManyBlocks);
   const uint64_t total = static_cast<uint64_t>(size) + 8;
-  if (total > memoryLimit_ - std::min(memoryLimit_, memoryUsed_)) Fail(kJpegNotEnoughMemory);
+  if (total > limits_.memoryBytes - std::min(limits_.memoryBytes, memoryUsed_)) Fail(kJpegNotEnoughMemory);
   void* block = std::calloc(1, total);
   if (block == nullptr) Fail(kJpegNotEnoughMemory);
   memoryUsed_ += total;
@@ -463,7 +465,7 @@ void TJpegDecoder::SetUpFrame() {
   mcusPerRow_ = (width_ + mcuWidth_ - 1) / mcuWidth_;
   mcusPerColumn_ = (height_ + mcuHeight_ - 1) / mcuHeight_;
   blocksPerMcuRow_ = mcusPerRow_ * blocksPerMcu_;
-  if (blocksPerMcuRow_ > kMaxBlocksPerMcuRow) Fail(kJpegAssertionError);
+  if (blocksPerMcuRow_ > limits_.blocksPerMcuRow) Fail(kJpegAssertionError);
 
   bytesPerPixel_ = componentCount_ == 1 ? 1 : 4;
   rowLength_ = static_cast<uint32_t>(width_ * bytesPerPixel_);
@@ -473,14 +475,7 @@ void TJpegDecoder::SetUpFrame() {
   coefficients_ = static_cast<int16_t*>(Allocate(static_cast<std::size_t>(blocksPerMcuRow_) * 64 * sizeof(int16_t)));
   samples_ = static_cast<uint8_t*>(Allocate(static_cast<std::size_t>(blocksPerMcuRow_) * 64));
   blockHasAc_ = static_cast<uint8_t*>(Allocate(static_cast<std::size_t>(blocksPerMcuRow_)));
-  for (int32_t v = -256; v < 512; ++v) clamp_[v + 256] = static_cast<uint8_t>(std::clamp(v, 0, 255));
-  for (int32_t k = 0; k < 256; ++k) {
-    const int32_t x = k - 128;
-    crr_[k] = (91882 * x + 32768) >> 16;
-    cbb_[k] = (116130 * x + 32768) >> 16;
-    crg_[k] = -46802 * x;
-    cbg_[k] = -22554 * x + 32768;
-  }
+  colour_.Build();
   rowsLeft_ = height_;
   mcuLinesLeft_ = 0;
   mcuRow_ = 0;

@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "display/image/jpeg_colour.h"
+
 // Where the decoder's bytes come from.
 class TJpegStream {
  public:
@@ -66,16 +68,25 @@ enum : int32_t {
   kJpegNotEnoughMemory = -233,
 };
 
+// What one decoder may take. The defaults are the game's; smaller ones keep
+// fuzzing quick and let tests reach each limit.
+struct TJpegLimits {
+  // Enough for the largest image the decoder accepts (a progressive
+  // 8192 x 8192 colour picture); a crafted header cannot ask for more.
+  uint64_t memoryBytes = 512ull << 20;
+  // Memory blocks held at once; the decoder needs at most two dozen.
+  int32_t memoryBlocks = 100;
+  // Blocks in one MCU row; an 8192-pixel row needs at most 4096.
+  int32_t blocksPerMcuRow = 6144;
+};
+
 class TJpegDecoder {
  public:
   static constexpr int32_t kMaxDimension = 8192;
-  // Enough for the largest image the decoder accepts (a progressive
-  // 8192 x 8192 colour picture); a crafted header cannot ask for more.
-  static constexpr uint64_t kDefaultMemoryLimit = 512ull << 20;
 
   // Reads the header up to the frame; failures leave the error code set.
-  // The flag has no effect; memoryLimit bounds every allocation together.
-  TJpegDecoder(TJpegStream* stream, bool unused = false, uint64_t memoryLimit = kDefaultMemoryLimit);
+  // The flag has no effect; the limits bound what the decoder takes.
+  TJpegDecoder(TJpegStream* stream, bool unused = false, const TJpegLimits& limits = {});
   ~TJpegDecoder();
   TJpegDecoder(const TJpegDecoder&) = delete;
   TJpegDecoder& operator=(const TJpegDecoder&) = delete;
@@ -101,7 +112,6 @@ class TJpegDecoder {
   static constexpr int kMaxComponents = 4;
   static constexpr int kMaxBlocksPerMcu = 10;
   static constexpr int kMaxMemoryBlocks = 100;
-  static constexpr int kMaxBlocksPerMcuRow = 6144;
   static constexpr int kInputSize = 4096;
   static constexpr int kPushBackRoom = 128;
 
@@ -242,18 +252,9 @@ class TJpegDecoder {
   void ConvertGrey(uint8_t* out, int32_t line) const;
   void ConvertH1V1(uint8_t* out, int32_t line) const;
   void ConvertH2V1(uint8_t* out, int32_t line) const;
-  void ConvertPair(uint8_t* first, uint8_t* second, int32_t line) const;
   void DecodeRowImpl();
-  void StoreRgb(uint8_t* out, int32_t y, int32_t cb, int32_t cr) const {
-    const uint8_t* clamp = clamp_ + 256;  // indices -256 to 511
-    out[0] = clamp[y + crr_[cr]];
-    out[1] = clamp[y + ((cbg_[cb] + crg_[cr]) >> 16)];
-    out[2] = clamp[y + cbb_[cb]];
-    out[3] = 0;
-  }
-
   TJpegStream* stream_;
-  uint64_t memoryLimit_;
+  TJpegLimits limits_;
   uint64_t memoryUsed_ = 0;
   void* blocks_[kMaxMemoryBlocks] = {};
 
@@ -302,11 +303,7 @@ class TJpegDecoder {
   uint8_t* samples_ = nullptr;
   uint8_t* blockHasAc_ = nullptr;
 
-  int32_t crr_[256] = {};
-  int32_t cbb_[256] = {};
-  int32_t crg_[256] = {};
-  int32_t cbg_[256] = {};
-  uint8_t clamp_[768] = {};
+  TJpegColourTables colour_ = {};
 
   uint8_t inputBuffer_[kPushBackRoom + kInputSize + 128] = {};
   uint8_t* input_ = nullptr;

@@ -308,7 +308,7 @@ void TJpegDecoder::ConvertH1V1(uint8_t* out, int32_t line) const {
   const uint8_t* source = samples_ + line * 8;
   for (int32_t x = 0; x < width_; ++x, out += 4) {
     const uint8_t* pixel = source + (x >> 3) * 192 + (x & 7);
-    StoreRgb(out, pixel[0], pixel[64], pixel[128]);
+    colour_.Store(out, pixel[0], pixel[64], pixel[128]);
   }
 }
 
@@ -318,44 +318,7 @@ void TJpegDecoder::ConvertH2V1(uint8_t* out, int32_t line) const {
     const uint8_t* mcu = source + (x >> 4) * 256;
     const int32_t inner = x & 15;
     const int32_t chroma = inner >> 1;
-    StoreRgb(out, mcu[(inner >> 3) * 64 + (inner & 7)], mcu[128 + chroma], mcu[192 + chroma]);
-  }
-}
-
-// Lines line and line + 1 of a two-line MCU share their chroma row; each
-// chroma sample's colour terms are worked out once for all pixels it covers.
-void TJpegDecoder::ConvertPair(uint8_t* first, uint8_t* second, int32_t line) const {
-  const bool wide = scanType_ == TScanType::H2V2;
-  const int32_t mcuPixels = wide ? 16 : 8;
-  const int32_t mcuBytes = wide ? 384 : 256;
-  const int32_t lumaRow = (line >> 3) * (wide ? 128 : 64) + (line & 7) * 8;
-  const int32_t chromaRow = (wide ? 256 : 128) + (line >> 1) * 8;
-  const uint8_t* clamp = clamp_ + 256;
-  for (int32_t x0 = 0; x0 < width_; x0 += mcuPixels) {
-    const uint8_t* mcu = samples_ + (x0 / mcuPixels) * mcuBytes;
-    const int32_t count = std::min(mcuPixels, width_ - x0);
-    for (int32_t i = 0; i < count; i += wide ? 2 : 1) {
-      const int32_t chroma = wide ? i >> 1 : i;
-      const int32_t cb = mcu[chromaRow + chroma];
-      const int32_t cr = mcu[chromaRow + 64 + chroma];
-      const int32_t red = crr_[cr];
-      const int32_t green = (cbg_[cb] + crg_[cr]) >> 16;
-      const int32_t blue = cbb_[cb];
-      const uint8_t* luma = mcu + lumaRow + (i >> 3) * 64 + (i & 7);
-      const int32_t pixels = wide && i + 1 < count ? 2 : 1;
-      for (int32_t p = 0; p < pixels; ++p) {
-        uint8_t* top = first + (x0 + i + p) * 4;
-        uint8_t* bottom = second + (x0 + i + p) * 4;
-        top[0] = clamp[luma[p] + red];
-        top[1] = clamp[luma[p] + green];
-        top[2] = clamp[luma[p] + blue];
-        top[3] = 0;
-        bottom[0] = clamp[luma[p + 8] + red];
-        bottom[1] = clamp[luma[p + 8] + green];
-        bottom[2] = clamp[luma[p + 8] + blue];
-        bottom[3] = 0;
-      }
-    }
+    colour_.Store(out, mcu[(inner >> 3) * 64 + (inner & 7)], mcu[128 + chroma], mcu[192 + chroma]);
   }
 }
 
@@ -373,7 +336,11 @@ void TJpegDecoder::ConvertLines() {
       break;
     case TScanType::H1V2:
     case TScanType::H2V2:
-      if ((mcuLinesLeft_ & 1) == 0) ConvertPair(lineBuffers_[0], lineBuffers_[1], line);
+      // Lines line and line + 1 share their chroma row.
+      if ((mcuLinesLeft_ & 1) == 0) {
+        ConvertJpegLinePair(colour_, samples_, width_, scanType_ == TScanType::H2V2, line, lineBuffers_[0],
+                            lineBuffers_[1]);
+      }
       break;
   }
 }
