@@ -42,9 +42,10 @@ int32_t SideCount() { return TSides::Instance()->GetSideCount(); }
 
 // The game name of a set-up file "...start_<name>.<ext>".
 std::string NewGameName(const std::string& setupFile) {
-  const std::size_t mark = setupFile.rfind(kNewGameMark);
+  const std::string file = FileNamePart(setupFile);
+  const std::size_t mark = file.rfind(kNewGameMark);
   if (mark == std::string::npos) return std::string();
-  std::string name = setupFile.substr(mark + std::char_traits<char>::length(kNewGameMark));
+  std::string name = file.substr(mark + std::char_traits<char>::length(kNewGameMark));
   const std::size_t dot = name.find('.');
   if (dot != std::string::npos) name.erase(dot);
   return name;
@@ -84,7 +85,7 @@ bool TServerBattle::ProcessFile(const std::vector<std::string>& names) {
   // computed in a fresh server process and in a long-running program agree.
   GetRandom()->Seed(kSeed);
   bool ok = false;
-  if (!names.empty() && ContainsText(names[0], kNewGameMark)) {
+  if (!names.empty() && NamesNewGame(names[0])) {
     if (names.size() != 2) return Fail("a new game takes a set-up file and an output folder");
     SetOutputFolder(names[1]);
     ok = NewGame(names[0]);
