@@ -51,6 +51,12 @@ std::string NewGameName(const std::string& setupFile) {
   return name;
 }
 
+// Why a file did not load: missing, or there but not a readable game file.
+std::string Unreadable(const std::string& file, const std::string& kind) {
+  if (!FileExists(file)) return "Unable to open file " + file;
+  return "the " + kind + " " + file + " is damaged (it does not read as a game file)";
+}
+
 }  // namespace
 
 TServerBattle::TServerBattle() : mappers_(std::make_unique<TIdMapperTable>()) {}
@@ -249,7 +255,7 @@ bool TServerBattle::ProcessTurn(const std::vector<std::string>& names) {
   for (int32_t k = 0; k < static_cast<int32_t>(records_.size()); ++k) {
     const std::string& file = names[static_cast<std::size_t>(k) + 1];
     TDataStream stream;
-    if (!stream.LoadFromFile(file)) return Fail("Unable to open file " + file);
+    if (!stream.LoadFromFile(file)) return Fail(Unreadable(file, "orders file"));
     stream.ReadString();
     if (stream.HasFailed()) return Fail("the orders file " + file + " holds no request");
     if (!ApplyOrders(stream, k)) return false;
@@ -353,7 +359,7 @@ bool TServerBattle::SaveGameState() {
 bool TServerBattle::LoadGameState(const std::string& fileName) {
   TTurnSimulator& sim = GetSimulator();
   TDataStream stream;
-  if (!stream.LoadFromFile(fileName)) return Fail("Unable to open file " + fileName);
+  if (!stream.LoadFromFile(fileName)) return Fail(Unreadable(fileName, "gamestate"));
   const float version = stream.GetVersion();
   const auto count = static_cast<int32_t>(stream.ReadInt());
   if (stream.HasFailed() || count != SideCount()) return Fail("the gamestate " + fileName + " is damaged (player count)");

@@ -106,12 +106,12 @@ class ServerProgramTest : public ::testing::Test {
 
   // A turn with the given orders file of player 1 must fail and write
   // nothing.
-  void ExpectRefusedTurn(int32_t turn, const std::string& ordersOne, const std::string& what) {
+  void ExpectRefusedTurn(int32_t turn, const std::string& ordersOne, const std::string& what, const std::string& message) {
     SCOPED_TRACE(what);
     fs::remove_all("bad");
     fs::create_directories("bad");
     EXPECT_NE(Serve({server_game::FileOf(kBattle, "gamestate", turn - 1), ordersOne, server_game::OrdersFile(1, turn), "bad"}), 0);
-    EXPECT_FALSE(error_.empty());
+    EXPECT_NE(error_.find(message), std::string::npos) << error_;
     EXPECT_TRUE(fs::is_empty("bad"));
   }
 
@@ -226,7 +226,12 @@ TEST_F(ServerProgramTest, BadFilesOfATurnFailWithoutOutput) {
   std::string error;
   ASSERT_TRUE(server_game::WriteOrders(kBattle, 1, error)) << error;
 
-  ExpectRefusedTurn(1, "no-such-orders.dvx", "missing orders file");
+  ExpectRefusedTurn(1, "no-such-orders.dvx", "missing orders file", "Unable to open file");
+  {
+    const std::vector<char> whole = Bytes(server_game::OrdersFile(0, 1));
+    std::ofstream("cut_orders.dvx", std::ios::binary).write(whole.data(), static_cast<std::streamsize>(whole.size() / 2));
+    ExpectRefusedTurn(1, "cut_orders.dvx", "truncated orders file", "is damaged");
+  }
 
   {
     // Ten grunts cost more than the game's 30 force points.
@@ -238,12 +243,12 @@ TEST_F(ServerProgramTest, BadFilesOfATurnFailWithoutOutput) {
       orders.Add(std::make_unique<TDeployOrder>("Grunt", 0, sim.GetResolver(), TVector3(2.0f + i, 17.0f, 0.0f)));
     }
     ASSERT_TRUE(SaveOrdersFile("expensive.dvx", record, orders, 1));
-    ExpectRefusedTurn(1, "expensive.dvx", "too many deploy points");
+    ExpectRefusedTurn(1, "expensive.dvx", "too many deploy points", "beyond its force points");
 
     record.SetVersionText("Vorhelm-99-0");
     TOrderList none;
     ASSERT_TRUE(SaveOrdersFile("hostile.dvx", record, none, 1));
-    ExpectRefusedTurn(1, "hostile.dvx", "hostile version tag");
+    ExpectRefusedTurn(1, "hostile.dvx", "hostile version tag", "names a version");
   }
 
   {
@@ -252,7 +257,7 @@ TEST_F(ServerProgramTest, BadFilesOfATurnFailWithoutOutput) {
     fs::remove_all("bad");
     fs::create_directories("bad");
     EXPECT_NE(Serve({"T0/gamestate_cut.dvx", server_game::OrdersFile(0, 1), server_game::OrdersFile(1, 1), "bad"}), 0);
-    EXPECT_FALSE(error_.empty());
+    EXPECT_NE(error_.find("is damaged"), std::string::npos) << error_;
     EXPECT_TRUE(fs::is_empty("bad"));
   }
 
@@ -272,8 +277,8 @@ TEST_F(ServerProgramTest, BadFilesOfATurnFailWithoutOutput) {
   TOrderList orders;
   orders.Add(std::make_unique<TMovementOrder>(enemy->GetId(), sim.GetResolver(), TVector3(1.0f, 40.0f, 0.0f), false));
   ASSERT_TRUE(SaveOrdersFile("foreign.dvx", record, orders, 3));
-  ExpectRefusedTurn(3, "foreign.dvx", "orders for the other side's units");
-  ExpectRefusedTurn(3, server_game::OrdersFile(1, 3), "player 2's file in player 1's place");
+  ExpectRefusedTurn(3, "foreign.dvx", "orders for the other side's units", "a unit it does not own");
+  ExpectRefusedTurn(3, server_game::OrdersFile(1, 3), "player 2's file in player 1's place", "from player 2");
 }
 
 }  // namespace

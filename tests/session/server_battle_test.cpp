@@ -368,6 +368,66 @@ TEST_F(ServerBattleTest, DroppedOrdersPassUnlessTheBattleRefusesThem) {
   EXPECT_EQ(lenient.StatusText().find("units1 = \n") != std::string::npos, true) << lenient.StatusText();
 }
 
+// How the game stands after the first turn, by what each side deployed: the
+// status text's game-over and winner lines, the end reasons, and the game-over
+// fields of each player's results record.
+TEST_F(ServerBattleTest, TheStatusAndResultsTellHowTheGameStands) {
+  struct Case {
+    int32_t grunts[2];
+    const char* head;
+    int32_t winner;
+    int32_t reasons[2];
+  };
+  const Case cases[] = {
+      {{1, 1}, "gameover = f\nwinner = d\n", -1, {0, 0}},
+      {{0, 0}, "gameover = t\nwinner =  d\n", -1, {4, 4}},
+      {{1, 0}, "gameover = t\nwinner = 1\n", 0, {1, 7}},
+      {{0, 1}, "gameover = t\nwinner = 2\n", 1, {7, 1}},
+  };
+  std::string error;
+  ASSERT_TRUE(server_game::NewGame("infantry", error)) << error;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.head);
+    std::vector<std::string> names = {server_game::FileOf("infantry", "gamestate", 0)};
+    for (int32_t player = 0; player < 2; ++player) {
+      TTurnSimulator client;
+      TGameRecord record;
+      TTurnFileHead head;
+      ASSERT_TRUE(LoadTurnFile(client, record, server_game::FileOf("infantry", "results" + std::to_string(player + 1), 0),
+                               head, error))
+          << error;
+      record.FillFromPlayer();
+      record.SetRace("marn");
+      TOrderList orders;
+      for (int32_t i = 0; i < c.grunts[player]; ++i) {
+        const TVector3 at(2.0f + static_cast<float>(i), player == 0 ? 17.0f : 31.0f, 0.0f);
+        orders.Add(std::make_unique<TDeployOrder>("Grunt", player, client.GetResolver(), at));
+      }
+      names.push_back("orders" + std::to_string(player + 1) + ".dvx");
+      ASSERT_TRUE(SaveOrdersFile(names.back(), record, orders, 1));
+    }
+    fs::remove_all("T1");
+    fs::create_directories("T1");
+    names.push_back("T1");
+    TServerBattle battle;
+    battle.SetRefuseDroppedOrders(true);
+    ASSERT_TRUE(battle.ProcessFile(names)) << battle.GetError();
+    const std::string status = folder_.Read(server_game::FileOf("infantry", "status", 1));
+    EXPECT_EQ(status.compare(0, std::string(c.head).size(), c.head), 0) << status;
+    for (int32_t player = 0; player < 2; ++player) {
+      const std::string reason = "reason" + std::to_string(player + 1) + " = " + std::to_string(c.reasons[player]) + "\n";
+      EXPECT_NE(status.find(reason), std::string::npos) << status;
+      TDataStream results;
+      ASSERT_TRUE(results.LoadFromFile(server_game::FileOf("infantry", "results" + std::to_string(player + 1), 1)));
+      TGameRecord record;
+      ASSERT_TRUE(record.Load(results));
+      EXPECT_EQ(record.IsGameOver(), c.winner != -1 || c.reasons[0] != 0);
+      EXPECT_EQ(record.GetWinner(), c.winner);
+      EXPECT_EQ(record.GetEndReason(), c.reasons[player]);
+    }
+  }
+}
+
 class ServerScriptTest : public ServerBattleTest, public ::testing::WithParamInterface<const char*> {};
 
 // What each player's program shows after playing back its own files equals
