@@ -7,6 +7,7 @@
 // route through the others.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -146,15 +147,20 @@ void RunServerTurn(benchmark::State& state, EOrders kind) {
   }
   fs::create_directories("g2");
   int64_t ticks = 0;
+  double milliseconds = 0.0;
   for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
     TServerBattle battle;
     if (!battle.ProcessFile({"g1/gamestate_Gbench_T1.dvx", "o1.dvx", "o2.dvx", "g2"})) {
       state.SkipWithError(battle.GetError().c_str());
       return;
     }
+    milliseconds += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     ticks += battle.GetStepCount() + 1;
   }
-  state.counters["ticks/turn"] = static_cast<double>(ticks) / static_cast<double>(state.iterations());
+  const auto iterations = static_cast<double>(state.iterations());
+  state.counters["ms/turn"] = milliseconds / iterations;
+  state.counters["ticks/turn"] = static_cast<double>(ticks) / iterations;
   state.counters["units"] = 2 * kUnitsPerSide;
 }
 

@@ -42,12 +42,19 @@ int32_t SideCount() { return TSides::Instance()->GetSideCount(); }
 
 // The game name of a set-up file "...start_<name>.<ext>".
 std::string NewGameName(const std::string& setupFile) {
-  const std::size_t mark = setupFile.rfind(kNewGameMark);
+  const std::string file = FileNamePart(setupFile);
+  const std::size_t mark = file.rfind(kNewGameMark);
   if (mark == std::string::npos) return std::string();
-  std::string name = setupFile.substr(mark + std::char_traits<char>::length(kNewGameMark));
+  std::string name = file.substr(mark + std::char_traits<char>::length(kNewGameMark));
   const std::size_t dot = name.find('.');
   if (dot != std::string::npos) name.erase(dot);
   return name;
+}
+
+// Why a file did not load: missing, or there but not a readable game file.
+std::string Unreadable(const std::string& file, const std::string& kind) {
+  if (!FileExists(file)) return "Unable to open file " + file;
+  return "the " + kind + " " + file + " is damaged (it does not read as a game file)";
 }
 
 }  // namespace
@@ -84,7 +91,7 @@ bool TServerBattle::ProcessFile(const std::vector<std::string>& names) {
   // computed in a fresh server process and in a long-running program agree.
   GetRandom()->Seed(kSeed);
   bool ok = false;
-  if (!names.empty() && ContainsText(names[0], kNewGameMark)) {
+  if (!names.empty() && NamesNewGame(names[0])) {
     if (names.size() != 2) return Fail("a new game takes a set-up file and an output folder");
     SetOutputFolder(names[1]);
     ok = NewGame(names[0]);
@@ -248,7 +255,7 @@ bool TServerBattle::ProcessTurn(const std::vector<std::string>& names) {
   for (int32_t k = 0; k < static_cast<int32_t>(records_.size()); ++k) {
     const std::string& file = names[static_cast<std::size_t>(k) + 1];
     TDataStream stream;
-    if (!stream.LoadFromFile(file)) return Fail("Unable to open file " + file);
+    if (!stream.LoadFromFile(file)) return Fail(Unreadable(file, "orders file"));
     stream.ReadString();
     if (stream.HasFailed()) return Fail("the orders file " + file + " holds no request");
     if (!ApplyOrders(stream, k)) return false;
@@ -352,7 +359,7 @@ bool TServerBattle::SaveGameState() {
 bool TServerBattle::LoadGameState(const std::string& fileName) {
   TTurnSimulator& sim = GetSimulator();
   TDataStream stream;
-  if (!stream.LoadFromFile(fileName)) return Fail("Unable to open file " + fileName);
+  if (!stream.LoadFromFile(fileName)) return Fail(Unreadable(fileName, "gamestate"));
   const float version = stream.GetVersion();
   const auto count = static_cast<int32_t>(stream.ReadInt());
   if (stream.HasFailed() || count != SideCount()) return Fail("the gamestate " + fileName + " is damaged (player count)");

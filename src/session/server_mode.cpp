@@ -11,6 +11,7 @@
 #include "platform/file_system.h"
 #include "session/game.h"
 #include "session/server_battle.h"
+#include "session/turn_files.h"
 #include "sim/clock.h"
 
 TServerMode::TServerMode(std::string argument)
@@ -31,7 +32,7 @@ std::vector<std::string> TServerMode::FileList(const std::string& argument) {
   for (std::size_t i = 0; i < pieces.size(); ++i) {
     // A set-up text need not be named ".dvx": the first piece stays when it
     // names a new game.
-    const bool setup = i == 0 && ContainsText(pieces[i], "start_");
+    const bool setup = i == 0 && NamesNewGame(pieces[i]);
     if (setup || ContainsText(pieces[i], ".dvx") || i + 1 == pieces.size()) kept.push_back(pieces[i]);
   }
   return kept;
@@ -74,7 +75,7 @@ int RunServerCommand(const std::vector<std::string>& names) {
     if (name.find(',') != std::string::npos) return Refuse("the name \"" + name + "\" holds a \",\"");
     if (name.empty()) return Refuse("an empty name");
   }
-  const std::size_t wanted = ContainsText(names.front(), "start_") ? 2 : 4;
+  const std::size_t wanted = NamesNewGame(names.front()) ? 2 : 4;
   if (names.size() != wanted) return Refuse(kUsage);
   std::error_code error;
   if (!fs::is_directory(names.back(), error)) return Refuse("the output folder \"" + names.back() + "\" does not exist");

@@ -16,6 +16,13 @@ bool IsPlainName(const std::string& name) {
   return true;
 }
 
+std::string FileNamePart(const std::string& path) {
+  const std::size_t separator = path.find_last_of("/\\");
+  return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
+bool NamesNewGame(const std::string& firstName) { return ContainsText(FileNamePart(firstName), "start_"); }
+
 bool IsAcceptedVersionTag(const std::string& tag) {
   static const std::string kPrefix = "Vorhelm-";
   if (tag.size() > 16 || tag.compare(0, kPrefix.size(), kPrefix) != 0) return false;

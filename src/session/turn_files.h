@@ -15,6 +15,14 @@
 // that no file the server writes leaves its output folder.
 bool IsPlainName(const std::string& name);
 
+// The last part of a path: what follows the last "/" or "\".
+std::string FileNamePart(const std::string& path);
+
+// Whether the list's first name is a new game's set-up ("start_" in its
+// file name; the folders it lies in do not count, so a game server working
+// under a folder such as "restart_games" still computes turns).
+bool NamesNewGame(const std::string& firstName);
+
 // A version tag a player's program may ask its results in: "Vorhelm-" then
 // two numbers, between the oldest version this program reads and its own.
 bool IsAcceptedVersionTag(const std::string& tag);

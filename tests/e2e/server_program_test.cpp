@@ -106,13 +106,30 @@ class ServerProgramTest : public ::testing::Test {
 
   // A turn with the given orders file of player 1 must fail and write
   // nothing.
-  void ExpectRefusedTurn(int32_t turn, const std::string& ordersOne, const std::string& what) {
+  void ExpectRefusedTurn(int32_t turn, const std::string& ordersOne, const std::string& what, const std::string& message) {
     SCOPED_TRACE(what);
     fs::remove_all("bad");
     fs::create_directories("bad");
     EXPECT_NE(Serve({server_game::FileOf(kBattle, "gamestate", turn - 1), ordersOne, server_game::OrdersFile(1, turn), "bad"}), 0);
-    EXPECT_FALSE(error_.empty());
+    EXPECT_NE(error_.find(message), std::string::npos) << error_;
     EXPECT_TRUE(fs::is_empty("bad"));
+  }
+
+  // The gamestate with its battle name replaced, saved under `output`.
+  static bool ForgeBattleName(const std::string& input, const std::string& output, const std::string& name) {
+    TDataStream state;
+    if (!state.LoadFromFile(input)) return false;
+    TDataStream forged(state.GetVersionTag());
+    const uint32_t count = state.ReadInt();
+    forged.WriteInt(count);
+    for (uint32_t i = 0; i < count; ++i) {
+      TGameRecord record;
+      if (!record.Load(state) || !record.Save(forged)) return false;
+    }
+    state.ReadString();
+    forged.WriteString(name);
+    forged.WriteBytes(state.Body().data() + state.GetPosition(), state.Remaining());
+    return !state.HasFailed() && forged.SaveToFile(output);
   }
 
   TTempFolder folder_;
@@ -156,10 +173,51 @@ TEST_F(ServerProgramTest, BadCommandLinesAreRefused) {
 
 TEST_F(ServerProgramTest, AGameNameWithAPathIsRefused) {
   fs::create_directories("out");
-  fs::copy_file(server_game::SetupSource(kBattle), "start_a\\b.cfg");
-  EXPECT_NE(Serve({"start_a\\b.cfg", "out"}), 0);
+  for (const char* setup : {"start_a\\b.cfg", "start_:x.cfg", "start_..cfg"}) {
+    SCOPED_TRACE(setup);
+    fs::copy_file(server_game::SetupSource(kBattle), setup, fs::copy_options::overwrite_existing);
+    EXPECT_NE(Serve({setup, "out"}), 0);
+    EXPECT_FALSE(error_.empty());
+    EXPECT_TRUE(fs::is_empty("out"));
+  }
   EXPECT_NE(error_.find("plain"), std::string::npos) << error_;
-  EXPECT_TRUE(fs::is_empty("out"));
+
+  // A gamestate whose battle name leads out of the output folder.
+  NewGame();
+  if (HasFatalFailure()) return;
+  std::string error;
+  ASSERT_TRUE(server_game::WriteOrders(kBattle, 1, error)) << error;
+  for (const char* name : {"../escape", "/tmp/escape", "a\\b"}) {
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(ForgeBattleName(server_game::FileOf(kBattle, "gamestate", 0), "T0/forged.dvx", name));
+    fs::remove_all("bad");
+    fs::create_directories("bad");
+    EXPECT_NE(Serve({"T0/forged.dvx", server_game::OrdersFile(0, 1), server_game::OrdersFile(1, 1), "bad"}), 0);
+    EXPECT_FALSE(error_.empty());
+    EXPECT_TRUE(fs::is_empty("bad"));
+    EXPECT_FALSE(fs::exists("escape"));
+  }
+}
+
+// The game server may keep its games under any folder; a folder name that
+// holds "start_" does not make a turn look like a new game.
+TEST_F(ServerProgramTest, ATurnIsComputedUnderAFolderNamedLikeASetUp) {
+  const std::string games = "restart_games/";
+  fs::create_directories(games + "T0");
+  fs::create_directories(games + "T1");
+  fs::copy_file(server_game::SetupSource(kBattle), std::string("start_") + kBattle + ".cfg");
+  ASSERT_EQ(Serve({std::string("start_") + kBattle + ".cfg", games + "T0"}), 0) << error_;
+  std::string error;
+  for (int32_t player = 0; player < 2; ++player) {
+    ASSERT_TRUE(WriteSampleOrders(kBattle, {games + server_game::FileOf(kBattle, "results" + std::to_string(player + 1), 0)},
+                                  server_game::OrdersFile(player, 1), error))
+        << error;
+  }
+  ASSERT_EQ(Serve({games + server_game::FileOf(kBattle, "gamestate", 0), server_game::OrdersFile(0, 1),
+                   server_game::OrdersFile(1, 1), games + "T1"}),
+            0)
+      << error_;
+  EXPECT_TRUE(fs::exists(games + server_game::FileOf(kBattle, "status", 1)));
 }
 
 TEST_F(ServerProgramTest, BadFilesOfATurnFailWithoutOutput) {
@@ -168,7 +226,12 @@ TEST_F(ServerProgramTest, BadFilesOfATurnFailWithoutOutput) {
   std::string error;
   ASSERT_TRUE(server_game::WriteOrders(kBattle, 1, error)) << error;
 
-  ExpectRefusedTurn(1, "no-such-orders.dvx", "missing orders file");
+  ExpectRefusedTurn(1, "no-such-orders.dvx", "missing orders file", "Unable to open file");
+  {
+    const std::vector<char> whole = Bytes(server_game::OrdersFile(0, 1));
+    std::ofstream("cut_orders.dvx", std::ios::binary).write(whole.data(), static_cast<std::streamsize>(whole.size() / 2));
+    ExpectRefusedTurn(1, "cut_orders.dvx", "truncated orders file", "is damaged");
+  }
 
   {
     // Ten grunts cost more than the game's 30 force points.
@@ -180,12 +243,12 @@ TEST_F(ServerProgramTest, BadFilesOfATurnFailWithoutOutput) {
       orders.Add(std::make_unique<TDeployOrder>("Grunt", 0, sim.GetResolver(), TVector3(2.0f + i, 17.0f, 0.0f)));
     }
     ASSERT_TRUE(SaveOrdersFile("expensive.dvx", record, orders, 1));
-    ExpectRefusedTurn(1, "expensive.dvx", "too many deploy points");
+    ExpectRefusedTurn(1, "expensive.dvx", "too many deploy points", "beyond its force points");
 
     record.SetVersionText("Vorhelm-99-0");
     TOrderList none;
     ASSERT_TRUE(SaveOrdersFile("hostile.dvx", record, none, 1));
-    ExpectRefusedTurn(1, "hostile.dvx", "hostile version tag");
+    ExpectRefusedTurn(1, "hostile.dvx", "hostile version tag", "names a version");
   }
 
   {
@@ -194,7 +257,7 @@ TEST_F(ServerProgramTest, BadFilesOfATurnFailWithoutOutput) {
     fs::remove_all("bad");
     fs::create_directories("bad");
     EXPECT_NE(Serve({"T0/gamestate_cut.dvx", server_game::OrdersFile(0, 1), server_game::OrdersFile(1, 1), "bad"}), 0);
-    EXPECT_FALSE(error_.empty());
+    EXPECT_NE(error_.find("is damaged"), std::string::npos) << error_;
     EXPECT_TRUE(fs::is_empty("bad"));
   }
 
@@ -214,8 +277,8 @@ TEST_F(ServerProgramTest, BadFilesOfATurnFailWithoutOutput) {
   TOrderList orders;
   orders.Add(std::make_unique<TMovementOrder>(enemy->GetId(), sim.GetResolver(), TVector3(1.0f, 40.0f, 0.0f), false));
   ASSERT_TRUE(SaveOrdersFile("foreign.dvx", record, orders, 3));
-  ExpectRefusedTurn(3, "foreign.dvx", "orders for the other side's units");
-  ExpectRefusedTurn(3, server_game::OrdersFile(1, 3), "player 2's file in player 1's place");
+  ExpectRefusedTurn(3, "foreign.dvx", "orders for the other side's units", "a unit it does not own");
+  ExpectRefusedTurn(3, server_game::OrdersFile(1, 3), "player 2's file in player 1's place", "from player 2");
 }
 
 }  // namespace

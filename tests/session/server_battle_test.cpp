@@ -7,7 +7,9 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,7 @@
 #include "sim/event.h"
 #include "sim/event_list.h"
 #include "sim/turn_simulator.h"
+#include "sim/unit_events.h"
 #include "sim/world_events.h"
 #include "support/temp_folder.h"
 #include "units/combatant.h"
@@ -365,13 +368,76 @@ TEST_F(ServerBattleTest, DroppedOrdersPassUnlessTheBattleRefusesThem) {
   EXPECT_EQ(lenient.StatusText().find("units1 = \n") != std::string::npos, true) << lenient.StatusText();
 }
 
+// How the game stands after the first turn, by what each side deployed: the
+// status text's game-over and winner lines, the end reasons, and the game-over
+// fields of each player's results record.
+TEST_F(ServerBattleTest, TheStatusAndResultsTellHowTheGameStands) {
+  struct Case {
+    int32_t grunts[2];
+    const char* head;
+    int32_t winner;
+    int32_t reasons[2];
+  };
+  const Case cases[] = {
+      {{1, 1}, "gameover = f\nwinner = d\n", -1, {0, 0}},
+      {{0, 0}, "gameover = t\nwinner =  d\n", -1, {4, 4}},
+      {{1, 0}, "gameover = t\nwinner = 1\n", 0, {1, 7}},
+      {{0, 1}, "gameover = t\nwinner = 2\n", 1, {7, 1}},
+  };
+  std::string error;
+  ASSERT_TRUE(server_game::NewGame("infantry", error)) << error;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.head);
+    std::vector<std::string> names = {server_game::FileOf("infantry", "gamestate", 0)};
+    for (int32_t player = 0; player < 2; ++player) {
+      TTurnSimulator client;
+      TGameRecord record;
+      TTurnFileHead head;
+      ASSERT_TRUE(LoadTurnFile(client, record, server_game::FileOf("infantry", "results" + std::to_string(player + 1), 0),
+                               head, error))
+          << error;
+      record.FillFromPlayer();
+      record.SetRace("marn");
+      TOrderList orders;
+      for (int32_t i = 0; i < c.grunts[player]; ++i) {
+        const TVector3 at(2.0f + static_cast<float>(i), player == 0 ? 17.0f : 31.0f, 0.0f);
+        orders.Add(std::make_unique<TDeployOrder>("Grunt", player, client.GetResolver(), at));
+      }
+      names.push_back("orders" + std::to_string(player + 1) + ".dvx");
+      ASSERT_TRUE(SaveOrdersFile(names.back(), record, orders, 1));
+    }
+    fs::remove_all("T1");
+    fs::create_directories("T1");
+    names.push_back("T1");
+    TServerBattle battle;
+    battle.SetRefuseDroppedOrders(true);
+    ASSERT_TRUE(battle.ProcessFile(names)) << battle.GetError();
+    const std::string status = folder_.Read(server_game::FileOf("infantry", "status", 1));
+    EXPECT_EQ(status.compare(0, std::string(c.head).size(), c.head), 0) << status;
+    for (int32_t player = 0; player < 2; ++player) {
+      const std::string reason = "reason" + std::to_string(player + 1) + " = " + std::to_string(c.reasons[player]) + "\n";
+      EXPECT_NE(status.find(reason), std::string::npos) << status;
+      TDataStream results;
+      ASSERT_TRUE(results.LoadFromFile(server_game::FileOf("infantry", "results" + std::to_string(player + 1), 1)));
+      TGameRecord record;
+      ASSERT_TRUE(record.Load(results));
+      EXPECT_EQ(record.IsGameOver(), c.winner != -1 || c.reasons[0] != 0);
+      EXPECT_EQ(record.GetWinner(), c.winner);
+      EXPECT_EQ(record.GetEndReason(), c.reasons[player]);
+    }
+  }
+}
+
+class ServerScriptTest : public ServerBattleTest, public ::testing::WithParamInterface<const char*> {};
+
 // What each player's program shows after playing back its own files equals
 // the server's world, for everything the player sees.
-TEST_F(ServerBattleTest, PlayingBackAPlayersFilesShowsTheServersWorld) {
-  server_game::PlayGame("infantry", 3);
+TEST_P(ServerScriptTest, PlayingBackAPlayersFilesShowsTheServersWorld) {
+  const std::string battle = GetParam();
+  server_game::PlayGame(battle, 3);
   if (HasFatalFailure()) return;
   TServerBattle server;
-  ASSERT_TRUE(server.LoadGameState(server_game::FileOf("infantry", "gamestate", 3)));
+  ASSERT_TRUE(server.LoadGameState(server_game::FileOf(battle, "gamestate", 3)));
   const TWorld& world = server.GetSimulator().GetWorld();
   for (int32_t player = 0; player < 2; ++player) {
     SCOPED_TRACE(player);
@@ -379,7 +445,7 @@ TEST_F(ServerBattleTest, PlayingBackAPlayersFilesShowsTheServersWorld) {
     TGameRecord record;
     TTurnFileHead head;
     std::string error;
-    for (const std::string& file : server_game::ReceivedFiles("infantry", player, 4)) {
+    for (const std::string& file : server_game::ReceivedFiles(battle, player, 4)) {
       ASSERT_TRUE(LoadTurnFile(client, record, file, head, error)) << error;
     }
     const TIdMapper& ids = server.GetMappers().GetMapper(player);
@@ -404,10 +470,67 @@ TEST_F(ServerBattleTest, PlayingBackAPlayersFilesShowsTheServersWorld) {
       ++compared;
     }
     EXPECT_GT(compared, 0);
-    EXPECT_EQ(client.GetWorld().GetCorpses().Count(), world.GetCorpses().Count());
+    // Every corpse, where the server has it (the infantry battle leaves one).
+    if (battle == "infantry") {
+      EXPECT_GT(world.GetCorpses().Count(), 0);
+    }
+    const auto& corpses = client.GetWorld().GetCorpses();
+    ASSERT_EQ(corpses.Count(), world.GetCorpses().Count());
+    for (int32_t i = 0; i < corpses.Count(); ++i) {
+      bool found = false;
+      for (int32_t k = 0; k < world.GetCorpses().Count(); ++k) {
+        found = found || world.GetCorpses().At(k)->Position().IsWithin(corpses.At(i)->Position(), 1e-3f);
+      }
+      EXPECT_TRUE(found) << "a corpse the server does not have";
+    }
     for (int32_t side = 0; side < 2; ++side) EXPECT_FLOAT_EQ(record.GetScore(side), world.GetScore(side));
   }
 }
+
+// Turns 2 and 3 of each scripted battle do what the battle is for: the
+// named units fire (each shot takes rounds), walk and switch the shield.
+TEST_P(ServerScriptTest, TheScriptedBattleUsesEveryWeaponItNames) {
+  const std::string battle = GetParam();
+  std::set<std::string> fired;
+  std::set<std::string> walked;
+  std::set<std::string> shielded;
+  // The server's units by id, kept over the turns: a unit may act and die
+  // in the same turn.
+  std::map<int32_t, std::string> types;
+  server_game::PlayGame(battle, 3, [&](int32_t turn, const TServerBattle& server) {
+    const TCombatantList& units = server.GetSimulator().GetWorld().GetUnits();
+    for (int32_t i = 0; i < units.Count(); ++i) types[units.UnitAt(i)->GetId()] = units.UnitAt(i)->GetType().GetName();
+    if (turn < 2) return;
+    const TEventList& events = server.GetSimulator().GetEvents();
+    for (int32_t i = 0; i < events.GetEventCount(); ++i) {
+      const TEvent& event = *events.GetEvent(i);
+      const auto* about = dynamic_cast<const TUnitEvent*>(&event);
+      if (about == nullptr) continue;
+      const auto found = types.find(about->SubjectId());
+      ASSERT_NE(found, types.end()) << "an event of a unit the server never had";
+      const std::string& type = found->second;
+      if (event.TypeName() == TAmmoEvent::kTypeName && static_cast<const TAmmoEvent&>(event).GetRounds() < 0) {
+        fired.insert(type);
+      } else if (event.TypeName() == TMovementEvent::kTypeName) {
+        walked.insert(type);
+      } else if (event.TypeName() == TToggleShieldEvent::kTypeName) {
+        shielded.insert(type);
+      }
+    }
+  });
+  if (HasFatalFailure()) return;
+  using Names = std::vector<std::string>;
+  const bool infantry = battle == "infantry";
+  const Names shooters = infantry ? Names{"Grenadier", "Grunt", "Psyker", "Warp Gunner"} : Names{"Goo Spitter", "Missile Tank"};
+  const Names walkers = infantry ? Names{"Grunt", "Warp Gunner"} : Names{"Drone", "Goo Spitter", "Spiker"};
+  for (const std::string& type : shooters) EXPECT_EQ(fired.count(type), 1u) << type << " never fired";
+  for (const std::string& type : walkers) EXPECT_EQ(walked.count(type), 1u) << type << " never walked";
+  if (infantry) {
+    EXPECT_EQ(shielded.count("Scanner"), 1u) << "the shield was never switched";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Battles, ServerScriptTest, ::testing::Values("infantry", "armour"));
 
 TEST(ServerModeTest, TheFileListKeepsGameFilesAndTheLastName) {
   using List = std::vector<std::string>;
@@ -415,6 +538,16 @@ TEST(ServerModeTest, TheFileListKeepsGameFilesAndTheLastName) {
   EXPECT_EQ(TServerMode::FileList("start_g.cfg,out"), (List{"start_g.cfg", "out"}));
   EXPECT_EQ(TServerMode::FileList("g.dvx,o1.dvx,o2.dvx,out"), (List{"g.dvx", "o1.dvx", "o2.dvx", "out"}));
   EXPECT_EQ(TServerMode::FileList("single"), (List{"single"}));
+  // Only the first name's own file name decides whether a game is created.
+  EXPECT_EQ(TServerMode::FileList("/srv/restart_games/g.dvx,o1.dvx,o2.dvx,/srv/restart_games"),
+            (List{"/srv/restart_games/g.dvx", "o1.dvx", "o2.dvx", "/srv/restart_games"}));
+  EXPECT_EQ(TServerMode::FileList("games/start_g.cfg,out"), (List{"games/start_g.cfg", "out"}));
+  for (const char* name : {"start_g.cfg", "/srv/games/start_g.cfg", "a\\start_g", "gamestate_Gstart_x_T0.dvx"}) {
+    EXPECT_TRUE(NamesNewGame(name)) << name;
+  }
+  for (const char* name : {"/srv/restart_games/gamestate_Gx_T0.dvx", "start_x/g.dvx", "start_a\\b.cfg", ""}) {
+    EXPECT_FALSE(NamesNewGame(name)) << name;
+  }
 }
 
 TEST(TurnFilesTest, NamesAndTagsFromPlayersAreChecked) {

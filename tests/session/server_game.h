@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -57,13 +58,17 @@ inline bool WriteOrders(const std::string& battle, int32_t turn, std::string& er
   return true;
 }
 
+// What a test looks at in the server battle that has just computed a turn.
+using TTurnObserver = std::function<void(int32_t turn, const TServerBattle& server)>;
+
 // Orders from the scripted battle, then the turn computed.
-inline bool PlayTurn(const std::string& battle, int32_t turn, std::string& error) {
+inline bool PlayTurn(const std::string& battle, int32_t turn, std::string& error, const TTurnObserver& observe = {}) {
   if (!WriteOrders(battle, turn, error)) return false;
   fs::create_directories(Folder(turn));
   TServerBattle server;
   server.SetRefuseDroppedOrders(true);
   if (server.ProcessFile({FileOf(battle, "gamestate", turn - 1), OrdersFile(0, turn), OrdersFile(1, turn), Folder(turn)})) {
+    if (observe) observe(turn, server);
     return true;
   }
   error = server.GetError();
@@ -71,10 +76,12 @@ inline bool PlayTurn(const std::string& battle, int32_t turn, std::string& error
 }
 
 // A new game and turns 1 to `turns`.
-inline void PlayGame(const std::string& battle, int32_t turns) {
+inline void PlayGame(const std::string& battle, int32_t turns, const TTurnObserver& observe = {}) {
   std::string error;
   ASSERT_TRUE(NewGame(battle, error)) << error;
-  for (int32_t turn = 1; turn <= turns; ++turn) ASSERT_TRUE(PlayTurn(battle, turn, error)) << "turn " << turn << ": " << error;
+  for (int32_t turn = 1; turn <= turns; ++turn) {
+    ASSERT_TRUE(PlayTurn(battle, turn, error, observe)) << "turn " << turn << ": " << error;
+  }
 }
 
 }  // namespace server_game
