@@ -153,3 +153,14 @@ int32_t TVector3::ScreenCentreY(float zoom) const {
   return TruncateToInt(
       (kTileHeight * (x + y) * 0.5 - (kTileImageHeight - kTileHeight) + 0.5 - kHeightStep * z) * zoom);
 }
+
+float AngleAt(const TVector3& from, const TVector3& a, const TVector3& b) {
+  TVector3 toA(a.x - from.x, a.y - from.y, a.z - from.z);
+  TVector3 toB(b.x - from.x, b.y - from.y, b.z - from.z);
+  toA.Normalise();
+  toB.Normalise();
+  // Rounding may push the product of two unit vectors just past one, which
+  // still means no angle at all.
+  const float dot = toA.x * toB.x + toA.y * toB.y + toA.z * toB.z;
+  return std::acos(std::clamp(dot, -1.0f, 1.0f));
+}

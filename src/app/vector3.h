@@ -48,3 +48,6 @@ class TVector3 {
 
   bool operator==(const TVector3& other) const = default;
 };
+
+// The angle in radians at `from` between the directions to `a` and to `b`.
+float AngleAt(const TVector3& from, const TVector3& a, const TVector3& b);

@@ -83,10 +83,7 @@ void TActionResolver::RecordShot(Combatant& unit, float t) {
   Record(std::make_unique<TAmmoEvent>(t, unit, *world_, -unit.GetWeapon()->GetAmmoPerShot()));
 }
 
-bool TActionResolver::HasShotReady(const Combatant& unit) const {
-  const TWeapon* weapon = unit.GetWeapon();
-  return weapon != nullptr && weapon->GetAmmunition() >= weapon->GetAmmoPerShot();
-}
+bool TActionResolver::HasShotReady(const Combatant& unit) const { return unit.HasRoundsForAShot(); }
 
 void TActionResolver::FireWeapon(Combatant& unit, const TVector3& target, float t) {
   if (unit.GetWeapon() == nullptr) return;

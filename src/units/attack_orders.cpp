@@ -32,11 +32,6 @@ TVector3 AtHeight(const TVector3& point, float z) { return TVector3(point.x, poi
 
 bool SamePlace(const TVector3& a, const TVector3& b) { return a.IsWithin(b, TOrder::kTolerance); }
 
-bool HasRoundsForAShot(const Combatant& unit) {
-  const TWeapon* weapon = unit.GetWeapon();
-  return weapon != nullptr && weapon->GetAmmunition() >= weapon->GetAmmoPerShot();
-}
-
 // Units, dumps and eggs are shot at through the line-of-fire test; anything
 // else (terrain, a surrogate) is fired at regardless.
 bool IsShootableKind(const TGameObject& object) {
@@ -116,7 +111,7 @@ bool TAttackOrder::IsUnitOnTheWay(const Combatant& unit) {
 
 bool TAttackOrder::Update(float now) {
   Combatant* unit = GetUnit();
-  if (!IsUnitValid() || unit == nullptr || !HasRoundsForAShot(*unit)) {
+  if (!IsUnitValid() || unit == nullptr || !unit->HasRoundsForAShot()) {
     // The order ends where it is given the time: nothing of it is left over.
     SetTimeUsed(0.0f);
     IdleRest(now);

@@ -20,10 +20,6 @@ const std::string kStandState = "Stand";
 const std::string kAttackState = "Close Combat Attack";
 const std::string kFinishState = "Close Combat Finish";
 
-bool IsAtRest(const Combatant& unit) {
-  return unit.Position().IsWithin(unit.GetDestination(), TOrder::kTolerance) && !unit.IsWarping();
-}
-
 }  // namespace
 
 // --- TCloseCombatApproach -------------------------------------------------------------------
@@ -85,11 +81,8 @@ TGameObject* TCloseCombatApproach::FightableTarget() const {
 }
 
 bool TCloseCombatApproach::CanStrike(const Combatant& unit, TGameObject& target) const {
-  // The reach test of the approach base, for the target being fought.
-  const float gap = target.Position().DistanceTo(unit.Position()) - kReachMargin;
-  const float radii = RadiusOf(unit) + RadiusOf(target);
-  if (!(radii > gap - kTolerance)) return false;
-  return sight_->IsPathClear(unit, target);
+  // The approach base's reach test, for the target being fought.
+  return Reaches(unit, target) && sight_->IsPathClear(unit, target);
 }
 
 bool TCloseCombatApproach::ActAtTarget(float now) {
@@ -150,10 +143,7 @@ bool TCloseCombatApproach::IsOver() const {
   const TGameObject* target = fightTarget_.Resolve();
   if (target == nullptr) return true;
   if (IsSeen(*target)) return false;
-  const std::optional<TVector3>& last = GetLastTargetPosition();
-  const Combatant* unit = GetUnit();
-  if (!last || unit == nullptr || !IsAtRest(*unit)) return false;
-  return unit->Position().DistanceTo(*last) < kGiveUpDistance;
+  return StandsWhereTargetWasLastSeen();
 }
 
 void TCloseCombatApproach::SwitchTarget(int32_t targetId) {

@@ -30,10 +30,6 @@ class TWorld;
 // they fight (which "OpportunityPursue" may switch) and the completion test.
 class TCloseCombatApproach : public TApproachOrder {
  public:
-  // A unit standing this near the place its unseen target was last seen
-  // gives up the chase.
-  static constexpr float kGiveUpDistance = 0.4999f;
-
   ~TCloseCombatApproach() override;
 
   // The approach reset; the strike cycle back to its start.

@@ -8,6 +8,8 @@
 #include "units/unit_type.h"
 #include "units/unit_visual_state.h"
 #include "units/weapon.h"
+#include "world/ammo_dump.h"
+#include "world/egg.h"
 #include "world/object_record.h"
 
 namespace {
@@ -54,6 +56,16 @@ const Combatant* AsCombatant(const TGameObject* object) {
   return object != nullptr && object->TypeName() == Combatant::kTypeName ? static_cast<const Combatant*>(object)
                                                                          : nullptr;
 }
+
+std::optional<int32_t> OwnerOf(const TGameObject& object) {
+  const std::string_view kind = object.TypeName();
+  if (kind == Combatant::kTypeName) return static_cast<const Combatant&>(object).GetOwner();
+  if (kind == AmmoDump::kTypeName) return static_cast<const AmmoDump&>(object).GetOwner();
+  if (kind == Egg::kTypeName) return static_cast<const Egg&>(object).GetOwner();
+  return std::nullopt;
+}
+
+bool Combatant::HasRoundsForAShot() const { return weapon_ != nullptr && weapon_->HoldsAShot(); }
 
 // --- game object -------------------------------------------------------------
 

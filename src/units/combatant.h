@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -112,6 +113,8 @@ class Combatant : public TMobileObject, public TCombatantInterface {
   bool GetCanFire() const { return canFire_ != 0; }
   bool IsShieldRaised() const { return shieldRaised_ != 0; }
   TWeapon* GetWeapon() const { return weapon_.get(); }
+  // The unit has a weapon and enough rounds in it for one more shot.
+  bool HasRoundsForAShot() const;
   float GetWeaponRange() const;
   // The position raised by the weapon's firing height.
   TVector3 GetFiringPoint() const;
@@ -189,3 +192,7 @@ class Combatant : public TMobileObject, public TCombatantInterface {
 // The unit behind an object, or null when the object is not a unit.
 Combatant* AsCombatant(TGameObject* object);
 const Combatant* AsCombatant(const TGameObject* object);
+
+// The player that owns a unit, an ammunition dump or an egg; objects of
+// other kinds belong to no player.
+std::optional<int32_t> OwnerOf(const TGameObject& object);

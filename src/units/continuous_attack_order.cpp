@@ -12,22 +12,6 @@
 #include "units/unit_type.h"
 #include "world/world.h"
 
-namespace {
-
-TVector3 DirectionFrom(const TVector3& from, const TVector3& to) {
-  TVector3 direction(to.x - from.x, to.y - from.y, to.z - from.z);
-  return direction.Normalise();
-}
-
-// The angle between two unit vectors; rounding may push their product just
-// past one, which still means no angle at all.
-float AngleBetween(const TVector3& a, const TVector3& b) {
-  const float dot = a.x * b.x + a.y * b.y + a.z * b.z;
-  return std::acos(std::clamp(dot, -1.0f, 1.0f));
-}
-
-}  // namespace
-
 TContinuousAttackOrder::TContinuousAttackOrder(int32_t unitId, TActionResolver& resolver, int32_t targetId,
                                                TWorld& world)
     : TAttackElementOrder(unitId, resolver, targetId),
@@ -94,7 +78,7 @@ void TContinuousAttackOrder::Retarget() {
     }
   }
   if (best == nullptr) return;
-  const float angle = AngleBetween(DirectionFrom(at, GetTargetPoint()), DirectionFrom(at, best->Position()));
+  const float angle = AngleAt(at, GetTargetPoint(), best->Position());
   SetAimJitter(angle * kDegreesPerRadian * unit->GetType().GetReactionTime() * kPerTurnOfReaction);
   SetTargetReference(best->GetId());
 }

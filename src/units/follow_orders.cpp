@@ -21,10 +21,6 @@ void StopRunAnimation(TActionResolver& resolver, Combatant& unit, float now) {
 
 }  // namespace
 
-bool IsUnitAtRest(const Combatant& unit) {
-  return unit.Position().IsWithin(unit.GetDestination(), TOrder::kTolerance) && !unit.IsWarping();
-}
-
 // --- TFollowOrder ------------------------------------------------------------------------
 
 TFollowOrder::TFollowOrder(int32_t unitId, TActionResolver& resolver, int32_t targetId)

@@ -72,8 +72,5 @@ class THealOrder : public TApproachOrder {
   std::unique_ptr<TTimeout> healTimer_;
 };
 
-// The unit stands at the end of its movement and is not warping.
-bool IsUnitAtRest(const Combatant& unit);
-
 // The stream readers of "Follow" and "Heal".
 void RegisterFollowOrderReaders();

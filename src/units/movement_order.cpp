@@ -8,6 +8,7 @@
 #include "session/game_query.h"
 #include "session/id_mapper.h"
 #include "sim/action_resolver.h"
+#include "sim/corpse.h"
 #include "units/combatant.h"
 #include "units/unit_type.h"
 #include "world/ammo_dump.h"
@@ -24,7 +25,6 @@ constexpr std::string_view kRegeneratorKind = "Regenerator";
 constexpr std::string_view kGooTypeName = "Goo";
 constexpr std::string_view kRunState = "Run";
 // The unit walks through goo.
-constexpr std::string_view kDroneTypeName = "Drone";
 // The race that jumps between its Regenerators.
 constexpr std::string_view kGreyRace = "grey";
 // A unit that cannot be resolved walks for nobody, through any door.
@@ -34,14 +34,6 @@ constexpr int32_t kTurnLength = 10;
 
 bool SameTurn(float a, float b) {
   return static_cast<int32_t>(a) / kTurnLength == static_cast<int32_t>(b) / kTurnLength;
-}
-
-// The owner of a unit, dump or egg; -1 for anything else.
-int32_t OwnerOf(const TGameObject& object) {
-  if (const Combatant* unit = AsCombatant(&object)) return unit->GetOwner();
-  if (object.TypeName() == AmmoDump::kTypeName) return static_cast<const AmmoDump&>(object).GetOwner();
-  if (object.TypeName() == Egg::kTypeName) return static_cast<const Egg&>(object).GetOwner();
-  return -1;
 }
 
 }  // namespace
@@ -69,7 +61,7 @@ void TRouteOrder::RebuildMeasure() {
     return;
   }
   const TUnitType& type = unit->GetType();
-  const uint8_t throughGoo = type.GetName() == kDroneTypeName ? 1 : 0;
+  const uint8_t throughGoo = type.IsDroneType() ? 1 : 0;
   const uint8_t regenerators = type.GetRace() == kGreyRace ? 1 : 0;
   measure_ = std::make_unique<TRoutePointMeasure>(world, &unit->GetLofVolume(), throughGoo, regenerators,
                                                   unit->GetOwner(), std::to_string(unit->GetOwner()));
@@ -338,9 +330,9 @@ bool TRouteOrder::IsRouteOutdated(const TRoute& route, const std::optional<TVect
 }
 
 bool TRouteOrder::IsEnemyObstacle(const Combatant& unit, const TGameObject& object) const {
-  const bool obstacle = AsCombatant(&object) != nullptr || object.TypeName() == AmmoDump::kTypeName ||
-                        object.TypeName() == Egg::kTypeName;
-  return obstacle && OwnerOf(object) != unit.GetOwner();
+  // Units, dumps and eggs stand in the way; those of the unit's own side do not count.
+  const std::optional<int32_t> owner = OwnerOf(object);
+  return owner && *owner != unit.GetOwner();
 }
 
 void TRouteOrder::CheckBlocker(const Combatant& unit) {
@@ -493,10 +485,28 @@ int32_t TApproachOrder::TargetUnitId() const { return target_.GetId(); }
 bool TApproachOrder::InReach() const {
   const Combatant* unit = GetUnit();
   const TGameObject* target = target_.Resolve();
-  if (unit == nullptr || target == nullptr) return false;
-  const float gap = target->Position().DistanceTo(unit->Position()) - kReachMargin;
-  const float radii = RadiusOf(*unit) + RadiusOf(*target);
+  return unit != nullptr && target != nullptr && Reaches(*unit, *target);
+}
+
+bool TApproachOrder::Reaches(const Combatant& unit, const TGameObject& target) {
+  const float gap = target.Position().DistanceTo(unit.Position()) - kReachMargin;
+  const float radii = RadiusOf(unit) + RadiusOf(target);
   return radii > gap - kTolerance;
+}
+
+bool TApproachOrder::StandsWhereTargetWasLastSeen() const {
+  const Combatant* unit = GetUnit();
+  return lastTargetPosition_ && unit != nullptr && IsUnitAtRest(*unit) &&
+         unit->Position().DistanceTo(*lastTargetPosition_) < kGiveUpDistance;
+}
+
+bool TApproachOrder::IsChaseOver() const {
+  const TGameObject* target = GetTarget();
+  const Combatant* unit = GetUnit();
+  if (target != nullptr && unit != nullptr && target->TestFlag(unit->GetOwner())) return false;
+  if (!lastTargetPosition_) return true;
+  if (GetResolver()->GetWorld().GetCorpses().FindNearest(*lastTargetPosition_) >= 0) return true;
+  return StandsWhereTargetWasLastSeen();
 }
 
 void TApproachOrder::ShowMarker(bool show) {

@@ -196,6 +196,9 @@ class TApproachOrder : public TRouteOrder {
   static constexpr float kReachMargin = 0.7071f;
   // The target may move this far before the route is planned anew.
   static constexpr float kReplanDistance = 0.5f;
+  // A unit standing this near the place its unseen target was last seen
+  // gives up the chase.
+  static constexpr float kGiveUpDistance = 0.4999f;
   static constexpr const char* kTargetMarkerCategory = "Interface";
   static constexpr const char* kTargetMarkerKey = "WayPoint";
 
@@ -223,6 +226,8 @@ class TApproachOrder : public TRouteOrder {
 
   // The unit is near enough to the target to act on it.
   bool InReach() const;
+  // The reach test for any target: the two radii overlap within the margin.
+  static bool Reaches(const Combatant& unit, const TGameObject& target);
 
   TGameObject* GetTarget() const { return target_.Resolve(); }
   bool IsTargetValid() const { return target_.IsValid(); }
@@ -234,6 +239,12 @@ class TApproachOrder : public TRouteOrder {
   void ApproachStep(float now);
   // Where the target was last known to be.
   void SetLastTargetPosition(const TVector3& place) { lastTargetPosition_ = place; }
+  // The unit stands at the place its target was last seen.
+  bool StandsWhereTargetWasLastSeen() const;
+  // A chase after an enemy is over once the unit's player no longer sees
+  // the target and either nothing was ever seen of it, it died where it was
+  // last seen, or the unit stands there.
+  bool IsChaseOver() const;
 
  private:
   void BindTarget(int32_t targetId);

@@ -23,7 +23,6 @@ namespace {
 
 constexpr const char* kFireState = "Fire";
 constexpr const char* kStandState = "Stand";
-constexpr std::string_view kGuardianType = "Guardian";
 
 // One list of candidates with what it costs to turn to them.
 struct TCandidateList {
@@ -31,28 +30,6 @@ struct TCandidateList {
   float penalty;
   float limit;
 };
-
-TVector3 DirectionFrom(const TVector3& from, const TVector3& to) {
-  TVector3 direction(to.x - from.x, to.y - from.y, to.z - from.z);
-  return direction.Normalise();
-}
-
-// The angle between two unit vectors; rounding may push their product just
-// past one, which still means no angle at all.
-float AngleBetween(const TVector3& a, const TVector3& b) {
-  const float dot = a.x * b.x + a.y * b.y + a.z * b.z;
-  return std::acos(std::clamp(dot, -1.0f, 1.0f));
-}
-
-// The player a candidate belongs to; none for an object of another kind
-// than the lists hold.
-std::optional<int32_t> OwnerOf(const TGameObject& object) {
-  const std::string_view kind = object.TypeName();
-  if (kind == Combatant::kTypeName) return static_cast<const Combatant&>(object).GetOwner();
-  if (kind == AmmoDump::kTypeName) return static_cast<const AmmoDump&>(object).GetOwner();
-  if (kind == Egg::kTypeName) return static_cast<const Egg&>(object).GetOwner();
-  return std::nullopt;
-}
 
 // Strictly within the tolerance on every axis.
 bool StrictlyNear(const TVector3& a, const TVector3& b) {
@@ -167,7 +144,7 @@ bool TOpportunityAttackOrder::CanEngage(Combatant& unit, TGameObject& candidate)
   const TUnitType& type = unit.GetType();
   // A psyker's attack reaches minds only.
   if (type.IsPsykerType() && candidate.TypeName() != Combatant::kTypeName) return false;
-  if (type.GetName() == kGuardianType) {
+  if (type.IsGuardianType()) {
     const float distance = unit.Position().DistanceTo(candidate.Position());
     if (unit.GetWeaponRange() + unit.GetRadius() < distance) return false;
   }
@@ -187,7 +164,7 @@ float TOpportunityAttackOrder::EngageDelay(const Combatant& unit, float angle, f
 }
 
 float TOpportunityAttackOrder::AngleOff(const TVector3& from, const TVector3& watched, const TVector3& candidate) {
-  return AngleBetween(DirectionFrom(from, watched), DirectionFrom(from, candidate));
+  return AngleAt(from, watched, candidate);
 }
 
 void TOpportunityAttackOrder::Scan(float now) {

@@ -11,6 +11,10 @@
 #include "units/combatant_list.h"
 #include "world/object_ref.h"
 
+bool IsUnitAtRest(const Combatant& unit) {
+  return unit.Position().IsWithin(unit.GetDestination(), TOrder::kTolerance) && !unit.IsWarping();
+}
+
 // --- TOrder ------------------------------------------------------------------------
 
 TOrder::TOrder() = default;

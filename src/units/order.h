@@ -124,6 +124,9 @@ class TOrder {
   bool finished_ = false;
 };
 
+// The unit stands at the end of its movement and is not warping.
+bool IsUnitAtRest(const Combatant& unit);
+
 // One unit's orders: the first (owning the rest), the one being carried out
 // and the first one a reaction added in this turn.
 class TOrderChain {

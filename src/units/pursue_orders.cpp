@@ -19,15 +19,6 @@ namespace {
 const std::string kStandState = "Stand";
 const std::string kAimState = "Aim";
 
-bool IsAtRest(const Combatant& unit) {
-  return unit.Position().IsWithin(unit.GetDestination(), TOrder::kTolerance) && !unit.IsWarping();
-}
-
-bool HasRoundsForAShot(const Combatant& unit) {
-  const TWeapon* weapon = unit.GetWeapon();
-  return weapon != nullptr && weapon->GetAmmunition() >= weapon->GetAmmoPerShot();
-}
-
 }  // namespace
 
 TPursueOrder::TPursueOrder(int32_t unitId, TActionResolver& resolver, int32_t targetId, TWorld& world)
@@ -59,7 +50,7 @@ float TPursueOrder::ShootingRange(const Combatant& unit) {
 }
 
 bool TPursueOrder::MayShoot(const Combatant& unit, TGameObject& target) const {
-  if (!target.TestFlag(unit.GetOwner()) || !IsAtRest(unit)) return false;
+  if (!target.TestFlag(unit.GetOwner()) || !IsUnitAtRest(unit)) return false;
   if (!(unit.Position().DistanceTo(target.Position()) < ShootingRange(unit))) return false;
   return sight_->IsPathClear(unit, target);
 }
@@ -88,7 +79,7 @@ void TPursueOrder::FireAtTarget(float now) {
   Combatant* unit = GetUnit();
   TGameObject* target = GetTarget();
   if (unit == nullptr || target == nullptr) return;
-  if (!HasRoundsForAShot(*unit)) {
+  if (!unit->HasRoundsForAShot()) {
     if (aiming_) StopCycle(*unit, now);
     return;
   }
@@ -121,16 +112,6 @@ void TPursueOrder::RememberTarget() {
   if (place) SetLastTargetPosition(*place);
 }
 
-bool TPursueOrder::IsOver() const {
-  const TGameObject* target = GetTarget();
-  const Combatant* unit = GetUnit();
-  if (target != nullptr && unit != nullptr && target->TestFlag(unit->GetOwner())) return false;
-  const std::optional<TVector3>& last = GetLastTargetPosition();
-  if (!last) return true;
-  // The target died where it was last seen.
-  if (GetResolver()->GetWorld().GetCorpses().FindNearest(*last) >= 0) return true;
-  if (unit == nullptr || !IsAtRest(*unit)) return false;
-  return unit->Position().DistanceTo(*last) < kGiveUpDistance;
-}
+bool TPursueOrder::IsOver() const { return IsChaseOver(); }
 
 void RegisterPursueOrderReaders() { RegisterOrderClass<TPursueOrder>(TPursueOrder::kName); }

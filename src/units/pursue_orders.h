@@ -32,8 +32,6 @@ class TPursueOrder : public TApproachOrder {
   static constexpr float kShortestShare = 2.0f;
   // The shot leaves this long before the cycle ends.
   static constexpr float kShotLead = 0.5f;
-  // A unit standing this near where its unseen target was last seen gives up.
-  static constexpr float kGiveUpDistance = 0.4999f;
 
   TPursueOrder(int32_t unitId, TActionResolver& resolver, int32_t targetId, TWorld& world);
   // The unit id, then the target id, both through the mapper.

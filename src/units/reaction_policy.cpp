@@ -79,20 +79,6 @@ Combatant* FindUnit(TWorld& world, int32_t unitId) {
   return dynamic_cast<Combatant*>(world.GetUnits().FindById(unitId));
 }
 
-// The player that owns a unit, an ammunition dump or an egg; other objects
-// belong to no side.
-std::optional<int32_t> SideOf(const TGameObject& object) {
-  const std::string_view type = object.TypeName();
-  if (type == Combatant::kTypeName) {
-    if (const auto* unit = dynamic_cast<const Combatant*>(&object)) return unit->GetOwner();
-  } else if (type == AmmoDump::kTypeName) {
-    if (const auto* dump = dynamic_cast<const AmmoDump*>(&object)) return dump->GetOwner();
-  } else if (type == Egg::kTypeName) {
-    if (const auto* egg = dynamic_cast<const Egg*>(&object)) return egg->GetOwner();
-  }
-  return std::nullopt;
-}
-
 float DistanceBetween(const TGameObject& a, const TGameObject& b) { return a.Position().DistanceTo(b.Position()); }
 
 bool SamePoint(const TVector3& a, const TVector3& b) {
@@ -137,8 +123,8 @@ std::unique_ptr<TOrder> FireAtWill::Act(int32_t unitId, TActionResolver* resolve
   Combatant* unit = FindUnit(*world, unitId);
   if (unit == nullptr) return nullptr;
   // Their strikes are aimed by the player alone.
-  const std::string& typeName = unit->GetType().GetName();
-  if (typeName == "Psyker" || typeName == "Warp Gunner") return nullptr;
+  const TUnitType& type = unit->GetType();
+  if (type.IsPsykerType() || type.IsWarpGunnerType()) return nullptr;
 
   TGameObject* target = FindTarget(*unit, world->GetUnits(), *sight);
   if (target == nullptr) target = FindTarget(*unit, world->GetAmmoDumps(), *sight);
@@ -152,7 +138,7 @@ std::unique_ptr<TOrder> FireAtWill::Act(int32_t unitId, TActionResolver* resolve
       if (std::fabs(weapon->GetRange()) <= kTolerance && weapon->GetDamage() > kTolerance) {
         return std::make_unique<TOpportunityPursueOrder>(unitId, *resolver, targetId, *world);
       }
-      if (typeName == "Splatter") return std::make_unique<TSuicideAttackOrder>(unitId, *resolver, targetId, world);
+      if (type.IsSplatterType()) return std::make_unique<TSuicideAttackOrder>(unitId, *resolver, targetId, world);
     }
   }
   return FindFood(unitId, resolver, world, sight, unit->GetType().GetReactionRange());
@@ -165,7 +151,7 @@ TGameObject* FireAtWill::FindTarget(const Combatant& unit, const TObjectList& li
   for (int32_t i = 0; i < list.Count(); ++i) {
     TGameObject* object = list.GetAt(i);
     if (object == nullptr) continue;
-    const std::optional<int32_t> side = SideOf(*object);
+    const std::optional<int32_t> side = OwnerOf(*object);
     if (!side || *side == owner || !object->TestFlag(owner)) continue;
     const float d = DistanceBetween(*object, unit);
     if (best != nullptr && !(d < bestDistance)) continue;
@@ -178,7 +164,7 @@ TGameObject* FireAtWill::FindTarget(const Combatant& unit, const TObjectList& li
 }
 
 bool FireAtWill::CanAttack(const Combatant& unit, TGameObject& object, TSightResolver& sight) {
-  if (unit.SubtypeName() == "Guardian" &&
+  if (unit.GetType().IsGuardianType() &&
       unit.GetRadius() + unit.GetWeaponRange() < DistanceBetween(unit, object)) {
     return false;
   }

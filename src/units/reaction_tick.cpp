@@ -41,22 +41,7 @@ constexpr int kTutorialMode = 4;
 constexpr int kSinglePlayerMode = 6;
 
 // Whether the object is owned by the player: its own unit, dump or egg.
-bool IsOwnedBy(const TGameObject& object, int32_t player) {
-  const std::string_view type = object.TypeName();
-  if (type == Combatant::kTypeName) {
-    const auto* unit = dynamic_cast<const Combatant*>(&object);
-    return unit != nullptr && unit->GetOwner() == player;
-  }
-  if (type == AmmoDump::kTypeName) {
-    const auto* dump = dynamic_cast<const AmmoDump*>(&object);
-    return dump != nullptr && dump->GetOwner() == player;
-  }
-  if (type == Egg::kTypeName) {
-    const auto* egg = dynamic_cast<const Egg*>(&object);
-    return egg != nullptr && egg->GetOwner() == player;
-  }
-  return false;
-}
+bool IsOwnedBy(const TGameObject& object, int32_t player) { return OwnerOf(object) == player; }
 
 }  // namespace
 

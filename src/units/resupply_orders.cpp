@@ -145,16 +145,7 @@ bool TSuicideAttackOrder::ActAtTarget(float now) {
   return true;
 }
 
-bool TSuicideAttackOrder::IsOver() const {
-  const Combatant* unit = GetUnit();
-  const TGameObject* target = GetTarget();
-  if (unit != nullptr && target != nullptr && target->TestFlag(unit->GetOwner())) return false;
-  const std::optional<TVector3>& lastSeen = GetLastTargetPosition();
-  if (!lastSeen) return true;
-  if (GetResolver()->GetWorld().GetCorpses().FindNearest(*lastSeen) >= 0) return true;
-  if (unit == nullptr) return false;
-  return IsUnitAtRest(*unit) && unit->Position().DistanceTo(*lastSeen) < kArrivalDistance;
-}
+bool TSuicideAttackOrder::IsOver() const { return IsChaseOver(); }
 
 void RegisterResupplyOrderReaders() {
   RegisterOrderClass<TResupplyOrder>(TResupplyOrder::kName);

@@ -66,9 +66,6 @@ class TSuicideAttackOrder : public TApproachOrder {
   static constexpr std::string_view kName = "SuicideAttack";
   static constexpr const char* kMovementKind = "SuicideAttackMovement";
   static constexpr float kPlannedTime = 10.0f;
-  // The unit has arrived where the target was last seen when it stands this
-  // near.
-  static constexpr float kArrivalDistance = 0.4999f;
 
   // The line questions are asked over the world (the resolver's when null).
   TSuicideAttackOrder(int32_t unitId, TActionResolver& resolver, int32_t targetId, TWorld* world);

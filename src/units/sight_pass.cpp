@@ -43,12 +43,7 @@ void ForSlice(const TObjectList& list, float fromFraction, float toFraction, TVi
 }
 
 // The player the object belongs to, for objects a player can own on the map.
-bool BelongsTo(const TGameObject& object, int32_t owner) {
-  if (const Combatant* unit = AsCombatant(&object)) return unit->GetOwner() == owner;
-  if (const auto* stationary = dynamic_cast<const AmmoDump*>(&object)) return stationary->GetOwner() == owner;
-  if (const auto* egg = dynamic_cast<const Egg*>(&object)) return egg->GetOwner() == owner;
-  return false;
-}
+bool BelongsTo(const TGameObject& object, int32_t owner) { return OwnerOf(object) == owner; }
 
 // A locked map tile does nothing when its flags are committed and shows no
 // flag as changed (tiles commit by merging, which a lock stops, and never

@@ -67,17 +67,9 @@ TBoundingBox CellBox(int32_t cx, int32_t cy) {
 
 // The player the object belongs to for the line of fire (-1 for a shield
 // whose unit is gone); false for an object of a kind that no player owns.
-bool OwnerOf(const TGameObject& object, int32_t& owner) {
-  if (const Combatant* unit = AsCombatant(&object)) {
-    owner = unit->GetOwner();
-    return true;
-  }
-  if (const auto* dump = dynamic_cast<const AmmoDump*>(&object)) {
-    owner = dump->GetOwner();
-    return true;
-  }
-  if (const auto* egg = dynamic_cast<const Egg*>(&object)) {
-    owner = egg->GetOwner();
+bool OwnerForFire(const TGameObject& object, int32_t& owner) {
+  if (const std::optional<int32_t> player = OwnerOf(object)) {
+    owner = *player;
     return true;
   }
   if (const auto* shield = dynamic_cast<const Shield*>(&object)) {
@@ -224,7 +216,7 @@ bool TSightResolver::Blocks(const Combatant& shooter, const TGameObject& target,
                             const TVector3& firingPoint, const TVector3& targetAim) const {
   if (&object == &shooter || &object == &target) return false;
   int32_t owner = -1;
-  if (OwnerOf(object, owner)) {
+  if (OwnerForFire(object, owner)) {
     // Only the shooter's own side is held back from firing through.
     if (owner != shooter.GetOwner()) return false;
     // A shooter inside its side's shield fires out through it.

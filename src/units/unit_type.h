@@ -44,6 +44,7 @@ class TUnitType {
   bool IsQueenType() const { return name_ == "Queen"; }
   bool IsWarpGunnerType() const { return name_ == "Warp Gunner"; }
   bool IsPsykerType() const { return name_ == "Psyker"; }
+  bool IsGuardianType() const { return name_ == "Guardian"; }
   bool IsHeadquartersType() const;
   bool IsScannerType() const;
   bool IsGreyRace() const { return race_ == "grey"; }

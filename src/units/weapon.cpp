@@ -120,7 +120,7 @@ bool TWeapon::CanFire(bool ignorePerShot) const {
   if (ignorePerShot) {
     return true;
   }
-  return GetAmmunition() >= GetAmmoPerShot();
+  return HoldsAShot();
 }
 
 float TWeapon::DamageAt(float distance) const {

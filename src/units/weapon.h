@@ -117,6 +117,8 @@ class TWeapon {
   // Ammunition over the maximum; 0 when the maximum is 0 or less.
   float AmmunitionFraction() const;
   bool HasAmmunition() const { return ammunition_ > 0.001f; }
+  // Enough rounds for one more shot.
+  bool HoldsAShot() const { return GetAmmunition() >= GetAmmoPerShot(); }
   bool IsFull() const;
   bool IsRanged() const { return type_->GetRange() > 0.0001f; }
   bool IsCloseCombatOnly() const;

@@ -132,16 +132,26 @@ TEST_F(RunningApplicationTest, ButtonsCaptureAndReleaseTheMouse) {
   EXPECT_EQ(platform::GetCapture(), nullptr);
 }
 
-// Moving and sizing the window write its place and size into the user settings.
+// Moving and sizing the window write its place and size into the user
+// settings. The window first goes to a place and size of its own, so that
+// the settings cannot hold those values already.
 TEST_F(RunningApplicationTest, MoveAndSizeWriteTheSettings) {
+  ASSERT_TRUE(platform::MoveWindow(window_, 123, 77, 720, 540, false));
   platform::Rect rect;
   ASSERT_TRUE(platform::GetWindowRect(window_, rect));
+  const std::string x = "WindowXPos = " + std::to_string(rect.left);
+  const std::string y = "WindowYPos = " + std::to_string(rect.top);
+  const std::string width = "WindowWidth = " + std::to_string(rect.right - rect.left);
+  const std::string height = "WindowHeight = " + std::to_string(rect.bottom - rect.top);
+  for (const std::string& setting : {x, y, width, height}) {
+    ASSERT_EQ(UserText().find(setting), std::string::npos) << setting;
+  }
   application_->OnMove(rect.left, rect.top);
-  EXPECT_NE(UserText().find("WindowXPos = " + std::to_string(rect.left)), std::string::npos);
-  EXPECT_NE(UserText().find("WindowYPos = " + std::to_string(rect.top)), std::string::npos);
+  EXPECT_NE(UserText().find(x), std::string::npos);
+  EXPECT_NE(UserText().find(y), std::string::npos);
   application_->OnSize(rect.right - rect.left, rect.bottom - rect.top, 0);
-  EXPECT_NE(UserText().find("WindowWidth = " + std::to_string(rect.right - rect.left)), std::string::npos);
-  EXPECT_NE(UserText().find("WindowHeight = " + std::to_string(rect.bottom - rect.top)), std::string::npos);
+  EXPECT_NE(UserText().find(width), std::string::npos);
+  EXPECT_NE(UserText().find(height), std::string::npos);
 }
 
 // A close request the game allows destroys the window and finishes the run.

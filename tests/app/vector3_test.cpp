@@ -176,4 +176,24 @@ TEST(Vector3Test, ScreenProjectionsUseTheMapZoom) {
   EXPECT_EQ(point.ScreenCentreY(), 24);
 }
 
+// The angle at a point between the directions to two others, whatever
+// their distances.
+TEST(Vector3Test, AngleAtAPoint) {
+  const TVector3 from(1.0f, 1.0f, 0.0f);
+  const struct {
+    TVector3 a, b;
+    float angle;
+  } cases[] = {
+      {TVector3(5.0f, 1.0f, 0.0f), TVector3(2.0f, 1.0f, 0.0f), 0.0f},
+      {TVector3(5.0f, 1.0f, 0.0f), TVector3(1.0f, 3.0f, 0.0f), 1.5707963f},
+      {TVector3(5.0f, 1.0f, 0.0f), TVector3(-2.0f, 1.0f, 0.0f), 3.1415927f},
+      {TVector3(2.0f, 2.0f, 0.0f), TVector3(9.0f, 1.0f, 0.0f), 0.7853982f},
+      {TVector3(1.0f, 1.0f, 4.0f), TVector3(1.0f, 7.0f, 0.0f), 1.5707963f},
+  };
+  for (const auto& c : cases) {
+    EXPECT_NEAR(AngleAt(from, c.a, c.b), c.angle, 1e-5f);
+    EXPECT_NEAR(AngleAt(from, c.b, c.a), c.angle, 1e-5f);
+  }
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "units/unit_test_rules.h"
 #include "units/unit_visual_state.h"
 #include "units/weapon.h"
+#include "world/ammo_dump.h"
 #include "world/egg.h"
 #include "world/surrogate.h"
 
@@ -432,6 +434,31 @@ TEST_F(CombatantTest, SetPositionPlacesTheUnitStanding) {
   TVector3 centre;
   unit->GetLofVolume().Centre(centre);
   EXPECT_EQ(centre, TVector3(9, 9, 0.5f));
+}
+
+// Units, dumps and eggs have owners; a surrogate of a unit has none.
+TEST_F(CombatantTest, OwnersOfUnitsDumpsAndEggsOnly) {
+  const auto unit = MakeUnit("Grunt", TVector3(5, 5, 0), 1);
+  const AmmoDump dump(TVector3(2, 2, 0), *data_->FindUnitType("Marine HQ"), 2);
+  const Egg egg(TVector3(3, 3, 0), *data_->FindUnitType("Egg"), 3, 0.0f);
+  const Surrogate surrogate(*unit);
+  EXPECT_EQ(OwnerOf(*unit), std::optional<int32_t>(1));
+  EXPECT_EQ(OwnerOf(dump), std::optional<int32_t>(2));
+  EXPECT_EQ(OwnerOf(egg), std::optional<int32_t>(3));
+  EXPECT_EQ(OwnerOf(surrogate), std::nullopt);
+}
+
+// A shot needs the weapon's rounds per shot; a unit without a weapon has none.
+TEST_F(CombatantTest, RoundsForAShotFollowTheAmmunitionPerShot) {
+  const auto unit = MakeUnit("Grunt");
+  TWeapon& weapon = *unit->GetWeapon();
+  const int32_t perShot = weapon.GetAmmoPerShot();
+  ASSERT_GT(perShot, 0);
+  for (const int32_t rounds : {0, perShot - 1, perShot, perShot + 1}) {
+    weapon.SetAmmunition(static_cast<float>(rounds));
+    EXPECT_EQ(unit->HasRoundsForAShot(), rounds >= perShot) << rounds;
+    EXPECT_EQ(weapon.HoldsAShot(), rounds >= perShot) << rounds;
+  }
 }
 
 }  // namespace
