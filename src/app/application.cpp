@@ -23,6 +23,7 @@
 #include "display/font_manager.h"
 #include "display/map_view.h"
 #include "session/game.h"
+#include "session/game_query.h"
 #include "sound/sound_system.h"
 
 namespace {
@@ -502,6 +503,7 @@ int RunProgram(int argc, const char* const* argv) {
     if (application->Init() && !application->IsFinished()) exitCode = RunMainLoop(application);
   }
 
+  if (exitCode == 0) exitCode = RunningExitStatus();
   // Also after a quit message: the settings of the run are saved either way.
   GetApplication()->Shutdown();
   WriteLog("Application Finished\n\n");

@@ -5,7 +5,17 @@
 #include <memory>
 #include <string>
 
+class TActionResolver;
+class TCombatantList;
+class TEventList;
+class TMap;
+class TOrderList;
+class TReactionManager;
+class TSightResolver;
+class TSpecialEffectList;
+class TTurnClock;
 class TTurnSimulator;
+class TWorld;
 
 class TBattle {
  public:
@@ -22,6 +32,17 @@ class TBattle {
   const std::string& GetName() const { return name_; }
   void SetName(const std::string& name) { name_ = name; }
   TTurnSimulator& GetSimulator() const { return *simulator_; }
+
+  TWorld& GetWorld() const;
+  TEventList& GetEventList() const;
+  TOrderList& GetOrderList() const;
+  TActionResolver& GetActionResolver() const;
+  TSightResolver& GetMovementResolver() const;
+  TReactionManager& GetReactionManager() const;
+  TSpecialEffectList& GetSpecialEffects() const;
+  TTurnClock& GetTurnClock() const;
+  TCombatantList& GetCombatantList() const;
+  TMap& GetMap() const;
 
  private:
   std::string name_;

@@ -1,6 +1,7 @@
 #include "session/game.h"
 
 #include "app/command_line.h"
+#include "app/data_stream.h"
 #include "app/game_data.h"
 #include "app/key_map.h"
 #include "app/log.h"
@@ -25,12 +26,19 @@ std::unique_ptr<TGame> gGame;
 
 // Options that choose a first mode this build cannot run yet.
 bool AsksForUnavailableMode(const TCommandLine& commandLine) {
-  if (commandLine.HasOption("designer") || commandLine.HasOption("hotseat")) return true;
+  return commandLine.HasOption("designer") || commandLine.HasOption("hotseat");
+}
+
+// The first argument naming a received game file (".dvx", tested first) or
+// a rebuild ("buildgame"); empty when none does.
+std::string ReceivedGameArgument(const TCommandLine& commandLine, bool& received) {
   for (int i = 1; i < commandLine.Count(); ++i) {
-    const std::string element = LowerCase(commandLine.At(i));
-    if (ContainsText(element, "buildgame") || ContainsText(element, ".dvx")) return true;
+    const std::string& element = commandLine.At(i);
+    received = ContainsText(element, ".dvx");
+    if (received || ContainsText(element, "buildgame")) return element;
   }
-  return false;
+  received = false;
+  return std::string();
 }
 
 }  // namespace
@@ -42,7 +50,7 @@ TGame* TGame::Instance() {
 
 void TGame::DestroyInstance() { gGame.reset(); }
 
-TGame::TGame() : mailSender_(std::make_unique<TSmtpSession>()), mode_(CreateGameMode(0)) {}
+TGame::TGame() : mailSender_(std::make_unique<TSmtpSession>()), mode_(CreateGameMode(0)) { LoadPlayerData(); }
 
 TGame::~TGame() = default;
 
@@ -59,8 +67,39 @@ void TGame::Init(const TCommandLine* commandLine) {
   }
   if (commandLine != nullptr && AsksForUnavailableMode(*commandLine)) {
     WriteLog("The mode asked for on the command line is not available in this build; starting the front end\n");
+  } else if (commandLine != nullptr) {
+    bool received = false;
+    const std::string argument = ReceivedGameArgument(*commandLine, received);
+    if (!argument.empty()) {
+      if (received) WriteLog("File Received: " + argument + "\n");
+      if (IsAccountIncomplete()) {
+        WriteLog("The player's account is incomplete; the game file waits until it is filled in\n");
+      } else {
+        SetMode(2, argument);
+        return;
+      }
+    }
   }
   mode_->Enter();
+}
+
+bool TGame::IsAccountIncomplete() const {
+  return playerData_.playerName.empty() || playerData_.emailAddress.empty() || playerData_.password.empty();
+}
+
+void TGame::LoadPlayerData() {
+  TDataStream stream;
+  if (!stream.LoadRaw("player.dat")) return;
+  // A file written with a stream header starts with the version tag.
+  const std::string first = stream.ReadString();
+  stream.Rewind();
+  stream.ClearFailure();
+  if (ContainsText(first, "Vorhelm-")) {
+    stream.Clear();
+    if (!stream.LoadFromFile("player.dat")) return;
+  }
+  TPlayerData loaded;
+  if (loaded.Load(stream)) playerData_ = loaded;
 }
 
 void TGame::Update() {
@@ -118,6 +157,8 @@ int RunningGameMode() { return gGame ? gGame->GetModeNumber() : -1; }
 int RunningLocalPlayer() { return gGame ? gGame->GetLocalPlayer() : -1; }
 
 bool IsComputingTurnAsServer() { return gGame && gGame->IsComputingAsServer(); }
+
+int RunningExitStatus() { return gGame ? gGame->GetExitStatus() : 0; }
 
 void DestroySingletons() {
   TGame::DestroyInstance();

@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "app/game_data.h"
+
 class TCommandLine;
 class TGameMode;
 class TSmtpSession;
@@ -21,7 +23,20 @@ class TGame {
   void Redraw();
 
   void RequestQuit() { quitNow_ = true; }
+  // Quits after the frame; the program then ends with the status (a
+  // failure that leaves nothing to play ends it with a non-zero one).
+  void RequestQuit(int exitStatus) {
+    quitNow_ = true;
+    if (exitStatus_ == 0) exitStatus_ = exitStatus;
+  }
+  int GetExitStatus() const { return exitStatus_; }
   bool IsQuitting() const { return quitNow_; }
+
+  // The player's account record, read from "player.dat" when the game
+  // object is made.
+  TPlayerData& GetPlayerData() { return playerData_; }
+  bool IsAccountIncomplete() const;
+  void LoadPlayerData();
   bool AcceptsInput() const;
   bool RunsWhileInactive() const;
   bool AllowsQuit() const { return quitAllowed_; }
@@ -48,7 +63,9 @@ class TGame {
   std::unique_ptr<TSmtpSession> mailSender_;
   std::unique_ptr<TGameMode> mode_;
   int pendingMode_ = 7;
+  TPlayerData playerData_;
   bool quitNow_ = false;
+  int exitStatus_ = 0;
   bool quitAllowed_ = true;
 };
 

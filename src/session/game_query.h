@@ -11,3 +11,6 @@ int RunningLocalPlayer();
 // hot-seat, tutorial or single-player battle (modes 1, 4 and 6) whose
 // server computation is running.
 bool IsComputingTurnAsServer();
+// The status the program ends with by the game's own account (a turn file
+// it could not go on from); 0 when no game object exists.
+int RunningExitStatus();

@@ -12,6 +12,9 @@
 #include <vector>
 
 #include "app/data_stream.h"
+#include "app/game_data.h"
+#include "app/version_info.h"
+#include "session/server_game.h"
 #include "support/program_copy.h"
 #include "support/temp_folder.h"
 
@@ -197,3 +200,29 @@ TEST_F(ProgramTest, APlantedLogLinkIsNotFollowed) {
 }
 
 }  // namespace
+
+// A received first-turn file opens in the received-game mode: the turn is
+// run and stored in the game's folder; a file that does not open ends the
+// run with a failure status.
+TEST_F(ProgramTest, AReceivedGameFileOpensAndAMissingOneFailsTheRun) {
+  {
+    TPlayerData player;
+    player.playerName = "Ann";
+    player.emailAddress = "ann@example.org";
+    player.password = "secret";
+    TDataStream stream(kVersionTag);
+    ASSERT_TRUE(player.Save(stream));
+    ASSERT_TRUE(stream.SaveToFile((folder_.Path() / "bin" / "player.dat").string()));
+  }
+  std::string error;
+  ASSERT_TRUE(server_game::NewGame("infantry", error)) << error;
+  const fs::path results = folder_.Path() / "T0" / "results1_Ginfantry_T0.dvx";
+  ASSERT_EQ(Run({results.string()}), 0);
+  const std::string log = ReadInProgramFolder("VorhelmDocs/DVX.log");
+  EXPECT_NE(log.find("File Received: " + results.string() + "\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("Loaded turn file\nProcessed First Turn\n"), std::string::npos) << log;
+  EXPECT_TRUE(fs::exists(folder_.Path() / "bin" / "Games" / "infantry" / "gamestate_Ginfantry_T1.dvx"));
+  EXPECT_TRUE(fs::exists(folder_.Path() / "bin" / "Games" / "infantry" / "events_Ginfantry"));
+
+  EXPECT_NE(Run({(folder_.Path() / "nothing.dvx").string()}), 0);
+}
