@@ -99,6 +99,9 @@ TEST_F(SoundDefinitionsTest, KeyedFieldsAreReadOnlyInTheirOwnPosition) {
       {"DirectSound | a.wav | Priority = 0.2 | Volume = 0.5 | Looped = YES", 1.0f, false, 22050},
       // A pitch beyond what a buffer takes is held at its limit.
       {"DirectSound | a.wav | Volume = 1 | Pitch = 1000", 1.0f, false, 100000},
+      {"DirectSound | a.wav | Volume = 1 | Pitch = -3", 1.0f, false, 100},
+      // A pitch that is no number leaves the sample's own rate.
+      {"DirectSound | a.wav | Volume = 1 | Pitch = nan", 1.0f, false, 22050},
   };
   std::string text = "# leaves\n";
   for (std::size_t i = 0; i < cases.size(); ++i) text += "[Leaf " + std::to_string(i) + "]\n" + cases[i].line + "\n";

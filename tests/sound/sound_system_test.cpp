@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
+#include "app/random.h"
 #include "sim/explosion.h"
 #include "sound/effect_sounds.h"
 #include "sound/sound_fixture.h"
@@ -286,6 +289,27 @@ TEST_F(SoundSystemTest, RandomPlayKeepsTheCurrentIndex) {
   node->Update(0.0f);
   for (int i = 0; i < 5; ++i) node->Play();
   EXPECT_EQ(node->GetCurrent(), 1);
+}
+
+// Whether a machine plays sound must not change the game's random numbers:
+// a blast made with sound draws nothing from the game's generator, and its
+// random sound still picks among its children.
+TEST_F(SoundSystemTest, RandomSoundsLeaveTheGameGeneratorAlone) {
+  tSoundSystem& system = Start();
+  GetRandom()->Seed(1234);
+  { Explosion blast(TVector3(), 20.0f, 2.0f, 3.0f, false); }
+  auto tree = system.MakeSound(nullptr, false, "Large Explosion");
+  auto* node = As<TRandomSound>(tree.get());
+  std::set<int32_t> picked;
+  for (int i = 0; i < 40; ++i) {
+    node->Start(static_cast<float>(i));
+    picked.insert(node->GetCurrent());
+    node->Play();
+  }
+  TMersenneTwister untouched(0);
+  untouched.Seed(1234);
+  EXPECT_EQ(GetRandom()->GetGenerator().Next(), untouched.Next());
+  EXPECT_EQ(picked, (std::set<int32_t>{0, 1}));
 }
 
 // --- samples ----------------------------------------------------------------------------
