@@ -167,6 +167,27 @@ TEST_F(SoundDefinitionsTest, ChildlessCompositesAreHarmless) {
   EXPECT_EQ(headless_->CountCalls("Play"), 0);
 }
 
+// A crafted file of composites nested far deeper than any sound needs is cut
+// off at the depth limit: the first composite past it ends every open list.
+TEST_F(SoundDefinitionsTest, DeepNestingIsCutOffAtTheDepthLimit) {
+  std::string text = "# deep\n[Deep]\n";
+  for (int i = 0; i < 100000; ++i) text += "SoundSwitch\n";
+  text += "DirectSound | a.wav\n";
+  tSoundSystem& system = StartWith(text);
+  auto tree = system.MakeSound(nullptr, false, "Deep");
+  int32_t depth = 0;
+  for (TSound* node = tree.get(); node != nullptr; ++depth) {
+    auto* composite = As<TCompositeSound>(node);
+    ASSERT_NE(composite, nullptr);
+    node = composite->Child(0);
+    if (node == nullptr) EXPECT_EQ(composite->ChildCount(), 0);
+  }
+  EXPECT_EQ(depth, TSoundLibrary::kMaxDepth);
+  tree->Start(0.0f);
+  tree->Update(1.0f);
+  EXPECT_FALSE(tree->IsPlaying());
+}
+
 // The manager reads "Configs\Sound.cfg" itself; without the file every name
 // is unknown and gives a silent node.
 TEST_F(SoundDefinitionsTest, TheManagerReadsTheSoundFile) {
