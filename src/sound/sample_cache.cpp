@@ -1,6 +1,7 @@
 #include "sound/sample_cache.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "sound/wave_file.h"
@@ -81,8 +82,10 @@ bool TSampleBuffer::IsPlaying() {
 void TSampleBuffer::SetPitch(float factor) {
   uint32_t frequency = 0;
   if (!buffer_ || !platform::SoundSucceeded(buffer_->GetFrequency(frequency))) return;
-  // Clamped as a double first, so no factor can overflow the conversion.
+  // Clamped as a double first, so no factor can overflow the conversion; a
+  // pitch that is no number leaves the sample's own rate.
   const double wanted = static_cast<double>(frequency) * static_cast<double>(factor);
+  if (std::isnan(wanted)) return;
   const double clamped = std::clamp(wanted, static_cast<double>(platform::kMinFrequency),
                                     static_cast<double>(platform::kMaxFrequency));
   buffer_->SetFrequency(static_cast<uint32_t>(clamped));

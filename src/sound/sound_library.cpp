@@ -55,6 +55,21 @@ std::unique_ptr<TSound> MakeLeaf(const std::vector<std::string>& fields, const T
   return std::make_unique<TDirectSound>(position, copyPosition, fileName, volume, pitch, priority, looped);
 }
 
+// The composite a line's type word names, in the order the words are tested;
+// null for a line of any other type.
+std::unique_ptr<TCompositeSound> MakeComposite(const std::vector<std::string>& fields, const TVector3* position,
+                                               bool copyPosition) {
+  const std::string& type = fields[0];
+  if (HasType(type, "RandomSound")) return std::make_unique<TRandomSound>(position, copyPosition);
+  if (HasType(type, "SoundCycle")) {
+    return std::make_unique<TSoundCycle>(position, copyPosition, KeyedFloat(fields, 1, "Rate", 0.0f),
+                                         KeyedBool(fields, 2, "Clamped", false));
+  }
+  if (HasType(type, "SoundSwitch")) return std::make_unique<TSoundSwitch>(position, copyPosition);
+  if (HasType(type, "SoundSequence")) return std::make_unique<TSoundSequence>(position, copyPosition);
+  return nullptr;
+}
+
 }  // namespace
 
 const char* const TSoundLibrary::kFileName = "Configs\\Sound.cfg";
@@ -86,10 +101,10 @@ std::unique_ptr<TSound> TSoundLibrary::BuildSound(const TVector3* position, bool
   if (!definitions_->SelectSection(name)) return std::make_unique<TNullSound>();
   lines_ = SplitSoundDefinition(definitions_->GetSectionBody(), '\n');
   lineIndex_ = 0;
-  return CreateNode(position, copyPosition);
+  return CreateNode(position, copyPosition, 0);
 }
 
-std::unique_ptr<TSound> TSoundLibrary::CreateNode(const TVector3* position, bool copyPosition) {
+std::unique_ptr<TSound> TSoundLibrary::CreateNode(const TVector3* position, bool copyPosition, int32_t depth) {
   if (lineIndex_ < 0 || static_cast<std::size_t>(lineIndex_) >= lines_.size()) return nullptr;
   const std::vector<std::string> fields = SplitSoundDefinition(lines_[static_cast<std::size_t>(lineIndex_)], '|');
   if (fields.empty()) return nullptr;
@@ -98,35 +113,27 @@ std::unique_ptr<TSound> TSoundLibrary::CreateNode(const TVector3* position, bool
     ++lineIndex_;
     return MakeLeaf(fields, position, copyPosition);
   }
-  std::unique_ptr<TCompositeSound> composite;
-  if (HasType(type, "RandomSound")) {
-    composite = std::make_unique<TRandomSound>(position, copyPosition);
-  } else if (HasType(type, "SoundCycle")) {
-    composite = std::make_unique<TSoundCycle>(position, copyPosition, KeyedFloat(fields, 1, "Rate", 0.0f),
-                                              KeyedBool(fields, 2, "Clamped", false));
-  } else if (HasType(type, "SoundSwitch")) {
-    composite = std::make_unique<TSoundSwitch>(position, copyPosition);
-  } else if (HasType(type, "SoundSequence")) {
-    composite = std::make_unique<TSoundSequence>(position, copyPosition);
-  } else if (HasType(type, "NullSound")) {
+  if (std::unique_ptr<TCompositeSound> composite = MakeComposite(fields, position, copyPosition)) {
+    if (depth >= kMaxDepth) return nullptr;
+    ++lineIndex_;
+    ReadChildren(*composite, composite->GetPosition(), depth + 1);
+    return composite;
+  }
+  if (HasType(type, "NullSound")) {
     ++lineIndex_;
     return std::make_unique<TNullSound>();
-  } else {
-    if (HasType(type, "End")) ++lineIndex_;
-    return nullptr;
   }
-  ++lineIndex_;
-  ReadChildren(*composite, composite->GetPosition());
-  return composite;
+  if (HasType(type, "End")) ++lineIndex_;
+  return nullptr;
 }
 
-void TSoundLibrary::ReadChildren(TCompositeSound& parent, const TVector3* position) {
+void TSoundLibrary::ReadChildren(TCompositeSound& parent, const TVector3* position, int32_t depth) {
   // Children never copy the position: they follow their parent's, so a root
   // that copied a caller's temporary vector leaves none of them dangling.
-  std::unique_ptr<TSound> child = CreateNode(position, false);
+  std::unique_ptr<TSound> child = CreateNode(position, false, depth);
   while (child) {
     parent.AddChild(std::move(child));
     if (static_cast<std::size_t>(lineIndex_) >= lines_.size()) return;
-    child = CreateNode(position, false);
+    child = CreateNode(position, false, depth);
   }
 }

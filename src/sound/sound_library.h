@@ -27,10 +27,13 @@ class TSoundLibrary {
   std::unique_ptr<TSound> BuildSound(const TVector3* position, bool copyPosition, const std::string& name);
 
   static const char* const kFileName;
+  // Composites nest at most this deep; a deeper one is read as an unknown
+  // line, so a crafted file cannot exhaust the stack.
+  static constexpr int32_t kMaxDepth = 32;
 
  private:
-  std::unique_ptr<TSound> CreateNode(const TVector3* position, bool copyPosition);
-  void ReadChildren(TCompositeSound& parent, const TVector3* position);
+  std::unique_ptr<TSound> CreateNode(const TVector3* position, bool copyPosition, int32_t depth);
+  void ReadChildren(TCompositeSound& parent, const TVector3* position, int32_t depth);
 
   std::unique_ptr<TConfigParser> definitions_;
   int32_t lineIndex_ = 0;

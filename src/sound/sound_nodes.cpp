@@ -3,7 +3,6 @@
 #include <cmath>
 #include <limits>
 
-#include "app/random.h"
 #include "sound/sample_cache.h"
 #include "sound/sound_system.h"
 
@@ -185,7 +184,10 @@ void TSoundSwitch::Select(int32_t index) {
 
 // --- TRandomSound ----------------------------------------------------------------------
 
-int32_t TRandomSound::RandomIndex() const { return GetRandom()->Int(ChildCount() - 1); }
+int32_t TRandomSound::RandomIndex() const {
+  tSoundSystem* system = tSoundSystem::Instance();
+  return system != nullptr ? system->DrawSoundIndex(ChildCount()) : 0;
+}
 
 void TRandomSound::Start(float time) {
   if (ChildCount() == 0) return;

@@ -256,6 +256,10 @@ void tSoundSystem::StopNode(TDirectSound* node) {
   if (TSampleBuffer* buffer = node->GetBuffer()) buffer->Stop();
 }
 
+int32_t tSoundSystem::DrawSoundIndex(int32_t count) {
+  return count > 1 ? soundChoices_.IntRange(0, count - 1) : 0;
+}
+
 // --- volume, pan and distance ----------------------------------------------------------
 
 int32_t tSoundSystem::VolumeToAttenuation(float volume) const {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/random.h"
 #include "platform/sound_device.h"
 
 class TDirectSound;
@@ -79,6 +80,11 @@ class tSoundSystem {
   int32_t VolumeToAttenuation(float volume) const;
   int32_t PanToAttenuation(float pan) const;
 
+  // A child index in [0, count) for a random sound. Sounds draw from a
+  // generator of their own: whether a machine plays sound must never move
+  // the game's generator, or its turns would part from the server's.
+  int32_t DrawSoundIndex(int32_t count);
+
   float EffectivePriority(const TDirectSound& node) const;
   void SetDistanceVolume(TDirectSound& node) const;
   void UpdatePan(TDirectSound& node) const;
@@ -113,6 +119,7 @@ class tSoundSystem {
   uint32_t muteCount_ = 0;
   std::vector<std::unique_ptr<TSoundVoice>> voices_;
   std::vector<int32_t> volumeTable_;
+  TMersenneTwister soundChoices_;
 };
 
 // The pan of a point at screen x `screenX` for a view of `width` pixels whose

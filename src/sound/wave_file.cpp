@@ -102,7 +102,7 @@ bool LoadWaveFile(TWaveData& wave, const std::string& fileName) {
   wave.Clear();
   TFile file(fileName, "in");
   std::vector<uint8_t> bytes;
-  if (!file.Open() || !file.ReadAll(bytes)) {
+  if (!file.Open() || !file.ReadAll(bytes, kMaxWaveFileBytes)) {
     ShowMessageText("Unable to load sound.");
     return false;
   }

@@ -4,12 +4,12 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <cmath>
 #include <thread>
 
 #include "platform/sound_mixer.h"
 #include "platform/sound_sdl.h"
+#include "sound/filled_buffer.h"
 #include "sound/wave_builder.h"
 
 namespace {
@@ -17,27 +17,8 @@ namespace {
 constexpr uint32_t kFrames = 4096;
 
 std::unique_ptr<platform::SoundBuffer> ToneBuffer(platform::SoundDevice& device, double amplitude) {
-  platform::SoundFormat format;
-  format.formatTag = platform::kWaveFormatPcm;
-  format.channels = 1;
-  format.bitsPerSample = 16;
-  format.samplesPerSecond = 22050;
-  format.blockAlign = 2;
-  format.bytesPerSecond = 44100;
   // 441 Hz: exactly 50 frames a cycle, so the loop joins without a seam.
-  const std::vector<uint8_t> data = sound_test::SineData16(441.0, amplitude, 2205);
-  platform::SoundBufferDescription description;
-  description.flags = platform::kBufferStatic | platform::kBufferControlVolume | platform::kBufferControlPan;
-  description.bytes = static_cast<uint32_t>(data.size());
-  description.format = &format;
-  std::unique_ptr<platform::SoundBuffer> buffer;
-  if (!platform::SoundSucceeded(device.CreateSoundBuffer(description, buffer))) return nullptr;
-  void* region = nullptr;
-  uint32_t bytes = 0;
-  if (!platform::SoundSucceeded(buffer->Lock(0, 0, &region, &bytes, platform::kLockEntireBuffer))) return nullptr;
-  std::memcpy(region, data.data(), bytes);
-  buffer->Unlock(region, bytes);
-  return buffer;
+  return sound_test::FilledBuffer(device, 1, 16, 22050, sound_test::SineData16(441.0, amplitude, 2205));
 }
 
 double Peak(const std::vector<int16_t>& frames, int channel) {

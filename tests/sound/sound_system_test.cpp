@@ -2,121 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <set>
 
-#include "app/files.h"
-#include "app/log.h"
-#include "display/display.h"
-#include "display/map_view.h"
-#include "platform/clock.h"
+#include "app/random.h"
 #include "sim/explosion.h"
-#include "platform/sound_headless.h"
 #include "sound/effect_sounds.h"
-#include "sound/sample_cache.h"
-#include "sound/sound_library.h"
-#include "sound/sound_nodes.h"
-#include "sound/wave_builder.h"
-#include "support/temp_folder.h"
+#include "sound/sound_fixture.h"
 
 using namespace sound_test;
-
-namespace {
-
-// Every sample the test definitions name: a second of sound each.
-const char* const kDefinitions =
-    "# test sounds\n"
-    "[Large Explosion]\n"
-    "RandomSound\n"
-    "DirectSound | a.wav | Volume = 1.0 | Pitch = 1.0 | Priority = 1.0 | Looped = NO\n"
-    "DirectSound | b.wav | Volume = 0.5 | Pitch = 1.0 | Priority = 0.7 | Looped = NO\n"
-    "End\n"
-    "[Cycle]\n"
-    "SoundCycle | Rate = 4\n"
-    "DirectSound | a.wav\n"
-    "DirectSound | b.wav\n"
-    "End\n"
-    "[Nested]\n"
-    "SoundSequence\n"
-    "RandomSound\n"
-    "DirectSound | a.wav\n"
-    "DirectSound | b.wav\n"
-    "End\n"
-    "DirectSound | c.wav\n"
-    "End\n"
-    "[Blank]\n"
-    "SoundSwitch\n"
-    "\n"
-    "DirectSound | a.wav || Pitch = 2.0 | Priority = 0.5\n"
-    "End\n"
-    "[Switch3]\n"
-    "SoundSwitch\n"
-    "DirectSound | a.wav\n"
-    "DirectSound | b.wav\n"
-    "DirectSound | c.wav\n"
-    "End\n"
-    "[Starts With End]\n"
-    "End\n"
-    "[Faint]\n"
-    "DirectSound | a.wav | Volume = 1.0 | Pitch = 1.0 | Priority = 0.04\n"
-    "[Rate2]\n"
-    "SoundCycle | Rate = 2\n"
-    "DirectSound | a.wav\n"
-    "DirectSound | b.wav\n"
-    "DirectSound | c.wav\n"
-    "End\n"
-    "[Rate2 Clamped]\n"
-    "SoundCycle | Rate = 2 | Clamped = YES\n"
-    "DirectSound | a.wav\n"
-    "DirectSound | b.wav\n"
-    "End\n"
-    "[Missing]\n"
-    "DirectSound | nowhere.wav\n";
-
-class SoundSystemTest : public testing::Test {
- protected:
-  void SetUp() override {
-    platform::SetTickSource([this] { return milliseconds_; });
-    headless_ = std::make_shared<platform::HeadlessSound>();
-    headless_->clock = [this] { return static_cast<double>(milliseconds_) * 0.001; };
-    platform::UseHeadlessSound(headless_);
-    for (const char* name : {"a.wav", "b.wav", "c.wav", "d.wav"}) WriteFile(name, SimpleWave(22050));
-  }
-  void TearDown() override {
-    tSoundSystem::Destroy();
-    TMapView::Destroy();
-    platform::SetSoundDeviceFactory({});
-    platform::SetTickSource({});
-  }
-
-  // A manager over the test definitions, switched on (or left silent).
-  tSoundSystem& Start(bool on = true) {
-    tSoundSystem* system = tSoundSystem::Create();
-    system->ReplaceLibrary(std::make_unique<TSoundLibrary>(kDefinitions));
-    if (on) system->SetSoundOn(true);
-    return *system;
-  }
-  std::unique_ptr<TDirectSound> Leaf(const std::string& file, float priority = 1.0f,
-                                     const TVector3* position = nullptr) {
-    return std::make_unique<TDirectSound>(position, false, file, 1.0f, 1.0f, priority, false);
-  }
-  void Advance(uint64_t ms) { milliseconds_ += ms; }
-  std::string Log() {
-    TTextBuffer text;
-    text.Load(GetLogPath());
-    return text.Text();
-  }
-
-  TTempFolder folder_;
-  uint64_t milliseconds_ = 1000000;
-  std::shared_ptr<platform::HeadlessSound> headless_;
-};
-
-template <typename T>
-T* As(TSound* sound) {
-  return dynamic_cast<T*>(sound);
-}
-
-}  // namespace
 
 // --- definitions ----------------------------------------------------------------
 
@@ -398,17 +291,79 @@ TEST_F(SoundSystemTest, RandomPlayKeepsTheCurrentIndex) {
   EXPECT_EQ(node->GetCurrent(), 1);
 }
 
+// Whether a machine plays sound must not change the game's random numbers:
+// a blast made with sound draws nothing from the game's generator, and its
+// random sound still picks among its children.
+TEST_F(SoundSystemTest, RandomSoundsLeaveTheGameGeneratorAlone) {
+  tSoundSystem& system = Start();
+  GetRandom()->Seed(1234);
+  { Explosion blast(TVector3(), 20.0f, 2.0f, 3.0f, false); }
+  auto tree = system.MakeSound(nullptr, false, "Large Explosion");
+  auto* node = As<TRandomSound>(tree.get());
+  std::set<int32_t> picked;
+  for (int i = 0; i < 40; ++i) {
+    node->Start(static_cast<float>(i));
+    picked.insert(node->GetCurrent());
+    node->Play();
+  }
+  TMersenneTwister untouched(0);
+  untouched.Seed(1234);
+  EXPECT_EQ(GetRandom()->GetGenerator().Next(), untouched.Next());
+  EXPECT_EQ(picked, (std::set<int32_t>{0, 1}));
+}
+
 // --- samples ----------------------------------------------------------------------------
 
+namespace {
+
+std::size_t Occurrences(const std::string& text, const std::string& part) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+}  // namespace
+
+// A missing file and a refused one each show the message once and are not
+// read again; the refused one's reason goes to the log.
 TEST_F(SoundSystemTest, AFailedFileIsTriedOnce) {
-  tSoundSystem& system = Start();
-  auto first = system.MakeSound(nullptr, false, "Missing");
-  auto second = system.MakeSound(nullptr, false, "Missing");
-  EXPECT_EQ(As<TDirectSound>(first.get())->GetBuffer(), nullptr);
-  EXPECT_EQ(As<TDirectSound>(second.get())->GetBuffer(), nullptr);
-  EXPECT_TRUE(system.GetSampleCache().IsCached("nowhere.wav"));
-  first->Play();
-  EXPECT_FALSE(first->IsPlaying());
+  std::vector<uint8_t> broken = SimpleWave(100);
+  broken.resize(broken.size() - 10);
+  WriteFile("broken.wav", broken);
+  for (const char* file : {"nowhere.wav", "broken.wav"}) {
+    SCOPED_TRACE(file);
+    ResetLog();
+    tSoundSystem& system = Start();
+    system.ReplaceLibrary(std::make_unique<TSoundLibrary>(std::string("# f\n[Failing]\nDirectSound | ") + file + "\n"));
+    auto first = system.MakeSound(nullptr, false, "Failing");
+    auto second = system.MakeSound(nullptr, false, "Failing");
+    EXPECT_EQ(As<TDirectSound>(first.get())->GetBuffer(), nullptr);
+    EXPECT_EQ(As<TDirectSound>(second.get())->GetBuffer(), nullptr);
+    EXPECT_TRUE(system.GetSampleCache().IsCached(file));
+    EXPECT_EQ(Occurrences(Log(), "Unable to load sound.\n"), 1u);
+    first->Play();
+    EXPECT_FALSE(first->IsPlaying());
+    tSoundSystem::Destroy();
+  }
+  EXPECT_NE(Log().find("Sound file broken.wav refused: a chunk runs past the end of the file"), std::string::npos);
+}
+
+// A device that will not make, fill or copy a sample's buffer gives silent
+// leaves, without a message.
+TEST_F(SoundSystemTest, ASampleTheDeviceRefusesGivesASilentLeaf) {
+  for (const char* step : {"CreateSoundBuffer", "Lock", "Unlock", "DuplicateSoundBuffer"}) {
+    SCOPED_TRACE(step);
+    ResetLog();
+    headless_->failing = {step};
+    Start();
+    auto leaf = Leaf("a.wav");
+    EXPECT_EQ(leaf->GetBuffer(), nullptr);
+    leaf->Play();
+    EXPECT_FALSE(leaf->IsPlaying());
+    EXPECT_EQ(Log().find("Unable to load sound."), std::string::npos);
+    leaf.reset();
+    tSoundSystem::Destroy();
+  }
 }
 
 TEST_F(SoundSystemTest, HardwareRefusalFallsBackToSoftwareAndALostBufferIsRestored) {
