@@ -105,10 +105,11 @@ bool TBattleSession::LoadTurnFile(const std::string& fileName) {
 }
 
 bool TBattleSession::ReadTurnHeader(TDataStream& stream) {
-  const int32_t player = GetPlayerNumber();
+  // The record names the player the file was written for: a received
+  // results2 file makes this session player 2's.
   if (!record_->Load(stream)) return Fail("The game record of the turn file does not read.", false);
-  // The file decides the game; the seat at this program stays the session's.
-  record_->SetPlayerNumber(player);
+  const int32_t player = record_->GetPlayerNumber();
+  if (player < 0 || player > 1) return Fail("The turn file names no player of the game.", false);
   record_->SetFromPlayerData(TGame::Instance()->GetPlayerData());
   const std::string gameId = record_->GetGameId();
   // The game id names a folder: only a plain, short name may.
