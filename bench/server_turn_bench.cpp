@@ -42,7 +42,7 @@ const char* const kSetUp =
     "# bench\n[GameStart]\nscenario = WipeOut\nmap = Foundry\nplayer1 = A\nplayer2 = B\n"
     "forcePoints1 = 100\nforcePoints2 = 100\nmaxFPPerUnit1 = 10\nmaxFPPerUnit2 = 10\nturnLimit = 25\n";
 
-enum class EOrders { kRealistic, kReplanning };
+enum class EOrders { kRealistic, kReplanning, kMostAllowed };
 
 // Player p's program after its turn files: the record and the world it sees.
 struct TPlayerView {
@@ -91,7 +91,14 @@ void GiveOrders(TPlayerView& view, int32_t player, EOrders kind, TOrderList& ord
     const int32_t id = unit->GetId();
     const float x = unit->Position().x;
     const std::string& type = unit->GetType().GetName();
-    if (kind == EOrders::kReplanning) {
+    if (kind == EOrders::kMostAllowed) {
+      // As many walks as a file may give a unit, back and forth across the
+      // field: every one plans its route when the server rewinds the turn.
+      for (int32_t k = 0; k < TOrderList::kMaxOrdersPerUnit; ++k) {
+        const float y = k % 2 == 0 ? enemyRow : 48.0f - enemyRow;
+        orders.Add(std::make_unique<TMovementOrder>(id, resolver, TVector3(49.0f - x, y, 0.0f), false));
+      }
+    } else if (kind == EOrders::kReplanning) {
       // Across the field to the mirrored place: every route meets the others.
       orders.Add(std::make_unique<TMovementOrder>(id, resolver, TVector3(15.0f - x, enemyRow, 0.0f), false));
     } else if (i % 2 == 0) {
@@ -166,8 +173,11 @@ void RunServerTurn(benchmark::State& state, EOrders kind) {
 
 void BM_ServerTurnFromFiles(benchmark::State& state) { RunServerTurn(state, EOrders::kRealistic); }
 void BM_ServerTurnEveryUnitReplanning(benchmark::State& state) { RunServerTurn(state, EOrders::kReplanning); }
+// The most orders the server reads from a file: 64 walks for each unit.
+void BM_ServerTurnMostOrdersAllowed(benchmark::State& state) { RunServerTurn(state, EOrders::kMostAllowed); }
 
 BENCHMARK(BM_ServerTurnFromFiles)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ServerTurnEveryUnitReplanning)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ServerTurnMostOrdersAllowed)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,13 +1,16 @@
 // Map files come with downloaded and mailed games: the header, the name table,
 // the map record and every terrain record must survive any bytes, and a map
-// that loads must answer the queries of the game and save again.
+// that loads must answer the queries of the game and save again. The input is
+// the whole file, read through LoadMapFile.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <vector>
 
 #include "app/data_stream.h"
+#include "platform/file_system.h"
 #include "world/game_data.h"
 #include "world/map.h"
 #include "world/map_file.h"
@@ -37,17 +40,15 @@ const char* const kTerrain =
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // Refused versions and damaged maps are logged into the working folder.
   fuzz::EnterScratchFolder("map");
+  std::atexit([] { std::remove("input.map"); });
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   static const std::unique_ptr<TGameData> gameData = std::make_unique<TGameData>("", "city", kTerrain);
-  const std::vector<uint8_t> bytes(data, data + size);
-  TDataStream stream;
-  if (!stream.LoadFromBytes(bytes)) return 0;
-
+  if (!platform::WriteWholeFile("input.map", data, size)) std::abort();
   TMap map(1, 1);
-  if (!ReadMapBody(stream, *gameData, map)) return 0;
+  if (!LoadMapFile("input.map", *gameData, map)) return 0;
 
   // A map that loaded is whole: its queries and a save must hold.
   TVector3 position;

@@ -1,30 +1,31 @@
 // Node graphs come with maps (".nde") and with the mission data of a
-// single-player battle ("Node.dat"): any bytes must either be refused or give
-// a graph whose route queries stay within it and that saves again.
+// single-player battle ("Node.dat"): any file must either be refused or give
+// a graph whose route queries stay within it and that saves again. The input
+// is the whole file, read through TNodeGraph::Load.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
 #include "ai/movement_class.h"
 #include "ai/node_graph.h"
 #include "app/data_stream.h"
+#include "platform/file_system.h"
 #include "units/path_search.h"
 #include "fuzz_scratch_folder.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // Refused versions are logged into the working folder.
   fuzz::EnterScratchFolder("node_graph");
+  std::atexit([] { std::remove("input.nde"); });
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-  const std::vector<uint8_t> bytes(data, data + size);
-  TDataStream stream;
-  if (!stream.LoadFromBytes(bytes)) return 0;
-
+  if (!platform::WriteWholeFile("input.nde", data, size)) std::abort();
   TNodeGraph graph;
-  if (!graph.ReadBody(stream)) {
+  if (!graph.Load("input.nde")) {
     if (graph.NodeCount() != 0 || !graph.PendingNodes().empty()) std::abort();
     return 0;
   }

@@ -78,6 +78,13 @@ case "$mode" in
         grep -E "^(==[0-9]+==ERROR|SUMMARY|artifact_prefix|Test unit written|.*Deadly signal|.*ERROR: libFuzzer)" "$scratch/long.log" | head -n 8
       fi
     done
+    # Inputs libFuzzer found slow (over 10 s) are no failure: they stay out
+    # of the regression folder, for a look at the time they cost.
+    for slow in "$root/fuzz/regressions/$target"/slow-unit-*; do
+      [ -f "$slow" ] || continue
+      mv "$slow" "$scratch/"
+      echo "slow input (not a failure): $scratch/$(basename "$slow")"
+    done
     rmdir "$root/fuzz/regressions/$target" 2>/dev/null || true
     if [ "$failures" -gt 0 ]; then
       echo "FUZZ FAILED: $target failed $failures times in ${seconds}s; inputs in fuzz/regressions/$target/"

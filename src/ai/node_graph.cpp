@@ -1,11 +1,14 @@
 #include "ai/node_graph.h"
 
 #include <algorithm>
+#include <cmath>
+#include <functional>
 #include <utility>
 
 #include "ai/movement_class.h"
 #include "app/data_stream.h"
 #include "units/path_search.h"
+#include "world/finite_values.h"
 #include "world/map.h"
 #include "world/volume.h"
 #include "world/world.h"
@@ -137,7 +140,24 @@ TVector3 TNodeGraph::NodePosition(int32_t index) const {
 
 int32_t TNodeGraph::AddNode(const TVector3& position) {
   nodes_.push_back(std::make_unique<TAINode>(position));
+  FileNode(NodeCount() - 1);
   return NodeCount() - 1;
+}
+
+std::size_t TNodeGraph::TCellHash::operator()(const TCell& cell) const {
+  const std::hash<double> hash;
+  std::size_t h = hash(cell.x);
+  h = h * 1000003U ^ hash(cell.y);
+  return h * 1000003U ^ hash(cell.z);
+}
+
+double TNodeGraph::CellOf(float coordinate, float offset) {
+  return std::floor((static_cast<double>(coordinate) + offset) * kCellsPerUnit);
+}
+
+void TNodeGraph::FileNode(int32_t index) {
+  const TVector3& at = nodes_[static_cast<std::size_t>(index)]->Position();
+  cells_[TCell{CellOf(at.x, 0.0f), CellOf(at.y, 0.0f), CellOf(at.z, 0.0f)}].push_back(index);
 }
 
 bool TNodeGraph::Connect(int32_t a, int32_t b) {
@@ -151,14 +171,33 @@ bool TNodeGraph::Connect(int32_t a, int32_t b) {
 
 void TNodeGraph::DeleteAll() {
   nodes_.clear();
+  cells_.clear();
   pendingNodes_.clear();
 }
 
 int32_t TNodeGraph::FindNodeAt(const TVector3& point) const {
-  for (std::size_t i = 0; i < nodes_.size(); ++i) {
-    if (nodes_[i]->Position().IsWithin(point, kSamePlace)) return static_cast<int32_t>(i);
+  // A node within the tolerance lies in the cell of the point's low or high
+  // edge on each axis (edges at twice the tolerance, for the float rounding
+  // of the exact test).
+  constexpr float kReach = 2.0f * kSamePlace;
+  const double xs[] = {CellOf(point.x, -kReach), CellOf(point.x, kReach)};
+  const double ys[] = {CellOf(point.y, -kReach), CellOf(point.y, kReach)};
+  const double zs[] = {CellOf(point.z, -kReach), CellOf(point.z, kReach)};
+  int32_t first = NodeCount();
+  for (int i = 0; i < 8; ++i) {
+    const TCell cell{xs[i & 1], ys[(i >> 1) & 1], zs[(i >> 2) & 1]};
+    // The same cell twice on an axis is read once.
+    if (((i & 1) != 0 && xs[1] == xs[0]) || ((i & 2) != 0 && ys[1] == ys[0]) || ((i & 4) != 0 && zs[1] == zs[0])) {
+      continue;
+    }
+    const auto found = cells_.find(cell);
+    if (found == cells_.end()) continue;
+    for (const int32_t index : found->second) {
+      if (index >= first) break;
+      if (nodes_[static_cast<std::size_t>(index)]->Position().IsWithin(point, kSamePlace)) first = index;
+    }
   }
-  return 0;
+  return first < NodeCount() ? first : 0;
 }
 
 void TNodeGraph::CollectReachable(int32_t node, int32_t movementClass, std::vector<TVector3>& points) const {
@@ -187,6 +226,7 @@ bool TNodeGraph::Save(const std::string& fileName) const {
 
 bool TNodeGraph::ReadNode(TDataStream& stream, int32_t nodeCount) {
   const TVector3 position(stream);
+  RequireFinite(stream, position);
   int32_t connectionCount = 0;
   if (!ReadCount(stream, 4 + PointBytes(stream) + 4, connectionCount)) return false;
   TAINode& node = *nodes_[static_cast<std::size_t>(AddNode(position))];
@@ -200,7 +240,13 @@ bool TNodeGraph::ReadNode(TDataStream& stream, int32_t nodeCount) {
       return false;
     }
     std::vector<float> costs;
-    for (int32_t k = 0; k < costCount; ++k) costs.push_back(stream.ReadFloat());
+    for (int32_t k = 0; k < costCount; ++k) {
+      costs.push_back(stream.ReadFloat());
+      // Costs are lengths: one below nothing would make going round a loop
+      // pay, and the route search would chase it.
+      RequireFinite(stream, costs.back());
+      if (costs.back() < 0.0f) stream.SetFailed();
+    }
     node.AddConnection(target, targetPosition);
     node.Connection(node.ConnectionCount() - 1)->SetCosts(std::move(costs));
   }

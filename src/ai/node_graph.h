@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "app/vector3.h"
@@ -103,8 +104,9 @@ class TNodeGraph {
   bool Save(const std::string& fileName) const;
   // The body alone, under the stream's version. A body that does not read
   // whole (counts beyond the bytes left, a node index outside the graph, a
-  // cost list that is neither empty nor one per class) leaves the graph
-  // empty and marks the stream failed.
+  // cost list that is neither empty nor one per class, a cost below zero or
+  // a cost or position that is not finite) leaves the graph empty and marks
+  // the stream failed.
   bool ReadBody(TDataStream& stream);
   void WriteBody(TDataStream& stream) const;
 
@@ -169,7 +171,27 @@ class TNodeGraph {
   static float FineRouteLength(TWorld& world, const TVector3& from, const TVector3& to, int32_t movementClass,
                                float range);
 
+  // A cell of the lattice the nodes are filed by: wider than twice the
+  // same-place tolerance, so a point's matches lie in at most two cells a
+  // side. Coordinates are kept as doubles: every float scales and floors
+  // exactly there.
+  struct TCell {
+    double x;
+    double y;
+    double z;
+    bool operator==(const TCell& other) const = default;
+  };
+  struct TCellHash {
+    std::size_t operator()(const TCell& cell) const;
+  };
+  static constexpr double kCellsPerUnit = 4.0;
+  static double CellOf(float coordinate, float offset);
+  void FileNode(int32_t index);
+
   std::vector<std::unique_ptr<TAINode>> nodes_;
+  // The nodes by cell, in index order: FindNodeAt reads a few cells however
+  // large a graph a file brings.
+  std::unordered_map<TCell, std::vector<int32_t>, TCellHash> cells_;
   std::vector<int32_t> pendingNodes_;
   int32_t shownClass_ = kDefaultShownClass;
 };

@@ -116,6 +116,41 @@ TEST(NodeGraphTest, QueriesOfTheRouteSearch) {
   EXPECT_FALSE(graph.FindRoute(-1, 2, 3, route));
 }
 
+// Node lookups go through a lattice of cells; they must answer as a scan
+// over every node in order would: the first node within 0.0001 on every axis.
+TEST(NodeGraphTest, NodesAreFoundAtTheirPointsAsAScanInOrderFindsThem) {
+  const std::vector<TVector3> nodes = {
+      TVector3(0.25f, 0.0f, 0.0f),    TVector3(0.24995f, 0.0f, 0.0f), TVector3(-0.25f, -0.5f, 0.0f),
+      TVector3(3.0f, 7.5f, 1.0f),     TVector3(3.00008f, 7.5f, 1.0f), TVector3(1.0e20f, -3.0e30f, 0.0f),
+      TVector3(0.0f, 0.0f, 0.0f),     TVector3(0.25f, 0.0f, 0.0f),    TVector3(-0.0001f, 0.2499f, 0.75f),
+  };
+  TNodeGraph graph;
+  for (const TVector3& at : nodes) graph.AddNode(at);
+  const auto scan = [&nodes](const TVector3& point) {
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+      if (nodes[i].IsWithin(point, TNodeGraph::kSamePlace)) return static_cast<int32_t>(i);
+    }
+    return 0;
+  };
+  std::vector<TVector3> points = nodes;
+  for (const TVector3& at : nodes) {
+    for (const float d : {-0.00011f, -0.0001f, -0.00005f, 0.00005f, 0.0001f, 0.00011f, 0.25f}) {
+      points.emplace_back(at.x + d, at.y, at.z);
+      points.emplace_back(at.x, at.y - d, at.z + d);
+    }
+  }
+  points.emplace_back(9.0f, 9.0f, 9.0f);
+  for (const TVector3& point : points) {
+    EXPECT_EQ(graph.FindNodeAt(point), scan(point)) << point.x << ", " << point.y << ", " << point.z;
+  }
+  // An emptied graph forgets the old nodes' places.
+  graph.DeleteAll();
+  graph.AddNode(TVector3(9, 9, 0));
+  graph.AddNode(TVector3(5, 5, 0));
+  EXPECT_EQ(graph.FindNodeAt(TVector3(5, 5, 0)), 1);
+  EXPECT_EQ(graph.FindNodeAt(nodes[4]), 0);
+}
+
 TEST(NodeGraphTest, UrgentQueueingPutsNearNodesInFrontInReverseOrder) {
   TNodeGraph graph;
   for (float x : {0.0f, 1.0f, 2.0f, 5.9f, 6.0f}) graph.AddNode(TVector3(x, 0, 0));
@@ -187,6 +222,9 @@ TEST(NodeGraphTest, DamagedBodiesAreRefusedAndLeaveTheGraphEmpty) {
       {"node count", 0, 0x7fffffff}, {"negative node count", 0, 0xffffffff},
       {"connection count", 16, 1000}, {"target outside", 20, 2},
       {"cost count", 36, 3},           {"pending node outside", 0, 0},
+      // Costs below nothing make a loop pay; the route search must never see them.
+      {"negative cost", 40, 0xc0a00000},  {"cost of NaN", 44, 0x7fc00000},
+      {"infinite cost", 60, 0x7f800000},  {"node position of NaN", 4, 0xffc00000},
   };
   for (const TCase& c : cases) {
     TDataStream stream = GraphBody("Vorhelm-2-26", true, true);
