@@ -97,9 +97,6 @@ class TBattleSession : public TBattle {
   bool GiveDeployOrder(const std::string& unitType, const TVector3& point);
   bool GiveSightingRulesOrder(const std::string& code);
   bool GiveCombatRulesOrder(const std::string& policy);
-  // The unit's first order of the name that is not the given one; null when
-  // there is none.
-  TOrder* FindUnitOrder(int32_t unitId, const std::string& name, const TOrder* except = nullptr) const;
 
   // --- the selected unit's reactions and status texts -----------------------------
   bool SelectedHasSightingCode(const std::string& code) const;
@@ -155,7 +152,6 @@ class TBattleSession : public TBattle {
   Combatant* Selected() const;
   int32_t SelectedId() const;
   bool SelectedIsRanged() const;
-  bool SelectedIsCloseCombatOnly() const;
   // Outside the mail game each player's files carry the player's digit.
   std::string PlayerDigitOutsideMail() const;
   bool Fail(const std::string& message, bool fatal);

@@ -16,6 +16,7 @@
 #include "session/game_record.h"
 #include "session/id_mapper.h"
 #include "session/session_mute.h"
+#include "session/turn_file_reader.h"
 #include "session/turn_files.h"
 #include "sim/clock.h"
 #include "sim/event_factory.h"
@@ -30,8 +31,6 @@
 
 namespace {
 
-constexpr float kGameDataInFirstTurnAbove = 2.3099f;
-constexpr float kTerrainSetNamedFrom = 2.0799f;
 constexpr float kGameDataInGameStateAbove = 2.999f;
 constexpr float kReactionsInGameStateAbove = 2.089f;
 // Turn numbers far beyond any game: a file claiming more is damaged.
@@ -144,20 +143,11 @@ bool TBattleSession::ProcessFirstTurn(TDataStream& stream) {
 }
 
 bool TBattleSession::ReadFirstTurnBody(TDataStream& stream) {
-  TWorld& world = GetWorld();
-  if (stream.GetVersion() > kGameDataInFirstTurnAbove) ApplyGameDataText(stream.ReadString());
-  std::string terrainSet = stream.ReadString();
-  if (stream.GetVersion() < kTerrainSetNamedFrom) terrainSet = "city";
-  const auto width = static_cast<int32_t>(stream.ReadInt());
-  const auto height = static_cast<int32_t>(stream.ReadInt());
-  if (stream.HasFailed() || width < TMap::kMinSize || width > TMap::kMaxSize || height < TMap::kMinSize ||
-      height > TMap::kMaxSize) {
-    return Fail("The first-turn file is damaged (map size).", false);
+  std::string gameDataText;
+  if (!ReadFirstTurnMap(stream, GetWorld(), gameDataText)) {
+    return Fail("The first-turn file is damaged (map header).", false);
   }
-  if (terrainSet != world.GetMap().GetTerrainSet() && !world.SetTerrainSet(terrainSet)) {
-    return Fail("The first-turn file names an unknown terrain set " + terrainSet, false);
-  }
-  world.ResizeMap(width, height);
+  if (!gameDataText.empty()) ApplyGameDataText(gameDataText);
   if (!SaveGameState()) return false;
   stream.ReadString();
   if (stream.HasFailed() || !GetEventList().LoadTurn(stream, EventContext())) {

@@ -60,8 +60,6 @@ bool TBattleSession::SelectedIsRanged() const {
   return unit != nullptr && unit->GetWeapon() != nullptr && unit->GetWeapon()->IsRanged();
 }
 
-bool TBattleSession::SelectedIsCloseCombatOnly() const { return SelectedUnitHasCloseCombatWeapon(); }
-
 bool TBattleSession::AddOrder(std::unique_ptr<TOrder> order, bool vetted) {
   if (vetted && !MatchesExpectedOrder(*order)) return false;
   GetOrderList().Add(std::move(order));
@@ -149,7 +147,7 @@ bool TBattleSession::GiveAttackOrder(int32_t targetId, const std::optional<TVect
   if (unit->GetType().IsSplatterType()) {
     return AddOrder(std::make_unique<TSuicideAttackOrder>(unit->GetId(), resolver, targetId, &world), false);
   }
-  if (SelectedIsCloseCombatOnly()) {
+  if (SelectedUnitHasCloseCombatWeapon()) {
     return AddOrder(std::make_unique<TCloseAttackOrder>(unit->GetId(), resolver, targetId, world), false);
   }
   if (SelectedIsRanged()) {
@@ -187,7 +185,7 @@ bool TBattleSession::GiveChaseOrder(int32_t targetId) {
   if (type.IsSplatterType()) {
     return AddOrder(std::make_unique<TSuicideAttackOrder>(unit->GetId(), resolver, targetId, &world), false);
   }
-  if (SelectedIsCloseCombatOnly()) {
+  if (SelectedUnitHasCloseCombatWeapon()) {
     return AddOrder(std::make_unique<TCloseCombatOrder>(unit->GetId(), resolver, targetId, world), false);
   }
   return AddOrder(std::make_unique<TPursueOrder>(unit->GetId(), resolver, targetId, world), true);
@@ -242,15 +240,6 @@ bool TBattleSession::AddRulesOrder(const std::string& kind, const std::string& v
     break;
   }
   return true;
-}
-
-TOrder* TBattleSession::FindUnitOrder(int32_t unitId, const std::string& name, const TOrder* except) const {
-  TOrder* last = GetOrderList().LastOrder(unitId);
-  TOrder* found = nullptr;
-  for (TOrder* order = last; order != nullptr; order = order->Prev()) {
-    if (order != except && order->Name() == name) found = order;
-  }
-  return found;
 }
 
 bool TBattleSession::GiveSightingRulesOrder(const std::string& code) {

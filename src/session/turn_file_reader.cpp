@@ -12,11 +12,23 @@
 
 namespace {
 
-constexpr float kConfigTextAbove = 2.3099f;
+void PlayBack(TTurnSimulator& sim, int32_t turn) {
+  TTurnClock& clock = sim.GetClock();
+  clock.SetTurn(turn);
+  sim.Start(TTurnSimulator::kPlayback);
+  clock.Start();
+  while (!sim.Tick()) clock.Advance(TTurnSimulator::kClientStep);
+}
 
-bool ReadMap(TDataStream& stream, TWorld& world) {
-  if (stream.GetVersion() > kConfigTextAbove) stream.ReadString();
-  const std::string terrainSet = stream.ReadString();
+}  // namespace
+
+bool ReadFirstTurnMap(TDataStream& stream, TWorld& world, std::string& gameDataText) {
+  constexpr float kGameDataTextAbove = 2.3099f;
+  constexpr float kTerrainSetNamedFrom = 2.0799f;
+  gameDataText.clear();
+  if (stream.GetVersion() > kGameDataTextAbove) gameDataText = stream.ReadString();
+  std::string terrainSet = stream.ReadString();
+  if (stream.GetVersion() < kTerrainSetNamedFrom) terrainSet = "city";
   const auto width = static_cast<int32_t>(stream.ReadInt());
   const auto height = static_cast<int32_t>(stream.ReadInt());
   if (stream.HasFailed() || width < TMap::kMinSize || width > TMap::kMaxSize || height < TMap::kMinSize ||
@@ -27,16 +39,6 @@ bool ReadMap(TDataStream& stream, TWorld& world) {
   world.ResizeMap(width, height);
   return true;
 }
-
-void PlayBack(TTurnSimulator& sim, int32_t turn) {
-  TTurnClock& clock = sim.GetClock();
-  clock.SetTurn(turn);
-  sim.Start(TTurnSimulator::kPlayback);
-  clock.Start();
-  while (!sim.Tick()) clock.Advance(TTurnSimulator::kClientStep);
-}
-
-}  // namespace
 
 bool LoadTurnFile(TTurnSimulator& sim, TGameRecord& record, const std::string& path, TTurnFileHead& head,
                   std::string& error) {
@@ -53,7 +55,8 @@ bool LoadTurnFile(TTurnSimulator& sim, TGameRecord& record, const std::string& p
   head.tag = stream.ReadString();
   std::string eventsTag = head.tag;
   if (head.tag == "General Information") {
-    if (!ReadMap(stream, sim.GetWorld())) {
+    std::string gameDataText;
+    if (!ReadFirstTurnMap(stream, sim.GetWorld(), gameDataText)) {
       error = path + ": the map header does not read";
       return false;
     }

@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <string>
 
+class TDataStream;
 class TGameRecord;
 class TTurnSimulator;
+class TWorld;
 
 struct TTurnFileHead {
   int32_t turn = 0;
@@ -21,3 +23,10 @@ struct TTurnFileHead {
 // the file does not read.
 bool LoadTurnFile(TTurnSimulator& sim, TGameRecord& record, const std::string& path, TTurnFileHead& head,
                   std::string& error);
+
+// The map header of a first-turn file (the game data text in newer files,
+// the terrain set, the map size) applied to the world; a file older than
+// named terrain sets uses "city". False when it does not read, names an
+// unknown terrain set or a size outside the map's bounds. `gameDataText`
+// receives the game data text the file carries (empty when none).
+bool ReadFirstTurnMap(TDataStream& stream, TWorld& world, std::string& gameDataText);

@@ -125,6 +125,24 @@ class BattleSessionTest : public ::testing::Test {
     for (const auto& [type, at] : units) ASSERT_TRUE(session.GiveDeployOrder(type, at)) << type;
   }
 
+  // A new game whose first turn both sessions open, deploy, send and see
+  // computed: both stand in the orders phase of turn 2.
+  static void PlayFirstTurn(TBattleSession& marines, TBattleSession& greys,
+                            const std::vector<std::pair<std::string, TVector3>>& marineUnits,
+                            const std::vector<std::pair<std::string, TVector3>>& greyUnits) {
+    std::string error;
+    ASSERT_TRUE(server_game::NewGame(kBattle, error)) << error;
+    ASSERT_TRUE(marines.LoadTurnFile(Results(0, 0))) << marines.GetFailure();
+    ASSERT_TRUE(greys.LoadTurnFile(Results(1, 0))) << greys.GetFailure();
+    Deploy(marines, "marn", marineUnits);
+    Deploy(greys, "grey", greyUnits);
+    ASSERT_TRUE(marines.FinishOrders(false));
+    ASSERT_TRUE(greys.FinishOrders(false));
+    ComputeTurn(marines, greys, 1);
+    OpenResults(marines, 1);
+    OpenResults(greys, 1);
+  }
+
   TTempFolder folder_;
 };
 
@@ -190,18 +208,9 @@ TEST_F(BattleSessionTest, AHeadlessGameThroughTheSessionsMatchesTheServerWorld) 
 }
 
 TEST_F(BattleSessionTest, ResultsOpenedAgainReplayWithoutReadingTheirEventsTwiceAndOlderOnesAreRefused) {
-  std::string error;
-  ASSERT_TRUE(server_game::NewGame(kBattle, error)) << error;
   TBattleSession marines(0);
   TBattleSession greys(1);
-  ASSERT_TRUE(marines.LoadTurnFile(Results(0, 0)));
-  ASSERT_TRUE(greys.LoadTurnFile(Results(1, 0)));
-  Deploy(marines, "marn", {{"Grunt", {4, 17, 0}}});
-  Deploy(greys, "grey", {{"Psyker", {4, 31, 0}}});
-  ASSERT_TRUE(marines.FinishOrders(false));
-  ASSERT_TRUE(greys.FinishOrders(false));
-  ComputeTurn(marines, greys, 1);
-  OpenResults(marines, 1);
+  PlayFirstTurn(marines, greys, {{"Grunt", {4, 17, 0}}}, {{"Psyker", {4, 31, 0}}});
   const int32_t turns = marines.GetEventList().GetTurnCount();
   EXPECT_EQ(turns, 2);
 
@@ -214,7 +223,6 @@ TEST_F(BattleSessionTest, ResultsOpenedAgainReplayWithoutReadingTheirEventsTwice
   EXPECT_EQ(again.GetSimulator().GetMode(), TTurnSimulator::kPlayback);
 
   // Once a later turn is stored, an older results file is stale.
-  OpenResults(greys, 1);
   ASSERT_TRUE(marines.FinishOrders(false));
   ASSERT_TRUE(greys.FinishOrders(false));
   ComputeTurn(marines, greys, 2);
@@ -282,19 +290,10 @@ TEST_F(BattleSessionTest, FilesThatAreNoTurnFilesAreRefused) {
 }
 
 TEST_F(BattleSessionTest, OrdersAreBuiltByTheUnitsKindAndRefusedWhereTheyDoNotApply) {
-  std::string error;
-  ASSERT_TRUE(server_game::NewGame(kBattle, error)) << error;
   TBattleSession marines(0);
   TBattleSession greys(1);
-  ASSERT_TRUE(marines.LoadTurnFile(Results(0, 0)));
-  ASSERT_TRUE(greys.LoadTurnFile(Results(1, 0)));
-  Deploy(marines, "marn", {{"Grunt", {4, 17, 0}}, {"Grunt", {8, 17, 0}}});
-  Deploy(greys, "grey", {{"Psyker", {4, 31, 0}}, {"Warp Gunner", {8, 31, 0}}, {"Scanner", {6, 31, 0}}});
-  ASSERT_TRUE(marines.FinishOrders(false));
-  ASSERT_TRUE(greys.FinishOrders(false));
-  ComputeTurn(marines, greys, 1);
-  OpenResults(marines, 1);
-  OpenResults(greys, 1);
+  PlayFirstTurn(marines, greys, {{"Grunt", {4, 17, 0}}, {"Grunt", {8, 17, 0}}},
+                {{"Psyker", {4, 31, 0}}, {"Warp Gunner", {8, 31, 0}}, {"Scanner", {6, 31, 0}}});
 
   TWorld& world = greys.GetWorld();
   const Combatant* gunner = UnitOf(world, 1, "Warp Gunner");
