@@ -111,6 +111,10 @@ class TActionResolver {
   void ApplyForceFields(float t);
   // Recovering units reload, raised shields drain ammunition.
   void UpdateRecharge(float t);
+  // A unit whose type dies with its weapon empty is killed by a recorded
+  // blow, so that every player's playback sees it die, not only the
+  // computing world (whose destroyed-object pass would kill it unrecorded).
+  void KillUnitsOutOfAmmunition(float t);
   // Tells each side of the objects the last new-object pass added that it
   // sees (at the object's own time; a surrogate at t), then forgets them.
   void UpdateAllVision(float t);

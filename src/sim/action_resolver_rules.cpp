@@ -158,6 +158,14 @@ void TActionResolver::UpdateRecharge(float t) {
   }
 }
 
+void TActionResolver::KillUnitsOutOfAmmunition(float t) {
+  const TCombatantList& units = world_->GetUnits();
+  for (int32_t i = 0; i < units.Count(); ++i) {
+    Combatant* unit = UnitAt(units, i);
+    if (unit != nullptr && !unit->IsDestroyed() && unit->DiesOfEmptyWeapon()) KillUnit(*unit, t);
+  }
+}
+
 void TActionResolver::UpdateScores(float t, const TScenario* scenario) {
   if (record_ == nullptr || scenario == nullptr) return;
   const auto turn = static_cast<int32_t>(t * 0.1f);

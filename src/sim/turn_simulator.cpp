@@ -154,6 +154,7 @@ void TTurnSimulator::ApplyPerTickRules(float time) {
   resolver_->ApplyGooDamage(time);
   resolver_->ApplyForceFields(time);
   resolver_->UpdateRecharge(time);
+  resolver_->KillUnitsOutOfAmmunition(time);
 }
 
 void TTurnSimulator::RunSightResolver(float time, bool resortCells) {

@@ -149,6 +149,8 @@ class Combatant : public TMobileObject, public TCombatantInterface {
 
   void SetPsychicAttack(bool pending) { psychicAttack_ = pending ? 1u : 0u; }
   bool HasPsychicAttack() const { return psychicAttack_ != 0; }
+  // Armed, its rounds gone, and of a type that dies of that.
+  bool DiesOfEmptyWeapon() const;
   void SetOrderFlag(bool value) { orderFlag_ = value ? 1 : 0; }
   bool GetOrderFlag() const { return orderFlag_ != 0; }
   void SetName(const std::string& name) { name_ = name; }

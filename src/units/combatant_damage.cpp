@@ -111,6 +111,10 @@ void Combatant::SetCanFire(bool canFire) {
   canFire_ = canFire ? 1 : 0;
 }
 
+bool Combatant::DiesOfEmptyWeapon() const {
+  return weapon_ != nullptr && weapon_->GetAmmunition() == 0 && type_->HasAmmoDeath();
+}
+
 float Combatant::GetWeaponRange() const { return weapon_ != nullptr ? weapon_->GetRange() : 0.0f; }
 
 TVector3 Combatant::GetFiringPoint() const {
@@ -137,7 +141,7 @@ bool Combatant::ConsumeFood() {
 void Combatant::HandleDestroyed(TNewObjects& newObjects, const TGameData& gameData, float time) {
   if (weapon_ != nullptr) {
     weapon_->ReleaseShots(newObjects, time, nullptr, &GetCurrentFlags());
-    if (weapon_->GetAmmunition() == 0 && type_->HasAmmoDeath()) health_ = 0.0f;
+    if (DiesOfEmptyWeapon()) health_ = 0.0f;
   }
   TGameObject::HandleDestroyed(newObjects, gameData, time);
   const bool dead = IsDestroyed();

@@ -7,6 +7,12 @@ namespace {
 // The file gives distances per turn of this length.
 constexpr float kTurnLength = 10.0f;
 
+// Counts a unit file may give a weapon: far beyond any real load, yet small
+// enough that the rounding of held rounds stays inside an int.
+constexpr int32_t kMostAmmunition = 1000000;
+
+int32_t BoundedCount(int32_t count) { return count < 0 ? 0 : (count > kMostAmmunition ? kMostAmmunition : count); }
+
 bool IsLobbingWeapon(const std::string& name) { return name == "Grenadier" || name == "Goo Spitter"; }
 
 // A record whose shots could not fly: a reach but no speed (the flight step
@@ -52,6 +58,8 @@ void TWeaponType::Read(TConfigParser& parser) {
   }
   ammoPerShot_ = 1;
   parser.GetInt("AmmoPerShot", ammoPerShot_);
+  ammunition_ = BoundedCount(ammunition_);
+  ammoPerShot_ = BoundedCount(ammoPerShot_);
 }
 
 bool TWeaponType::ReadMainKeys(TConfigParser& parser) {

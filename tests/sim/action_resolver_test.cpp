@@ -240,6 +240,33 @@ TEST_F(ActionResolverTest, KillHealShieldAndResupplyRecordTheirEvents) {
   EXPECT_EQ(Recorded<TAmmoEvent>(2).GetRounds(), -1);
 }
 
+TEST_F(ActionResolverTest, AUnitThatDiesOfItsEmptyWeaponDiesByARecordedBlow) {
+  // Grey units soak hits with their ammunition; a warp gunner whose barrier
+  // is spent dies of it. Only a recorded blow lets the players' playback see
+  // that death: the computing world's destroyed-object pass is not replayed.
+  Combatant& spent = Unit("Warp Gunner", 1, TVector3(5.0f, 5.0f, 0.0f));
+  ASSERT_TRUE(spent.GetType().HasAmmoDeath());
+  spent.TakeDamage(spent.GetWeapon()->GetAmmunitionValue());
+  ASSERT_EQ(spent.GetWeapon()->GetAmmunition(), 0);
+  ASSERT_FALSE(spent.IsDestroyed());
+  Combatant& armed = Unit("Warp Gunner", 1, TVector3(6.0f, 5.0f, 0.0f));
+  Combatant& emptyGrunt = Unit("Grunt", 0, TVector3(7.0f, 5.0f, 0.0f));
+  emptyGrunt.GetWeapon()->SetAmmunition(0.0f);
+
+  resolver_->KillUnitsOutOfAmmunition(kNow);
+  ASSERT_EQ(RecordedTypes(), (Names{"Damage"}));
+  EXPECT_EQ(Recorded<TDamageEvent>(0).GetTargetId(), spent.GetId());
+  EXPECT_TRUE(Recorded<TDamageEvent>(0).TestFlag(1));  // the owner's results carry it
+  EXPECT_TRUE(spent.IsDestroyed());
+  EXPECT_FALSE(armed.IsDestroyed());
+  EXPECT_FALSE(emptyGrunt.IsDestroyed());
+
+  // A dead unit is not killed twice.
+  events_.Clear();
+  resolver_->KillUnitsOutOfAmmunition(kNow + 1.0f);
+  EXPECT_EQ(events_.GetEventCount(), 0);
+}
+
 TEST_F(ActionResolverTest, EatingAndLayingEggs) {
   Combatant& queen = Unit("Queen", 1, TVector3(5.0f, 5.0f, 0.0f));
   const TUnitType& grunt = *world_->GetGameData().FindUnitType("Grunt");

@@ -126,6 +126,26 @@ TEST_F(WeaponFixture, ReadsACompleteRecord) {
   EXPECT_TRUE(type.IsNotWarpGunner());
 }
 
+TEST_F(WeaponFixture, CountsFromTheFileStayWithinBounds) {
+  // A unit file from elsewhere may claim any count; a weapon holding it must
+  // still report its rounds as an int.
+  struct TCase {
+    int32_t ammunition;
+    int32_t perShot;
+    int32_t heldAmmunition;
+    int32_t heldPerShot;
+  };
+  for (const TCase& c : {TCase{30, 3, 30, 3}, TCase{2147483647, 2147483647, 1000000, 1000000},
+                         TCase{-5, -1, 0, 0}}) {
+    const TWeaponType& type =
+        Load(Record("Bolter", 12.0f, 100.0f, 20.0f, 1.5f, c.ammunition, "AmmoPerShot = " + std::to_string(c.perShot)));
+    EXPECT_EQ(type.GetAmmunition(), c.heldAmmunition) << c.ammunition;
+    EXPECT_EQ(type.GetAmmoPerShot(), c.heldPerShot) << c.perShot;
+    const TWeapon weapon(type);
+    EXPECT_EQ(weapon.GetAmmunition(), c.heldAmmunition) << c.ammunition;
+  }
+}
+
 TEST_F(WeaponFixture, AnIncompleteRecordStopsAtTheFirstMissingKey) {
   // No "Explosive Radius": damage is read, the keys after it are not, and the
   // race does not name the visual group.
