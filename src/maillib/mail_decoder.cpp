@@ -1,6 +1,7 @@
 #include "maillib/mail_decoder.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace maillib {
@@ -123,6 +124,16 @@ void TMailDecoder::Finish() {
   WritePart(heldLineEnd_);
   heldLineEnd_.clear();
   CloseAttachment();
+}
+
+void TMailDecoder::Abandon() {
+  held_.clear();
+  heldRaw_.clear();
+  heldLineEnd_.clear();
+  if (!file_) return;
+  file_.reset();
+  Log("[Incomplete '" + path_ + "' removed]\r\n");
+  std::remove(path_.c_str());
 }
 
 int TMailDecoder::HandleLine(const std::string& line, const std::string& raw) {

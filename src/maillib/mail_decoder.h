@@ -65,6 +65,10 @@ class TMailDecoder {
   // The end of the message: a held header line is written and an
   // attachment still open is closed.
   void Finish();
+  // The message was cut off (a failed or aborted download): a part still
+  // being written is incomplete, so its file is removed and it is not
+  // reported as saved.
+  void Abandon();
 
   MailDecodeState State() const { return state_; }
   int AttachmentsSaved() const { return saved_; }

@@ -111,9 +111,14 @@ int TMailDriver::Fail(int socketCode, int libraryCode) {
       library_.Sockets().Close(c.socket);
       c.socket = -1;
     }
-    c.sendFile.reset();
-    c.decoder.reset();
-    c.messageOut.reset();
+    c.StopTransfers();
+    // A failed QUIT still ends the session: the message copies go and the
+    // channel is free for a new connection.
+    if (c.closing) {
+      library_.Memory().Free(number_, kSlotTo, kSlotAlternateText);
+      c.mode = 0;
+      c.closing = false;
+    }
   }
   Yield();
   return libraryCode;

@@ -10,6 +10,7 @@
 namespace maillib {
 
 class TMailLibrary;
+struct TMailAttachment;
 struct TMailChannel;
 
 // Results of a step besides a state number and the library's negative codes.
@@ -38,6 +39,7 @@ class TMailDriver {
   int RunSmtpHeaders(int state);
   int RunSmtpBody(int state);
   int RunSmtpAttachment(int state);
+  int SendAttachmentHeaders(const TMailAttachment& attachment, int group);
   int RunPop3(int state);
   int RunPop3Download(int state);
 
@@ -59,7 +61,7 @@ class TMailDriver {
   int TakeBufferLine(const std::string& line);
 
   // SMTP helpers.
-  int AfterFrom() const;
+  int AfterFrom();
   int AfterCc() const;
   bool NeedsMime() const;
   int NextRecipient(int state);

@@ -30,6 +30,15 @@ int FirstLineLength(const std::string& text) {
 
 }  // namespace
 
+void TMailChannel::StopTransfers() {
+  if (decoder) decoder->Abandon();
+  decoder.reset();
+  messageOut.reset();
+  sendFile.reset();
+  lines.reset();
+  partialLine.clear();
+}
+
 TMailLibrary::TMailLibrary() {
   sockets_.SetLogWriter([this](int64_t handle, std::string_view text) {
     if (handle > 0 && handle <= channelCount_) WriteLog(static_cast<int>(handle - 1), std::string(text));
@@ -80,6 +89,7 @@ int TMailLibrary::Release() {
       const std::string line = "*** Releasing channel " + std::to_string(i) + " ***\r\n";
       std::fwrite(line.data(), 1, line.size(), c.log.get());
     }
+    c.StopTransfers();
     c.log.reset();
     if (c.socket >= 0) sockets_.Close(c.socket);
     c.socket = -1;

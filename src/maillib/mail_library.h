@@ -55,6 +55,12 @@ struct TMailGlobals {
 };
 
 struct TMailChannel {
+  // Ends a download or send cut off half way: an attachment being saved is
+  // dropped (not reported saved), then the message file and the file being
+  // sent are closed. The decoder goes first, as it writes into the message
+  // file.
+  void StopTransfers();
+
   int number = 0;
   std::string lastReply;
   std::string server;
@@ -102,6 +108,7 @@ struct TMailChannel {
   int continuation = 0;
   int subStep = 0;
   bool waiting = false;
+  bool closing = false;
   uint64_t nextAction = 0;
   uint64_t deadline = 0;
   std::string greeting;

@@ -26,6 +26,10 @@ std::string Bounded(const char* text, std::size_t limit) {
   return text == nullptr ? std::string() : std::string(text, strnlen(text, limit - 1));
 }
 
+const char* DamageName(int code) {
+  return code == TMailMemory::kGuardDamaged ? "guard byte" : "slot number";
+}
+
 int CopyOut(const std::string& text, char* buffer, int size) {
   if (buffer == nullptr || size <= 0) return 0;
   const std::size_t copied = std::min(text.size(), static_cast<std::size_t>(size) - 1);
@@ -38,6 +42,9 @@ int CopyOut(const std::string& text, char* buffer, int size) {
 
 int TMailLibrary::Begin(int channel, int state) {
   TMailChannel& c = *Channel(channel);
+  // A new operation ends whatever transfer an earlier one left half done.
+  c.StopTransfers();
+  c.closing = state == 258;
   c.nextState = state;
   c.subStep = 0;
   c.waiting = false;
@@ -242,8 +249,7 @@ int TMailLibrary::Close(int channel) {
   WriteLog(channel, "*** mailClose\r\n");
   if (c.decoder) c.decoder->Finish();
   c.decoder.reset();
-  c.messageOut.reset();
-  c.sendFile.reset();
+  c.StopTransfers();
   if (c.socket >= 0 && c.mode != 0) return Begin(channel, 258);
   memory_.Free(channel, kSlotTo, kSlotAlternateText);
   c.mode = 0;
@@ -255,6 +261,8 @@ int TMailLibrary::Abort(int channel) {
   TMailChannel& c = *Channel(channel);
   WriteLog(channel, "*** mailAbort\r\n");
   c.blocking = true;
+  c.StopTransfers();
+  c.closing = false;
   if (c.socket >= 0) sockets_.Close(c.socket);
   c.socket = -1;
   c.nextState = c.thisState = 0;
@@ -266,14 +274,15 @@ int TMailLibrary::Abort(int channel) {
 
 int TMailLibrary::CheckMemory(char* buffer, int size) {
   std::string report;
-  for (const auto& [slot, code] : memory_.CheckAll()) {
-    const std::string text =
-        "Memory Corrupted (" + MailErrorTextOf(code) + "): ID=" + std::to_string(slot) + " Err=" + std::to_string(code);
+  const std::vector<std::pair<int, int>> damaged = memory_.CheckAll();
+  for (const auto& [slot, code] : damaged) {
+    const std::string text = "Memory Corrupted (" + std::string(DamageName(code)) + "): ID=" + std::to_string(slot) +
+                             " Err=" + std::to_string(code);
     platform::ShowMessageBox("Info", text);
     report += text + "\r\n";
   }
   CopyOut(report, buffer, size);
-  return static_cast<int>(memory_.CheckAll().size());
+  return static_cast<int>(damaged.size());
 }
 
 int TMailLibrary::Debug(int channel, int selector, char* buffer, int size) {
@@ -291,6 +300,8 @@ int TMailLibrary::Debug(int channel, int selector, char* buffer, int size) {
       if (c.socket < 0 || sockets_.LocalAddress(c.socket, address, sizeof(address)) != kVSockOk) address[0] = '\0';
       return CopyOut(address, buffer, size);
     case 29: return CopyOut(c.savedAttachmentNames, buffer, size);
+    // Where the last downloaded message was written.
+    case 30: return CopyOut(c.messagePath, buffer, size);
     case 40: {
       const char* lines = memory_.Block(channel, kSlotLines);
       if (lines == nullptr) return -47;

@@ -124,6 +124,7 @@ int TMailDriver::RunPop3Download(int state) {
       if (!c.messagePath.empty() && c.messagePath.back() != '/' && c.messagePath.back() != '\\') c.messagePath += '/';
       c.messagePath += c.messageFile;
       Log("Saving email to '" + c.messagePath + "'\r\n");
+      c.StopTransfers();
       c.messageOut.reset(std::fopen(c.messagePath.c_str(), "wb"));
       if (!c.messageOut) return Fail(0, -67);
       TMailDecoderSettings settings;

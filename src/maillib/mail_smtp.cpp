@@ -16,6 +16,10 @@ namespace {
 constexpr const char* kDefaultGreetingName = "localhost";
 constexpr const char* kMailer = "X-Mailer: DVX Mail Engine Version 3.4";
 
+constexpr int kAttachmentTypeLines = 0;
+constexpr int kAttachmentEncodingLine = 1;
+constexpr int kAttachmentDispositionLine = 2;
+
 bool HasWord(const std::string& text, const std::string& word) {
   auto lower = [](std::string s) {
     for (char& c : s) {
@@ -48,9 +52,13 @@ bool TMailDriver::NeedsMime() const {
          library_.Memory().InUse(number_, kSlotAlternateText);
 }
 
-int TMailDriver::AfterFrom() const {
+// After "From:" (and "Reply-To:") the next header present: the subject
+// (which also carries the extra header lines), the CC list, or the MIME
+// headers or the blank line.
+int TMailDriver::AfterFrom() {
   if (!channel_.replyTo.empty() && channel_.thisState == 225) return 226;
-  return 227;
+  if (*Text(kSlotSubject) != '\0' || *Text(kSlotExtraHeaders) != '\0') return 227;
+  return *Text(kSlotCc) != '\0' ? 228 : AfterCc();
 }
 
 int TMailDriver::AfterCc() const { return NeedsMime() ? 229 : 233; }
@@ -187,6 +195,7 @@ int TMailDriver::RunSmtp(int state) {
       c.socket = -1;
       library_.Memory().Free(number_, kSlotTo, kSlotAlternateText);
       c.mode = 0;
+      c.closing = false;
       return kMailDone;
     case 270: return (r = Command("VRFY " + MailHeaderValue(Text(kSlotTo)))) < 0 ? r : 271;
     case 271:
@@ -212,7 +221,7 @@ int TMailDriver::RunSmtpHeaders(int state) {
     case 223: return (r = SendData(MailDateHeader())) < 0 ? r : (g.omitToHeader ? 225 : 224);
     case 224: return (r = SendData("To: " + MailHeaderValue(Text(kSlotTo)))) < 0 ? r : 225;
     case 225: return (r = SendData("From: " + MailHeaderValue(c.from))) < 0 ? r : AfterFrom();
-    case 226: return (r = SendData("Reply-To: " + MailHeaderValue(c.replyTo))) < 0 ? r : 227;
+    case 226: return (r = SendData("Reply-To: " + MailHeaderValue(c.replyTo))) < 0 ? r : AfterFrom();
     case 227: {
       if ((r = SendData("Subject: " + MailHeaderValue(Text(kSlotSubject)))) < 0) return r;
       const std::string extra = Text(kSlotExtraHeaders);
@@ -328,24 +337,39 @@ int TMailDriver::RunSmtpBody(int state) {
   return Fail(0, -47);
 }
 
+// The header lines of an attachment part come in three steps: its type (with
+// the Content-ID of an image), its transfer encoding, its disposition.
+int TMailDriver::SendAttachmentHeaders(const TMailAttachment& attachment, int group) {
+  const std::vector<std::string> headers =
+      MailAttachmentHeaders(attachment, channel_.imagesSent, channel_.bodyFormat == kFormatQuoted);
+  for (const std::string& header : headers) {
+    const bool encoding = header.rfind("Content-Transfer-Encoding:", 0) == 0;
+    const bool disposition = header.rfind("Content-Disposition:", 0) == 0;
+    const int lineGroup = encoding ? kAttachmentEncodingLine
+                                   : (disposition ? kAttachmentDispositionLine : kAttachmentTypeLines);
+    if (lineGroup != group) continue;
+    if (const int r = SendData(header, false); r < 0) return r;
+  }
+  return 0;
+}
+
 int TMailDriver::RunSmtpAttachment(int state) {
   TMailChannel& c = channel_;
   const TMailGlobals& g = library_.Globals();
   const std::string& boundary = library_.Boundary();
+  if (c.attachmentIndex >= c.attachments.size()) return Fail(0, -47);
   const TMailAttachment& a = c.attachments[c.attachmentIndex];
   const bool more = c.attachmentIndex + 1 < c.attachments.size();
   int r = 0;
   switch (state) {
     case 260: return (r = SendData("--" + boundary)) < 0 ? r : 261;
     case 261:
-    case 262:
-    case 263: {
       if (a.kind == MailAttachmentKind::kImage) ++c.imagesSent;
-      for (const std::string& header : MailAttachmentHeaders(a, c.imagesSent, c.bodyFormat == kFormatQuoted)) {
-        if ((r = SendData(header)) < 0) return r;
-      }
+      return (r = SendAttachmentHeaders(a, kAttachmentTypeLines)) < 0 ? r : 262;
+    case 262: return (r = SendAttachmentHeaders(a, kAttachmentEncodingLine)) < 0 ? r : 263;
+    case 263:
+      if ((r = SendAttachmentHeaders(a, kAttachmentDispositionLine)) < 0) return r;
       return (r = SendData("")) < 0 ? r : 264;
-    }
     case 264:
       if (a.kind == MailAttachmentKind::kText) {
         std::string text;

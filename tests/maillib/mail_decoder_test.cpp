@@ -207,4 +207,37 @@ TEST(MailDecoder, UnwritableFolderDropsThePartAndGoesOn) {
   EXPECT_NE(run.output.find("visible\r\n"), std::string::npos);
 }
 
+TEST(MailDecoder, CutOffMessagesLeaveNoHalfSavedAttachment) {
+  TTempFolder folder;
+  TMailDecoderSettings settings;
+  settings.attachmentFolder = folder.Path().string();
+  const std::string head =
+      "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=\"b\"\r\n\r\n--b\r\n"
+      "Content-Type: text/plain\r\n\r\nhello\r\n--b\r\n"
+      "Content-Type: application/octet-stream; name=\"data.bin\"\r\nContent-Transfer-Encoding: base64\r\n\r\n" +
+      maillib::MailEncodeBase64Lines(Binary()).substr(0, 78);
+  // Fed without its end, as a download cut off half way.
+  TDecodeRun cut(settings);
+  std::size_t start = 0;
+  while (start < head.size()) {
+    const std::size_t end = head.find('\n', start);
+    cut.decoder.DecodeLine(std::string_view(head).substr(start, end - start + 1));
+    start = end + 1;
+  }
+  EXPECT_EQ(FilesIn(folder.Path()), (std::vector<std::string>{"data.bin"}));
+  cut.decoder.Abandon();
+  EXPECT_TRUE(FilesIn(folder.Path()).empty());
+  EXPECT_EQ(cut.output.find("[Attachment saved"), std::string::npos);
+  EXPECT_EQ(cut.decoder.AttachmentsSaved(), 0);
+  EXPECT_EQ(cut.decoder.SavedNames(), "");
+  EXPECT_NE(cut.output.find("hello"), std::string::npos);
+
+  // The same message whole is saved and reported.
+  TDecodeRun whole(settings);
+  whole.Feed(head + "--b--\r\n");
+  EXPECT_EQ(FilesIn(folder.Path()), (std::vector<std::string>{"data.bin"}));
+  EXPECT_EQ(whole.decoder.AttachmentsSaved(), 1);
+  EXPECT_NE(whole.output.find("[Attachment saved to"), std::string::npos);
+}
+
 }  // namespace

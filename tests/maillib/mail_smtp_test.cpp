@@ -115,20 +115,27 @@ TEST_F(MailSmtpTest, HeloRecipientsAndDotLines) {
   EXPECT_FALSE(library_.Memory().InUse(0, maillib::kSlotTo));
 }
 
+// EHLO, with the method the server offers first in the order CRAM-MD5,
+// LOGIN, PLAIN; the greeting runs step by step, the mail then blocking.
 TEST_F(MailSmtpTest, AuthenticationMethodsAreChosenInOrder) {
   struct Case {
+    bool auth;
     std::vector<std::string> exclude;
     const char* logLine;
+    std::vector<int> states;
   };
+  const std::vector<int> greeting = {101, 104, 105, 106, 201, 202, 203};
   const Case cases[] = {
-      {{}, "AUTH CRAM-MD5 ok"},
-      {{"CRAM-MD5"}, "AUTH LOGIN ok"},
-      {{"CRAM-MD5", "LOGIN"}, "AUTH PLAIN ok"},
+      {false, {}, "*** Sending", {0}},
+      {true, {}, "AUTH CRAM-MD5 ok", {150, 151, 152, 153, 0}},
+      {true, {"CRAM-MD5"}, "AUTH LOGIN ok", {160, 162, 163, 164, 0}},
+      {true, {"CRAM-MD5", "LOGIN"}, "AUTH PLAIN ok", {170, 171, 0}},
   };
   for (const Case& test : cases) {
     TTempFolder folder;
     folder.MakeFolder("mails");
-    std::vector<std::string> arguments = {folder.Path("mails").string(), "--auth"};
+    std::vector<std::string> arguments = {folder.Path("mails").string()};
+    if (test.auth) arguments.push_back("--auth");
     for (const std::string& mechanism : test.exclude) {
       arguments.push_back("--exclude");
       arguments.push_back(mechanism);
@@ -140,14 +147,22 @@ TEST_F(MailSmtpTest, AuthenticationMethodsAreChosenInOrder) {
     library.IntegerParam(0, 15, server.Port());
     library.IntegerParam(0, 29, 1);
     library.IntegerParam(0, 2, 5000);
+    library.IntegerParam(0, 1, 1);
+    library.IntegerParam(0, 9, 0);
     library.StringParam(0, 58, "tester");
     library.StringParam(0, 57, "s3cret");
     library.StringParam(0, 20, folder.Path("debug.log").string().c_str());
     ASSERT_EQ(library.SmtpConnect(0, "127.0.0.1", kFrom, nullptr), 0) << test.logLine;
+    std::vector<int> expected = greeting;
+    expected.insert(expected.end(), test.states.begin(), test.states.end());
+    EXPECT_EQ(DriveStates(library, 0), expected) << test.logLine;
+    library.IntegerParam(0, 9, 1);
     ASSERT_EQ(library.SendEmail(0, "<ann@to.example>", nullptr, nullptr, "Auth", "body", nullptr), 0);
     EXPECT_EQ(library.Close(0), 0);
     EXPECT_NE(folder.Read("debug.log").find(test.logLine), std::string::npos) << test.logLine;
-    EXPECT_NE(folder.Read("mails/1.json").find("\"auth\": \"tester\""), std::string::npos) << test.logLine;
+    EXPECT_NE(folder.Read("mails/1.json").find(test.auth ? "\"auth\": \"tester\"" : "\"auth\": null"),
+              std::string::npos)
+        << test.logLine;
     EXPECT_EQ(folder.Read("debug.log").find("s3cret"), std::string::npos);
   }
 }
@@ -286,6 +301,68 @@ TEST_F(MailSmtpTest, NonBlockingStepsReturnTheStates) {
   EXPECT_NE(Mail(1).find("Subject: Steps\r\n"), std::string::npos);
 }
 
+// Every header and part state in its place: HTML with an alternate text,
+// Reply-To, CC, BCC, extra headers, an inline image and a binary file; then
+// quoted-printable with a text attachment; then a body from a file with no
+// subject and no "To:" header.
+TEST_F(MailSmtpTest, NonBlockingStatesOfEveryMessageShape) {
+  Start();
+  folder_.Write("files/picture.gif", "GIF89a-not-really");
+  folder_.Write("files/data.bin", BinaryBytes(100));
+  folder_.Write("files/notes.txt", "note one\n");
+  folder_.Write("files/body.txt", "body from a file\n");
+  library_.IntegerParam(0, 9, 0);
+  ASSERT_EQ(library_.SmtpConnect(0, "127.0.0.1", kFrom, "<replies@sender.example>"), 0);
+  EXPECT_EQ(DriveStates(library_, 0), (std::vector<int>{101, 104, 105, 106, 201, 202, 203, 0}));
+
+  library_.IntegerParam(0, 8, 2);
+  ASSERT_EQ(library_.StringParam(0, 59, "plain words"), 11);
+  ASSERT_EQ(library_.StringParam(0, 51, "X-Extra: yes"), 13);
+  const std::string files = folder_.Path("files/picture.gif").string() + "," + folder_.Path("files/data.bin").string();
+  ASSERT_EQ(library_.SendEmail(0, "<ann@to.example>", "<carl@cc.example>", "<dora@bcc.example>", "Rich",
+                               "<p>hi</p>", files.c_str()),
+            0);
+  EXPECT_EQ(DriveStates(library_, 0),
+            (std::vector<int>{205, 206, 207, 208, 206, 207, 208, 206, 207, 208, 209, 210, 221, 223, 224, 225, 226,
+                              227, 228, 229, 230, 233, 234, 400, 401, 402, 236, 238, 240, 241, 245, 260, 261, 262,
+                              263, 264, 265, 260, 261, 262, 263, 264, 265, 251, 252, 0}));
+  EXPECT_NE(Mail(1).find("\r\nX-Extra: yes\r\n"), std::string::npos);
+  EXPECT_EQ(Tree(Parts(1)), "multipart/related multipart/alternative text/plain text/html image/gif "
+                            "application/octet-stream");
+
+  library_.StringParam(0, 59, "");
+  library_.StringParam(0, 51, "");
+  library_.StringParam(0, 50, "");
+  library_.IntegerParam(0, 8, 1);
+  library_.IntegerParam(0, 60, 1);
+  ASSERT_EQ(library_.SendEmail(0, "<ann@to.example>", nullptr, nullptr, "Notes", "see notes",
+                               folder_.Path("files/notes.txt").string().c_str()),
+            0);
+  EXPECT_EQ(DriveStates(library_, 0), (std::vector<int>{205, 206, 207, 208, 209, 210, 221, 223, 224, 225, 227, 229,
+                                                        230, 233, 234, 236, 237, 238, 240, 241, 245, 260, 261,
+                                                        262, 263, 264, 267, 251, 252, 0}));
+
+  library_.IntegerParam(0, 8, 0);
+  library_.IntegerParam(0, 22, 1);
+  const std::string body = "@" + folder_.Path("files/body.txt").string();
+  ASSERT_EQ(library_.SendEmail(0, "<ann@to.example>", nullptr, nullptr, nullptr, body.c_str(), nullptr), 0);
+  EXPECT_EQ(DriveStates(library_, 0),
+            (std::vector<int>{205, 206, 207, 208, 209, 210, 221, 223, 225, 233, 238, 244, 241, 245, 252, 0}));
+  const std::string third = Mail(3);
+  EXPECT_EQ(third.find("Subject:"), std::string::npos) << third;
+  EXPECT_EQ(third.find("To:"), std::string::npos) << third;
+  EXPECT_NE(third.find("\r\n\r\nbody from a file\r\n"), std::string::npos) << third;
+
+  ASSERT_EQ(library_.VerifyUser(0, "<ann@to.example>"), 0);
+  EXPECT_EQ(DriveStates(library_, 0), (std::vector<int>{271, 0}));
+  EXPECT_EQ(library_.ChannelQuery(0, 24), 252);
+  ASSERT_EQ(library_.Command(0, "NOOP"), 0);
+  EXPECT_EQ(DriveStates(library_, 0), (std::vector<int>{299, 0}));
+  EXPECT_EQ(library_.ChannelQuery(0, 3), 250);
+  ASSERT_EQ(library_.Close(0), 0);
+  EXPECT_EQ(DriveStates(library_, 0), (std::vector<int>{259, 0}));
+}
+
 TEST(MailSmtpFailures, ClosedSilentAndRefusingServers) {
   TMailLibrary library;
   ASSERT_EQ(library.Attach(1), 1);
@@ -323,6 +400,25 @@ TEST(MailSmtpFailures, ClosedSilentAndRefusingServers) {
   library.IntegerParam(0, 15, port);
   EXPECT_EQ(library.SmtpConnect(0, "127.0.0.1", kFrom, nullptr), -36);
   EXPECT_EQ(library.ChannelQuery(0, 4), -10061);
+}
+
+// A QUIT that fails still ends the session: the message copies go and the
+// channel takes no mail until it connects again.
+TEST(MailSmtpFailures, FailedQuitStillEndsTheSession) {
+  TMailLibrary library;
+  ASSERT_EQ(library.Attach(1), 1);
+  library.IntegerParam(0, 2, 1000);
+  library.IntegerParam(0, 1, 1);
+  TScriptedServer server({"220 hi\r\n", "250 hello\r\n", "<close>"});
+  library.IntegerParam(0, 15, server.Port());
+  ASSERT_EQ(library.SmtpConnect(0, "127.0.0.1", "<me@here.example>", nullptr), 0);
+  ASSERT_EQ(library.StringParam(0, 59, "alternate"), 9);
+  ASSERT_EQ(library.StringParam(0, 51, "X-Header: 1"), 12);
+  EXPECT_EQ(library.Close(0), -51);
+  EXPECT_EQ(library.Channel(0)->mode, 0);
+  EXPECT_FALSE(library.Memory().InUse(0, maillib::kSlotExtraHeaders));
+  EXPECT_FALSE(library.Memory().InUse(0, maillib::kSlotAlternateText));
+  EXPECT_EQ(library.SendEmail(0, "<a@b.example>", nullptr, nullptr, "s", "m", nullptr), -58);
 }
 
 }  // namespace
