@@ -66,7 +66,12 @@ void TIdMapper::WriteId(TDataStream& stream, int32_t id) {
 }
 
 void TIdMapper::Bind(int32_t externalId, int32_t internalId) {
-  table_[externalId] = internalId;
+  const auto [entry, added] = table_.try_emplace(externalId, internalId);
+  if (!added) {
+    keysByInternal_.erase({entry->second, externalId});
+    entry->second = internalId;
+  }
+  keysByInternal_.emplace(internalId, externalId);
   if (externalId >= nextExternalId_) {
     // A key at the top of the range keeps the next id there rather than wrap.
     nextExternalId_ = externalId < std::numeric_limits<int32_t>::max() ? externalId + 1 : externalId;
@@ -77,12 +82,12 @@ void TIdMapper::BindNext(int32_t internalId) { Bind(nextExternalId_, internalId)
 
 bool TIdMapper::HasExternalId(int32_t externalId) const { return table_.count(externalId) != 0; }
 
-bool TIdMapper::HasInternalId(int32_t internalId) const {
-  for (const auto& [key, value] : table_) {
-    if (value == internalId) return true;
-  }
-  return false;
+const int32_t* TIdMapper::FirstKeyOf(int32_t internalId) const {
+  const auto first = keysByInternal_.lower_bound({internalId, std::numeric_limits<int32_t>::min()});
+  return first != keysByInternal_.end() && first->first == internalId ? &first->second : nullptr;
 }
+
+bool TIdMapper::HasInternalId(int32_t internalId) const { return FirstKeyOf(internalId) != nullptr; }
 
 int32_t TIdMapper::ToInternal(int32_t externalId, TWorld& world) {
   const auto found = table_.find(externalId);
@@ -94,10 +99,8 @@ int32_t TIdMapper::ToInternal(int32_t externalId, TWorld& world) {
 
 int32_t TIdMapper::ToExternal(int32_t internalId) {
   if (!HasInternalId(internalId)) BindNext(internalId);
-  for (const auto& [key, value] : table_) {
-    if (value == internalId) return key;
-  }
-  return kNoObject;
+  const int32_t* key = FirstKeyOf(internalId);
+  return key != nullptr ? *key : kNoObject;
 }
 
 void TIdMapper::Save(TDataStream& stream) const {

@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
+#include <utility>
 
 // The world's source of fresh ids belongs to the same family.
 #include "session/id_counter.h"
@@ -70,7 +72,13 @@ class TIdMapper {
   const std::map<int32_t, int32_t>& Entries() const { return table_; }
 
  private:
+  // The smallest key bound to the internal id; null when none is.
+  const int32_t* FirstKeyOf(int32_t internalId) const;
+
   std::map<int32_t, int32_t> table_;
+  // The same pairs as (internal, external), so that the first key of an
+  // internal id is found without a walk over the table.
+  std::set<std::pair<int32_t, int32_t>> keysByInternal_;
   int32_t nextExternalId_ = 0;
 };
 

@@ -45,13 +45,6 @@ void ForSlice(const TObjectList& list, float fromFraction, float toFraction, TVi
 // The player the object belongs to, for objects a player can own on the map.
 bool BelongsTo(const TGameObject& object, int32_t owner) { return OwnerOf(object) == owner; }
 
-// A locked map tile does nothing when its flags are committed and shows no
-// flag as changed (tiles commit by merging, which a lock stops, and never
-// answer otherwise). The map holds far more objects than every other list,
-// and between map passes all of them are locked.
-bool IsQuietTile(int32_t list, const TGameObject& object) {
-  return list == TWorld::kMapList && object.GetFlagSet().IsLocked();
-}
 
 }  // namespace
 
@@ -79,8 +72,21 @@ int32_t TSightResolver::SideOf(const Combatant& unit) {
 }
 
 void TSightResolver::SetAllLocks(bool locked, bool withMap) {
+  if (withMap) {
+    const TMap& map = world_->GetMap();
+    for (const auto& tile : map.Tiles()) {
+      if (tile == nullptr) continue;
+      if (locked) {
+        tile->GetFlagSet().Lock();
+      } else {
+        tile->GetFlagSet().Unlock();
+      }
+    }
+    mapLocked_ = locked;
+    mapLockedAt_ = map.GridChangeCount();
+  }
   for (int32_t l = 0; l < TWorld::GetListCount(); ++l) {
-    if (l == TWorld::kMapList && !withMap) continue;
+    if (l == TWorld::kMapList) continue;
     const TObjectList* list = world_->GetList(l);
     for (int32_t i = 0; i < list->Count(); ++i) {
       TGameObject* object = list->GetAt(i);
@@ -96,17 +102,45 @@ void TSightResolver::SetAllLocks(bool locked, bool withMap) {
 
 void TSightResolver::UpdateCells(float t) { SetAllLocks(false, IsMapPassDue(t)); }
 
-void TSightResolver::Step(float t) {
-  // One answer for the whole pass: the pass itself moves the next due time.
-  const bool mapPassDue = IsMapPassDue(t);
-  terrainIndex_.built = false;
+bool TSightResolver::IsMapAsleep() {
+  if (!mapLocked_ || mapLockedAt_ != world_->GetMap().GridChangeCount()) return false;
+  // A surrogate that is seen unlocks the objects it links to: while one
+  // links anything, no tile is taken to be locked.
+  const TObjectList& surrogates = world_->GetSurrogates();
+  for (int32_t i = 0; i < surrogates.Count(); ++i) {
+    const auto* surrogate = dynamic_cast<const Surrogate*>(surrogates.GetAt(i));
+    if (surrogate != nullptr && !surrogate->GetLinks().empty()) {
+      mapLocked_ = false;
+      return false;
+    }
+  }
+  return true;
+}
+
+void TSightResolver::CommitAllFlags(bool mapAsleep) {
   for (int32_t l = 0; l < TWorld::GetListCount(); ++l) {
+    if (l == TWorld::kMapList) {
+      if (mapAsleep) continue;
+      for (const auto& tile : world_->GetMap().Tiles()) {
+        if (tile != nullptr && !tile->GetFlagSet().IsLocked()) static_cast<TTerrainObject&>(*tile).TTerrainObject::CommitFlags();
+      }
+      continue;
+    }
     const TObjectList* list = world_->GetList(l);
     for (int32_t i = 0; i < list->Count(); ++i) {
       TGameObject* object = list->GetAt(i);
-      if (object != nullptr && !IsQuietTile(l, *object)) object->CommitFlags();
+      if (object != nullptr) object->CommitFlags();
     }
   }
+}
+
+void TSightResolver::Step(float t) {
+  // One answer for the whole pass: the pass itself moves the next due time.
+  const bool mapPassDue = IsMapPassDue(t);
+  // Between map passes every tile is locked: a locked tile neither commits
+  // nor shows a change, so the two walks over the map can be left out.
+  const bool mapAsleep = IsMapAsleep();
+  CommitAllFlags(mapAsleep);
 
   const TCombatantList& units = world_->GetUnits();
   TObjectList* detected[] = {&world_->GetUnits(), &world_->GetAmmoDumps(), &world_->GetEggs(),
@@ -132,7 +166,7 @@ void TSightResolver::Step(float t) {
     }
   }
 
-  ReportVisionChanges(t);
+  ReportVisionChanges(t, mapAsleep);
   AdvanceMapPass(t);
   SetAllLocks(true, mapPassDue);
 }
@@ -162,10 +196,15 @@ void TSightResolver::SightObject(Combatant& unit, int32_t side, const TVector3& 
 
 bool TSightResolver::BuildTerrainIndex() {
   TTerrainIndex& index = terrainIndex_;
-  if (index.built) return index.usable;
+  const TMap& map = world_->GetMap();
+  if (index.built && index.gridChanges == map.GridChangeCount() && index.tileCount == map.Count() &&
+      index.width == map.GetWidth() && index.height == map.GetHeight()) {
+    return index.usable;
+  }
   index.built = true;
   index.usable = false;
-  const TMap& map = world_->GetMap();
+  index.gridChanges = map.GridChangeCount();
+  index.tileCount = map.Count();
   index.width = map.GetWidth();
   index.height = map.GetHeight();
   // Sight reaches vision x visibility x a cover factor of at most 1: the
@@ -236,19 +275,30 @@ void TSightResolver::SightMapObjects(Combatant& unit) {
   const int32_t xTo = std::min(clampCell(at.x + reach, index.width), index.width - 1);
   const int32_t yFrom = std::max(clampCell(at.y - reach, index.height), 0);
   const int32_t yTo = std::min(clampCell(at.y + reach, index.height), index.height - 1);
+  const int32_t side = SideOf(unit);
   for (int32_t cy = yFrom; cy <= yTo; ++cy) {
     for (int32_t cx = xFrom; cx <= xTo; ++cx) {
-      const auto cell = static_cast<std::size_t>(cy) * static_cast<std::size_t>(index.width) + static_cast<std::size_t>(cx);
-      candidates.insert(candidates.end(), index.items.begin() + index.bucketStart[cell],
-                        index.items.begin() + index.bucketStart[cell + 1]);
+      CollectUnseen(static_cast<std::size_t>(cy) * static_cast<std::size_t>(index.width) + static_cast<std::size_t>(cx),
+                    side);
     }
   }
   // The map's order decides what a tile already seen hides from the rest.
   std::sort(candidates.begin(), candidates.end());
-  const int32_t side = SideOf(unit);
   const TVector3 from = unit.GetFiringPoint();
   for (const int32_t i : candidates) {
     if (TGameObject* object = map.GetAt(i)) SightObject(unit, side, from, *object);
+  }
+}
+
+void TSightResolver::CollectUnseen(std::size_t cell, int32_t side) {
+  TTerrainIndex& index = terrainIndex_;
+  const auto& tiles = world_->GetMap().Tiles();
+  for (int32_t k = index.bucketStart[cell]; k < index.bucketStart[cell + 1]; ++k) {
+    const int32_t i = index.items[static_cast<std::size_t>(k)];
+    const TGameObject& tile = *tiles[static_cast<std::size_t>(i)];
+    // What SightObject passes over at once is left out here: a tile the
+    // side has seen, or a locked one (tiles only become seen in the pass).
+    if (!tile.TGameObject::TestFlag(side) && !tile.GetFlagSet().IsLocked()) index.candidates.push_back(i);
   }
 }
 
@@ -305,14 +355,26 @@ void TSightResolver::SightTerrain(Combatant& unit, bool mapPassDue) {
 
 // --- events ----------------------------------------------------------------------------
 
-void TSightResolver::ReportVisionChanges(float t) {
+void TSightResolver::ReportVisionChanges(float t, bool mapAsleep) {
   if (resolver_ == nullptr) return;
   const int32_t sides = SideCount();
   for (int32_t l = 0; l < TWorld::GetListCount(); ++l) {
+    if (l == TWorld::kMapList) {
+      if (mapAsleep) continue;
+      for (const auto& tile : world_->GetMap().Tiles()) {
+        // A tile whose flags are all as committed (or that is locked) has
+        // nothing to report.
+        if (tile == nullptr || !tile->GetFlagSet().AnyChanged()) continue;
+        for (int32_t side = 0; side < sides; ++side) {
+          if (tile->FlagChanged(side)) resolver_->UpdateVision(*tile, side, t);
+        }
+      }
+      continue;
+    }
     const TObjectList* list = world_->GetList(l);
     for (int32_t i = 0; i < list->Count(); ++i) {
       TGameObject* object = list->GetAt(i);
-      if (object == nullptr || IsQuietTile(l, *object)) continue;
+      if (object == nullptr) continue;
       for (int32_t side = 0; side < sides; ++side) {
         if (object->FlagChanged(side)) resolver_->UpdateVision(*object, side, t);
       }

@@ -142,6 +142,10 @@ class TSightResolver {
 
   // The sight pass (sight_pass.cpp).
   void SetAllLocks(bool locked, bool withMap);
+  // Whether every map tile is locked for certain, so that the flag commit
+  // and the change report may pass the map over.
+  bool IsMapAsleep();
+  void CommitAllFlags(bool mapAsleep);
   void SightTerrain(Combatant& unit, bool mapPassDue);
   // One object for SightObjects: marks it (or the terrain in the way) when
   // the unit sees it.
@@ -149,12 +153,16 @@ class TSightResolver {
   // SightObjects over the map, taking only the tiles that stand near enough
   // to be seen, in the map's own order.
   void SightMapObjects(Combatant& unit);
-  // Sorts the map's objects into the cells their positions fall in, once a
-  // pass; false when the tiles' visibilities give no bound to sight.
+  // Sorts the map's objects into the cells their positions fall in, again
+  // whenever the map's grid has changed; false when the tiles' visibilities
+  // give no bound to sight.
   bool BuildTerrainIndex();
+  // Appends the tiles of the index's cell that the side has not seen yet and
+  // that are not locked.
+  void CollectUnseen(std::size_t cell, int32_t side);
   TSightRecord& FindOrCreateSightRecord(int32_t unitKey);
   void MarkSeen(TGameObject& object, int32_t side);
-  void ReportVisionChanges(float t);
+  void ReportVisionChanges(float t, bool mapAsleep);
 
   TWorld* world_;
   TActionResolver* resolver_;
@@ -172,6 +180,9 @@ class TSightResolver {
   struct TTerrainIndex {
     bool built = false;
     bool usable = false;
+    // The map's grid change count and tile count the index was built for.
+    uint32_t gridChanges = 0;
+    int32_t tileCount = 0;
     int32_t width = 0;
     int32_t height = 0;
     float maxVisibility = 0.0f;
@@ -181,4 +192,8 @@ class TSightResolver {
     std::vector<int32_t> candidates;
   };
   TTerrainIndex terrainIndex_;
+  // The map was locked whole by the last map pass, at this grid change
+  // count, and nothing has unlocked it since.
+  bool mapLocked_ = false;
+  uint32_t mapLockedAt_ = 0;
 };

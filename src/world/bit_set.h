@@ -58,6 +58,12 @@ class TFlagSet {
   bool Test(std::size_t index) const { return current_.Test(index); }
   // Unless locked: the current flags become the previous ones and are cleared.
   void Commit();
+  // Unless locked: the current flags become the previous ones and stay.
+  void KeepAsPrevious() {
+    if (!locked_) previous_ = current_;
+  }
+  // Whether any flag differs from the last commit's; false while locked.
+  bool AnyChanged() const { return !locked_ && !(previous_ == current_); }
   // Whether the flag differs from the last commit's; false while locked.
   bool Changed(std::size_t index) const;
 

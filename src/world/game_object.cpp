@@ -81,12 +81,7 @@ std::string TGameObject::ActionName() const { return "normal"; }
 
 bool TGameObject::LoseEndurance(float /*amount*/) { return false; }
 
-void TGameObject::MergeObjectFlags() {
-  if (flags_.IsLocked()) return;
-  const TBitSet current = flags_.Current();
-  flags_.Commit();
-  flags_.Assign(current);
-}
+void TGameObject::MergeObjectFlags() { flags_.KeepAsPrevious(); }
 
 void TGameObject::SetLofVolume(std::unique_ptr<TCompoundVolume> volume) {
   lofVolume_ = volume != nullptr ? std::move(volume) : std::make_unique<TCompoundVolume>();

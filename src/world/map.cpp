@@ -12,6 +12,7 @@
 #include "session/sides.h"
 #include "world/game_data.h"
 #include "world/object_record.h"
+#include "world/step_cache.h"
 #include "world/surrogate.h"
 #include "world/terrain_type.h"
 
@@ -53,6 +54,7 @@ TMap::~TMap() {
 }
 
 void TMap::ResetGrid() {
+  ++gridChanges_;
   grid_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), TCell());
   singleDoors_.clear();
   doubleDoors_.clear();
@@ -137,6 +139,7 @@ std::vector<std::pair<int32_t, int32_t>> TMap::CellsOf(const TTerrainObject& obj
 }
 
 void TMap::Index(TTerrainObject& object) {
+  ++gridChanges_;
   for (const auto& [cx, cy] : CellsOf(object)) {
     if (TCell* cell = MutableCell(cx, cy)) cell->push_back(&object);
   }
@@ -147,6 +150,7 @@ void TMap::Index(TTerrainObject& object) {
 }
 
 void TMap::Unindex(const TTerrainObject& object) {
+  ++gridChanges_;
   auto* tile = const_cast<TTerrainObject*>(&object);
   for (const auto& [cx, cy] : CellsOf(object)) {
     if (TCell* cell = MutableCell(cx, cy)) EraseValue(*cell, tile);

@@ -26,6 +26,7 @@
 
 class TDataStream;
 class TGameData;
+class TStepCache;
 class TGameObjectRecord;
 class TStringList;
 
@@ -86,6 +87,10 @@ class TMap : public TObjectList {
   void RemoveDestroyed() override;
   void DeleteAll() override;
 
+  // The terrain objects in the list's order, for passes over every tile
+  // that must not pay a virtual lookup per tile.
+  const std::vector<std::unique_ptr<TGameObject>>& Tiles() const { return Children(); }
+
   // --- grid queries ---------------------------------------------------------
   void CollectAt(std::vector<TGameObject*>& out, int32_t cx, int32_t cy) const;
   const std::vector<TTerrainObject*>& CellAt(int32_t cx, int32_t cy) const;
@@ -101,10 +106,19 @@ class TMap : public TObjectList {
   bool IsPlaceFree(const TVector3& point, TCompoundVolume& volume) const;
   // The same, passing over doors that admit the access name.
   bool IsPlaceFreeFor(const TVector3& point, TCompoundVolume& volume, const std::string& access) const;
-  // A mover with the volume may step from `from` to `to` (through `via`).
-  // Blockers it already overlaps at the start are passed over.
+  // A mover with the volume may step from `from` to `to`; blockers it
+  // already overlaps at the start, or would overlap standing at `via` (may
+  // be null), are passed over. Answers for steps between lattice neighbours
+  // are remembered until the grid changes.
   bool CanStep(const TVector3& from, const TVector3& to, TCompoundVolume& volume, const std::string& access,
                const TVector3* via) const;
+  // Counts every change of what the cells hold, and every reset of the
+  // tiles' flags.
+  uint32_t GridChangeCount() const { return gridChanges_; }
+  // Whether step answers are remembered (on by default); off, every step is
+  // tested afresh.
+  void SetStepMemory(bool on);
+  bool HasStepMemory() const { return stepMemory_; }
   // The volume touches a force field.
   bool ForceFieldTest(TCompoundVolume& volume) const;
   void SetFlagAround(const TVector3& point, int32_t flag);
@@ -232,6 +246,10 @@ class TMap : public TObjectList {
   void WalkField(const TVector3& from, const TVector3& to, int32_t direction, TVisit visit) const;
   bool IsReplacementQueued(const TVector3& position, const std::string& typeName) const;
 
+  // The step test itself, without the remembered answers.
+  bool ComputeStep(const TVector3& from, const TVector3& to, TCompoundVolume& volume, const std::string& access,
+                   const TVector3* via) const;
+
   // Shared part of IsPlaceFree and IsPlaceFreeFor.
   template <class TPassOver>
   bool PlaceFree(const TVector3& point, TCompoundVolume& volume, TPassOver passOver) const;
@@ -257,4 +275,8 @@ class TMap : public TObjectList {
   bool deferDoorPairing_ = false;
   uint8_t wallsToggled_ = 0;
   uint8_t objectsToggled_ = 0;
+  uint32_t gridChanges_ = 0;
+  bool stepMemory_ = true;
+  // Remembered step answers: a cache, so kept through const queries.
+  mutable std::unique_ptr<TStepCache> stepCache_;
 };

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "world/map.h"
+#include "world/step_cache.h"
 #include "world/terrain_type.h"
 
 namespace {
@@ -157,6 +158,8 @@ TVector3 TMap::ClampToMap(const TVector3& point) const {
 }
 
 void TMap::ResetTileFlags() {
+  // Passes that remember which tiles are seen must look again.
+  ++gridChanges_;
   for (int32_t i = 0; i < Count(); ++i) {
     TGameObject* object = GetAt(i);
     TBitSet cleared = object->GetCurrentFlags();
@@ -192,6 +195,23 @@ bool TMap::IsPlaceFreeFor(const TVector3& point, TCompoundVolume& volume, const 
 
 bool TMap::CanStep(const TVector3& from, const TVector3& to, TCompoundVolume& volume, const std::string& access,
                    const TVector3* via) const {
+  if (!stepMemory_) return ComputeStep(from, to, volume, access, via);
+  if (stepCache_ == nullptr) stepCache_ = std::make_unique<TStepCache>();
+  TStepCache& cache = *stepCache_;
+  if (!cache.Find(from, to, volume, access, via, width_, height_, gridChanges_)) {
+    return ComputeStep(from, to, volume, access, via);
+  }
+  if (cache.Answer() == TStepCache::EAnswer::kUnknown) cache.Remember(ComputeStep(from, to, volume, access, via));
+  return cache.Answer() == TStepCache::EAnswer::kFree;
+}
+
+void TMap::SetStepMemory(bool on) {
+  stepMemory_ = on;
+  stepCache_.reset();
+}
+
+bool TMap::ComputeStep(const TVector3& from, const TVector3& to, TCompoundVolume& volume, const std::string& access,
+                       const TVector3* via) const {
   // Route searches ask this for every step they weigh: the blocking tiles
   // are gathered into buffers kept from call to call, and the answer, which
   // does not depend on their order, is the same as over a fresh collection.

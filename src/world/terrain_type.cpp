@@ -157,6 +157,7 @@ void TTerrainType::Read(TConfigParser& parser) {
 
   sightShapes_ = ParseTerrainShapes(sightShapeText_, name_);
   fireShapes_ = ParseTerrainShapes(fireShapeText_, name_);
+  SetKindBits();
 }
 
 // The three words in exactly this case; any other text keeps the value.
@@ -174,9 +175,12 @@ void TTerrainType::ReadMovement(TConfigParser& parser) {
   }
 }
 
-bool TTerrainType::IsDoorState() const {
-  return doorState_ == "open" || doorState_ == "opening" || doorState_ == "closed" ||
-         doorState_ == "closing";
+void TTerrainType::SetKindBits() {
+  const bool door = doorState_ == "open" || doorState_ == "opening" || doorState_ == "closed" ||
+                    doorState_ == "closing";
+  kindBits_ = static_cast<uint8_t>((kind_ == "ground" ? kGroundBit : 0) | (kind_ == "wall" ? kWallBit : 0) |
+                                   (kind_ == "object" ? kObjectBit : 0) | (door ? kDoorBit : 0) |
+                                   (doorState_ == "open" ? kOpenBit : 0) | (doorState_ == "closed" ? kClosedBit : 0));
 }
 
 bool TTerrainType::DoorTypeIs(const std::string& name) const {

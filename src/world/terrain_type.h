@@ -40,13 +40,14 @@ class TTerrainType {
 
   void Read(TConfigParser& parser);
 
-  // Kind tests: exact, case-sensitive comparisons of the texts.
-  bool IsGround() const { return kind_ == "ground"; }
-  bool IsWall() const { return kind_ == "wall"; }
-  bool IsObject() const { return kind_ == "object"; }
-  bool IsDoorState() const;
-  bool IsOpen() const { return doorState_ == "open"; }
-  bool IsClosed() const { return doorState_ == "closed"; }
+  // Kind tests: exact, case-sensitive comparisons of the texts, made once
+  // when the type is read (the map's queries ask them for every tile).
+  bool IsGround() const { return (kindBits_ & kGroundBit) != 0; }
+  bool IsWall() const { return (kindBits_ & kWallBit) != 0; }
+  bool IsObject() const { return (kindBits_ & kObjectBit) != 0; }
+  bool IsDoorState() const { return (kindBits_ & kDoorBit) != 0; }
+  bool IsOpen() const { return (kindBits_ & kOpenBit) != 0; }
+  bool IsClosed() const { return (kindBits_ & kClosedBit) != 0; }
   // A door whose key is "any" or the given name.
   bool DoorTypeIs(const std::string& name) const;
   const std::string& TypeWord() const { return kind_; }
@@ -87,7 +88,17 @@ class TTerrainType {
   const std::string& GetPowerConnection() const { return powerConnection_; }
 
  private:
+  enum : uint8_t {
+    kGroundBit = 1,
+    kWallBit = 2,
+    kObjectBit = 4,
+    kDoorBit = 8,
+    kOpenBit = 16,
+    kClosedBit = 32,
+  };
+
   void ReadMovement(TConfigParser& parser);
+  void SetKindBits();
 
   std::string name_;
   std::string doorState_;
@@ -107,6 +118,7 @@ class TTerrainType {
   TVector3 actionOffset_;
   std::string material_;
   std::string powerConnection_;
+  uint8_t kindBits_ = 0;
   // The shape texts parsed once, so that a faulty text is reported once per
   // load and not once per placed tile.
   std::vector<TTerrainShape> sightShapes_;

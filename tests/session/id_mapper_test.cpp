@@ -132,6 +132,30 @@ TEST(IdMapperTest, ToExternalGivesTheLowestKeyOfAnInternalId) {
   EXPECT_EQ(mapper.ToExternal(60), 9);
 }
 
+// Rebinding keys moves them between internal ids; the lowest key of each
+// internal id must follow, as a walk over the table in key order finds it.
+TEST(IdMapperTest, ToExternalFollowsRebindsAsAWalkOverTheTableWould) {
+  TIdMapper mapper;
+  uint32_t seed = 12345u;
+  const auto next = [&seed](uint32_t range) {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<int32_t>((seed >> 8) % range);
+  };
+  for (int32_t round = 0; round < 2000; ++round) {
+    mapper.Bind(next(40), next(12));
+    const int32_t asked = next(14);
+    int32_t expected = -1;
+    for (const auto& [key, value] : mapper.Entries()) {
+      if (value == asked) {
+        expected = key;
+        break;
+      }
+    }
+    ASSERT_EQ(mapper.HasInternalId(asked), expected >= 0) << "round " << round;
+    if (expected >= 0) ASSERT_EQ(mapper.ToExternal(asked), expected) << "round " << round;
+  }
+}
+
 TEST(IdMapperTest, AKeyAtTheTopOfTheRangeDoesNotWrapTheNextId) {
   TIdMapper mapper;
   mapper.Bind(INT32_MAX, 1);

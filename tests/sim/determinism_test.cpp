@@ -5,6 +5,7 @@
 // computed as a client does, replayed from its events into a third world.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -44,6 +45,27 @@ TEST_F(DeterminismTest, TheFoundryServerTurnGivesTheKeptFilesGolden) {
   std::unique_ptr<TTurnSimulator> sim = reference_battle::MakeFoundryBattle(12);
   ASSERT_NE(sim, nullptr);
   CheckAgainstGolden(*sim, "foundry_turn");
+}
+
+// Every walking unit plans again on every tick, so that the route search
+// asks the map's step test much the same questions tick after tick, from
+// wherever the units have walked to: the remembered answers must give the
+// very turn that fresh answers give.
+TEST_F(DeterminismTest, RememberedStepAnswersGiveTheSameReplanningTurnAsFreshOnes) {
+  std::vector<std::vector<uint8_t>> events;
+  std::vector<std::vector<uint8_t>> worlds;
+  for (const bool remembered : {false, true}) {
+    std::unique_ptr<TTurnSimulator> sim = reference_battle::MakeFoundryBattle(6);
+    ASSERT_NE(sim, nullptr);
+    TTurnSimulator& battle = *sim;
+    battle.GetWorld().GetMap().SetStepMemory(remembered);
+    reference_battle::RunServerTurn(battle, [&battle] { reference_battle::ReplanEveryWalk(battle); });
+    ASSERT_GT(battle.GetEvents().GetEventCount(), 10);
+    events.push_back(reference_battle::EventBytes(battle));
+    worlds.push_back(reference_battle::WorldBytes(battle));
+  }
+  EXPECT_TRUE(events[0] == events[1]);
+  EXPECT_TRUE(worlds[0] == worlds[1]);
 }
 
 TEST_F(DeterminismTest, TheShippedSetUpsFirstTurnsGiveTheKeptFilesGolden) {

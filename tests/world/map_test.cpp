@@ -343,6 +343,69 @@ TEST_F(MapTest, StepIgnoresABlockerAlreadyOverlappedAtTheStart) {
   EXPECT_FALSE(map_.CanStep(TVector3(4.0f, 5.0f, 0.0f), TVector3(4.6f, 5.0f, 0.0f), mover.volume, "0", nullptr));
 }
 
+// The step test remembers its answers for lattice steps: over a field of
+// posts, walls and a door, every answer must be the one a fresh test gives,
+// for movers of two sizes, with and without a point whose blockers are
+// passed over, and again once a blocker is added.
+TEST_F(MapTest, RememberedStepAnswersAreTheFreshOnes) {
+  Pave();
+  Place("Post", 3.0f, 3.0f);
+  Place("Post", 6.0f, 4.0f);
+  Place("Wall", 4.5f, 6.5f);
+  Place("Barrel", 7.0f, 7.0f);
+  Place("Door", 2.5f, 7.5f);
+  TMover small(0.25f);
+  TMover large(0.45f);
+  const TVector3 nearPost(3.3f, 3.0f, 0.0f);
+  constexpr std::pair<int32_t, int32_t> kNeighbours[] = {{-1, -1}, {0, -1}, {1, -1}, {-1, 0},
+                                                         {1, 0},   {-1, 1}, {0, 1},  {1, 1}};
+  struct TQuery {
+    TVector3 from;
+    TVector3 to;
+    TMover* mover;
+    const TVector3* via;
+    std::string access;
+  };
+  std::vector<TQuery> queries;
+  for (int32_t y = 2; y <= 16; ++y) {
+    for (int32_t x = 2; x <= 16; ++x) {
+      const TVector3 from(0.5f * static_cast<float>(x), 0.5f * static_cast<float>(y), 0.0f);
+      for (int32_t d = 0; d < 8; ++d) {
+        const auto [dx, dy] = kNeighbours[static_cast<std::size_t>(d)];
+        const TVector3 to(from.x + 0.5f * static_cast<float>(dx), from.y + 0.5f * static_cast<float>(dy), 0.0f);
+        TMover* mover = (x + y + d) % 2 == 0 ? &small : &large;
+        queries.push_back({from, to, mover, (x * y + d) % 3 == 0 ? &nearPost : nullptr, d % 4 == 0 ? "1" : "0"});
+      }
+    }
+  }
+  const auto answers = [this, &queries] {
+    std::vector<bool> out;
+    for (const TQuery& q : queries) out.push_back(map_.CanStep(q.from, q.to, q.mover->volume, q.access, q.via));
+    return out;
+  };
+  const auto check = [this, &answers] {
+    ASSERT_TRUE(map_.HasStepMemory());
+    const std::vector<bool> filled = answers();
+    const std::vector<bool> remembered = answers();
+    map_.SetStepMemory(false);
+    const std::vector<bool> fresh = answers();
+    map_.SetStepMemory(true);
+    EXPECT_EQ(filled, fresh);
+    EXPECT_EQ(remembered, fresh);
+    // Not a field where every step goes or none does.
+    EXPECT_NE(std::count(fresh.begin(), fresh.end(), true), 0);
+    EXPECT_NE(std::count(fresh.begin(), fresh.end(), false), 0);
+  };
+  check();
+  const TVector3 from(5.0f, 5.0f, 0.0f);
+  const TVector3 to(5.5f, 5.0f, 0.0f);
+  EXPECT_TRUE(map_.CanStep(from, to, small.volume, "0", nullptr));
+  Place("Post", 5.5f, 5.0f);
+  EXPECT_FALSE(map_.CanStep(from, to, small.volume, "0", nullptr));
+  check();
+  EXPECT_EQ(small.volume.PositionRef(), &small.position);
+}
+
 TEST_F(MapTest, ForceFieldTestFindsATouchedField) {
   Pave();
   Place("field_000", 5.0f, 5.0f);

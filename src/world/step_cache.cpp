@@ -1,0 +1,149 @@
+#include "world/step_cache.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+
+#include "world/volume.h"
+
+namespace {
+
+// The lattice reaches half a unit beyond the map on every side, and the
+// covered area a little further.
+constexpr int32_t kBorder = 2;
+// Beyond this no doubled coordinate names a lattice point of any map.
+constexpr float kDoubledLimit = 1.0e6f;
+
+enum EKeyTag : uint32_t { kNoVia = 0, kVia = 1, kBox = 2, kSphere = 3, kSegment = 4 };
+
+uint32_t Bits(float value) { return std::bit_cast<uint32_t>(value); }
+
+void PushPoint(std::vector<uint32_t>& key, const TVector3& point) {
+  key.push_back(Bits(point.x));
+  key.push_back(Bits(point.y));
+  key.push_back(Bits(point.z));
+}
+
+// The lattice index of a coordinate (twice it, when whole); false off the
+// lattice.
+bool LatticeIndex(float value, int32_t& index) {
+  const float doubled = value * 2.0f;
+  if (!(std::fabs(doubled) < kDoubledLimit) || std::round(doubled) != doubled) return false;
+  index = static_cast<int32_t>(doubled) + kBorder;
+  return true;
+}
+
+// 0..7 for the eight neighbours; -1 for anything else.
+int32_t DirectionIndex(int32_t dx, int32_t dy) {
+  if (dx < -1 || dx > 1 || dy < -1 || dy > 1 || (dx == 0 && dy == 0)) return -1;
+  const int32_t index = (dy + 1) * 3 + (dx + 1);
+  return index > 4 ? index - 1 : index;
+}
+
+}  // namespace
+
+TStepCache::TStepCache() = default;
+
+TStepCache::~TStepCache() = default;
+
+bool TStepCache::MakeKey(const TCompoundVolume& volume, const TVector3* via, float z) {
+  std::vector<uint32_t>& key = keyScratch_;
+  key.clear();
+  key.push_back(via != nullptr ? kVia : kNoVia);
+  if (via != nullptr) PushPoint(key, *via);
+  key.push_back(Bits(z));
+  for (std::size_t i = 0; i < volume.Count(); ++i) {
+    const TVolume* member = volume.At(i);
+    if (const auto* box = dynamic_cast<const TBoxVolume*>(member)) {
+      key.push_back(kBox);
+      PushPoint(key, box->LocalCorners().Min());
+      PushPoint(key, box->LocalCorners().Max());
+    } else if (const auto* sphere = dynamic_cast<const TSphereVolume*>(member)) {
+      key.push_back(kSphere);
+      PushPoint(key, sphere->CentreOffset());
+      key.push_back(Bits(sphere->Radius()));
+    } else if (const auto* segment = dynamic_cast<const TSegmentVolume*>(member)) {
+      key.push_back(kSegment);
+      PushPoint(key, segment->EndA());
+      PushPoint(key, segment->EndB());
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+void TStepCache::Reset(int32_t width, int32_t height, uint32_t gridChanges) {
+  layers_.clear();
+  last_ = nullptr;
+  columns_ = 2 * width + 2 * kBorder;
+  rows_ = 2 * height + 2 * kBorder;
+  blockColumns_ = (columns_ + kBlockSide - 1) / kBlockSide;
+  blockRows_ = (rows_ + kBlockSide - 1) / kBlockSide;
+  gridChanges_ = gridChanges;
+  started_ = true;
+}
+
+TStepCache::TLayer& TStepCache::LayerFor(const std::string& access) {
+  ++uses_;
+  const auto matches = [this, &access](const TLayer& layer) {
+    return layer.key == keyScratch_ && layer.access == access;
+  };
+  if (last_ == nullptr || !matches(*last_)) {
+    last_ = nullptr;
+    for (const auto& layer : layers_) {
+      if (matches(*layer)) {
+        last_ = layer.get();
+        break;
+      }
+    }
+  }
+  if (last_ == nullptr) {
+    if (layers_.size() >= kMaxLayers) {
+      const auto oldest = std::min_element(layers_.begin(), layers_.end(),
+                                           [](const auto& a, const auto& b) { return a->lastUse < b->lastUse; });
+      layers_.erase(oldest);
+    }
+    auto layer = std::make_unique<TLayer>();
+    layer->key = keyScratch_;
+    layer->access = access;
+    layer->blocks.resize(static_cast<std::size_t>(blockColumns_) * static_cast<std::size_t>(blockRows_));
+    last_ = layer.get();
+    layers_.push_back(std::move(layer));
+  }
+  last_->lastUse = uses_;
+  return *last_;
+}
+
+bool TStepCache::Find(const TVector3& from, const TVector3& to, const TCompoundVolume& volume,
+                      const std::string& access, const TVector3* via, int32_t width, int32_t height,
+                      uint32_t gridChanges) {
+  slot_ = nullptr;
+  int32_t column = 0;
+  int32_t row = 0;
+  int32_t toColumn = 0;
+  int32_t toRow = 0;
+  if (!LatticeIndex(from.x, column) || !LatticeIndex(from.y, row) || !LatticeIndex(to.x, toColumn) ||
+      !LatticeIndex(to.y, toRow) || Bits(from.z) != Bits(to.z)) {
+    return false;
+  }
+  const int32_t direction = DirectionIndex(toColumn - column, toRow - row);
+  if (direction < 0) return false;
+  if (!started_ || gridChanges != gridChanges_ || columns_ != 2 * width + 2 * kBorder ||
+      rows_ != 2 * height + 2 * kBorder) {
+    Reset(width, height, gridChanges);
+  }
+  if (column < 0 || column >= columns_ || row < 0 || row >= rows_) return false;
+  if (!MakeKey(volume, via, from.z)) return false;
+  TLayer& layer = LayerFor(access);
+  const auto blockIndex = static_cast<std::size_t>(row / kBlockSide) * static_cast<std::size_t>(blockColumns_) +
+                          static_cast<std::size_t>(column / kBlockSide);
+  std::unique_ptr<TBlock>& block = layer.blocks[blockIndex];
+  if (block == nullptr) {
+    block = std::make_unique<TBlock>();
+    block->fill(EAnswer::kUnknown);
+  }
+  const int32_t inBlock = (row % kBlockSide) * kBlockSide + column % kBlockSide;
+  slot_ = &(*block)[static_cast<std::size_t>(inBlock * kDirections + direction)];
+  return true;
+}
