@@ -20,7 +20,7 @@
 #include "app/data_stream.h"
 #include "app/files.h"
 #include "app/string_table.h"
-#include "display/font_manager.h"
+#include "display/text/font_manager.h"
 #include "session/game_record.h"
 #include "session/id_mapper.h"
 #include "sim/event_factory.h"

@@ -1,22 +1,37 @@
 // The font-style file (Configs\FontStyles.cfg, or a language's own): every
-// section is a style, read in one pass over the text.
+// section is a style entry, read in one pass over the text; then every style
+// code is looked for in the same text, as the text layout does.
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
 #include "app/config_parser.h"
-#include "display/font_manager.h"
+#include "display/text/font_manager.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   TConfigParser config;
   config.SetText(text);
   TFontManager fonts;
-  const int count = fonts.LoadFonts(config, (size & 1) != 0);
-  if (count < 0 || fonts.StyleCount() > static_cast<std::size_t>(count)) std::abort();
-  // The last section read is the one left selected; its style is known by name.
-  if (count > 0 && fonts.FindStyle(config.GetSectionName()) == nullptr) std::abort();
-  fonts.FindStyle("Default");
+  const int sections = fonts.LoadFonts(config, (size & 1) != 0);
+  if (sections < 0 || fonts.StyleCount() > static_cast<std::size_t>(sections)) std::abort();
+  // Each entry makes at most one font.
+  if (fonts.FontCount() > static_cast<std::size_t>(sections)) std::abort();
+
+  // Walking the text code by code must move forward every time and end.
+  std::size_t position = 0;
+  std::string code;
+  while ((position = fonts.FindFirstStyleCode(text, position, code)) < text.size()) {
+    if (code.empty()) std::abort();
+    const TFontStyle& style = fonts.GetStyle(code);
+    if (style.font == nullptr || style.colour == nullptr) std::abort();
+    const float fontSize = style.font->GetSize();
+    if (!std::isfinite(style.scale) || fontSize < 0.0f || fontSize > TFontManager::kMaxFontSize) std::abort();
+    position += code.size();
+  }
+  fonts.ReleaseFonts();
+  fonts.RestoreFonts();
   return 0;
 }

@@ -20,7 +20,7 @@
 #include "display/display.h"
 #include "platform/file_system.h"
 #include "platform/log_file.h"
-#include "display/font_manager.h"
+#include "display/text/font_manager.h"
 #include "display/map_view.h"
 #include "session/game.h"
 #include "session/game_query.h"

@@ -1,11 +1,21 @@
 #include "display/map_view.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "display/display.h"
-#include "display/font_manager.h"
+#include "display/text/font_manager.h"
 
 namespace {
 
 std::unique_ptr<TMapView> gMapView;
+
+constexpr float kMinZoom = 0.4f;
+constexpr float kMaxZoom = 4.0f;
+// The only two zooms the 2D display draws.
+constexpr float kZoom2DNear = 1.0f;
+constexpr float kZoom2DFar = 0.5f;
+constexpr const char* kDirectDraw2D = "DIRECTDRAW_2D";
 
 }  // namespace
 
@@ -21,7 +31,9 @@ bool TMapView::Exists() { return gMapView != nullptr; }
 TMapView* TMapView::Instance() { return gMapView.get(); }
 
 TMapView::TMapView(std::unique_ptr<TDisplay> display)
-    : display_(std::move(display)), fontManager_(std::make_unique<TFontManager>()) {
+    : fontManager_(std::make_unique<TFontManager>()),
+      display_(std::move(display)),
+      camera_(std::make_unique<TMapCamera>(static_cast<TCameraViewport&>(*this))) {
   if (display_) {
     requestedDisplayType_ = display_->GetTypeName();
     requestedFullScreen_ = display_->IsFullScreen();
@@ -31,6 +43,55 @@ TMapView::TMapView(std::unique_ptr<TDisplay> display)
 TMapView::~TMapView() {
   if (display_) display_->Shutdown();
 }
+
+void TMapView::MarkViewChanged() {
+  if (display_) display_->SetViewChanged(true);
+}
+
+// --- zoom ----------------------------------------------------------------------
+
+bool TMapView::SetZoom(float delta) {
+  if (!std::isfinite(delta)) delta = 0.0f;
+  const float zoom = IsDirectDraw2D() ? (delta > 0.0f ? kZoom2DNear : kZoom2DFar)
+                                      : std::clamp(zoom_ + delta, kMinZoom, kMaxZoom);
+  return SetZoomExact(zoom);
+}
+
+bool TMapView::SetZoomExact(float zoom) {
+  TVector3 centre;
+  camera_->GetViewCentre(centre);
+  // A zoom of no size, or of no number, would collapse every projection:
+  // the view keeps the zoom it has.
+  if (zoom > 0.0f && std::isfinite(zoom)) zoom_ = zoom;
+  // Every zoom redraws, whether or not the value changed.
+  redraw_ = true;
+  MarkViewChanged();
+  return camera_->CentreOn(centre);
+}
+
+bool TMapView::ZoomKeepingPoint(bool (TMapView::*zoomer)(float), float value, const TVector3& point) {
+  TVector3 centre;
+  camera_->GetViewCentre(centre);
+  const float oldZoom = zoom_;
+  (this->*zoomer)(value);
+  // The point's offset from the old centre, scaled by the old and the new
+  // zoom, tells how far the view must move to keep it in place.
+  const float dx = point.x - centre.x;
+  const float dy = point.y - centre.y;
+  const float newZoom = zoom_;
+  const float inverse = 1.0f / newZoom;
+  return camera_->Scroll((dx * newZoom - dx * oldZoom) * inverse, (dy * newZoom - dy * oldZoom) * inverse);
+}
+
+bool TMapView::ZoomAt(float delta, const TVector3& point) { return ZoomKeepingPoint(&TMapView::SetZoom, delta, point); }
+
+bool TMapView::ZoomExactAt(float zoom, const TVector3& point) {
+  return ZoomKeepingPoint(&TMapView::SetZoomExact, zoom, point);
+}
+
+bool TMapView::CentreOn(const TVector3& point) { return camera_->CentreOn(point); }
+
+// --- display ---------------------------------------------------------------------
 
 void TMapView::SetRequestedSize(int32_t width, int32_t height) {
   requestedWidth_ = width;
@@ -42,7 +103,13 @@ void TMapView::OnWindowMoved() {
 }
 
 void TMapView::ApplyResolution(int32_t width, int32_t height) {
-  if (display_ && display_->Resize(width, height)) display_->SetViewChanged(true);
+  if (!display_) return;
+  TVector3 centre;
+  camera_->GetViewCentre(centre);
+  if (display_->Resize(width, height)) {
+    camera_->CentreOn(centre);
+    display_->SetViewChanged(true);
+  }
 }
 
 void TMapView::ReleaseDisplay() {
@@ -58,5 +125,7 @@ void TMapView::RestoreDisplay() {
 int32_t TMapView::GetScreenWidth() const { return display_ ? display_->GetWidth() : 0; }
 
 int32_t TMapView::GetScreenHeight() const { return display_ ? display_->GetHeight() : 0; }
+
+bool TMapView::IsDirectDraw2D() const { return display_ && display_->GetTypeName() == kDirectDraw2D; }
 
 float CurrentMapZoom() { return TMapView::Exists() ? TMapView::Instance()->GetZoom() : 1.0f; }

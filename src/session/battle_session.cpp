@@ -7,6 +7,7 @@
 #include "app/message_stream.h"
 #include "app/text_utils.h"
 #include "app/version_info.h"
+#include "display/mapview/map_view_hooks.h"
 #include "session/game.h"
 #include "session/game_query.h"
 #include "session/game_record.h"
@@ -136,7 +137,11 @@ void TBattleSession::ReplayTurn(int32_t turn) {
   TTurnClock& clock = GetTurnClock();
   clock.SetTurn(turn);
   GetSpecialEffects().DeleteAll();
-  if (loadedGameStateTurn_ != turn) LoadGameState(turn);
+  if (loadedGameStateTurn_ != turn) {
+    // The ground is stamped again as the loaded world builds its tiles.
+    RecomputeMapLighting();
+    LoadGameState(turn);
+  }
   loadedGameStateTurn_ = -1;
   GetEventList().RewindToTurn(turn);
   GetReactionManager().RefreshMarkers();
@@ -155,6 +160,7 @@ void TBattleSession::RewindToNextTurn() {
   TTurnClock& clock = GetTurnClock();
   clock.SetTurn(turn_ + 1);
   GetSpecialEffects().DeleteAll();
+  RecomputeMapLighting();
   TWorld& world = GetWorld();
   world.RestoreSnapshot();
   world.Update(clock.GetTime());

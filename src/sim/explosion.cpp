@@ -10,6 +10,7 @@
 namespace {
 
 constexpr float kTolerance = 0.0001f;
+constexpr float kLightIntensity = 1.0f;
 // Stream bytes of one hit: target id, amount, time.
 constexpr std::size_t kHitBytes = 3 * 4;
 
@@ -25,9 +26,14 @@ Explosion* AsExplosion(TGameObject* object) {
 // --- Explosion ---------------------------------------------------------------
 
 Explosion::Explosion(const TVector3& position, float damage, float radius, float startTime, bool warp)
-    : TGameObject(position), damage_(damage), radius_(radius), startTime_(startTime), warp_(warp) {
+    : TGameObject(position),
+      damage_(damage),
+      radius_(radius),
+      startTime_(startTime),
+      warp_(warp),
+      light_(Position(), kLightIntensity) {
   // Its playback rate, render flag and sprite scale are the visual's once
-  // the library builds one; the light joins the map view's lighting with it.
+  // the library builds one.
   visual_ = BuildEffectVisual(Position(), warp_ ? "greyVisual" : "Effects", warp_ ? "Implosion" : "Explosion",
                               startTime_, kNewVisualDrawParameter);
   AddVisual(visual_);

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "display/mapview/map_view_hooks.h"
 #include "sim/world_effect.h"
 
 class TEvent;
@@ -87,6 +88,8 @@ class Explosion : public TGameObject {
   std::vector<TExplosionHit> hits_;
   TVisual* visual_ = nullptr;
   TEffectSound sound_;
+  // Lights the ground around the blast for as long as it shows.
+  TMapLight light_;
 
   // --- the blast (explosion_blast.cpp) ---------------------------------------
   // What a spread needs to know of the world besides the ray objects.

@@ -6,6 +6,7 @@
 
 #include "app/log.h"
 #include "app/random.h"
+#include "display/mapview/map_view_hooks.h"
 #include "display/visual_registry.h"
 #include "session/sides.h"
 #include "world/game_data.h"
@@ -91,6 +92,7 @@ TTerrainObject::TTerrainObject(const TTerrainType& type, const TVector3& positio
     : TGameObject(position), type_(&type), creationTime_(creationTime) {
   type.BuildFireVolume(GetLofVolume(), &Position());
   type.BuildSightVolume(GetLosVolume(), &Position());
+  MarkGroundSquare();
 }
 
 TTerrainObject::TTerrainObject(const TTerrainType& type) : TGameObject(TVector3()), type_(&type), detached_(1) {
@@ -102,6 +104,7 @@ TTerrainObject::TTerrainObject(const TTerrainObject& templateObject, const TVect
     : TGameObject(position), type_(templateObject.type_), creationTime_(creationTime) {
   GetLofVolume().Clone(templateObject.GetLofVolume(), &Position());
   GetLosVolume().Clone(templateObject.GetLosVolume(), &Position());
+  MarkGroundSquare();
 }
 
 TTerrainObject::TTerrainObject(const TTerrainTemplate& shared, const TTerrainType& type, const TVector3& position,
@@ -109,6 +112,12 @@ TTerrainObject::TTerrainObject(const TTerrainTemplate& shared, const TTerrainTyp
     : TGameObject(position), type_(&type), creationTime_(creationTime) {
   GetLofVolume().Clone(shared.FireVolume(), &Position());
   GetLosVolume().Clone(shared.SightVolume(), &Position());
+  MarkGroundSquare();
+}
+
+void TTerrainObject::MarkGroundSquare() const {
+  // Light falls only where the ground is.
+  if (IsGround()) MarkGroundLight(Position(), true);
 }
 
 TTerrainObject::~TTerrainObject() {

@@ -139,6 +139,8 @@ class TTerrainObject : public TGameObject {
   void ToggleIfObject();
 
  private:
+  // A ground tile stamps its square into the map view's lighting.
+  void MarkGroundSquare() const;
   // The successor of a destroyed object, the smoke and the explosion.
   void AppendRemains(TNewObjects& out, std::size_t surrogateIndex, const TGameData& gameData, float time);
   // The object of the pending type that takes this one's place.

@@ -6,7 +6,7 @@
 #include "app/files.h"
 #include "app/log.h"
 #include "app/vector3.h"
-#include "display/map_camera_hooks.h"
+#include "display/mapview/map_view_hooks.h"
 #include "session/id_counter.h"
 #include "sim/corpse.h"
 #include "sim/explosion.h"
