@@ -15,6 +15,7 @@
 #include "session/server_requests.h"
 #include "session/session_mute.h"
 #include "session/smtp_session.h"
+#include "sim/action_resolver.h"
 #include "sim/clock.h"
 #include "sim/event_list.h"
 #include "sim/explosion.h"
@@ -33,6 +34,8 @@ TBattleSession::TBattleSession(int32_t player)
     : stateStream_(std::make_unique<TDataStream>()), record_(std::make_unique<TGameRecord>()) {
   record_->SetPlayerNumber(player);
   record_->SetFromPlayerData(TGame::Instance()->GetPlayerData());
+  // Scores the session computes itself are kept in its own record.
+  GetActionResolver().SetGameRecord(record_.get());
   GetSimulator().Start(TTurnSimulator::kPlayback);
 }
 
@@ -226,15 +229,18 @@ bool TBattleSession::SendOrders() {
   TDataStream stream(kVersionTag);
   const bool written = WriteOrders(stream);
   ordersSent_ = true;
+  ordersSaved_ = false;
   if (!written) return Fail("The orders could not be written.", false);
   const std::string fileName = OrdersFileName();
   if (RunningGameMode() != 2) {
     if (!stream.SaveToFile(fileName)) return Fail("Could not save " + fileName, false);
+    ordersSaved_ = true;
     return true;
   }
   TGame* game = TGame::Instance();
   TSmtpSession* mail = game->GetMailSender();
   if (!mail->AttachStream(stream, fileName)) return Fail("Could not save " + fileName, false);
+  ordersSaved_ = true;
   return mail->SendGameMail(game->GetPlayerData().emailAddress);
 }
 

@@ -118,6 +118,9 @@ class TBattleSession : public TBattle {
   bool ChallengeSend(const TGameRecord& record);
   bool ChallengeSave(const TGameRecord& record);
   bool HaveOrdersBeenSent() const { return ordersSent_; }
+  // Whether the last send stored the orders file (the sent flag is set
+  // even when it did not).
+  bool HaveOrdersBeenSaved() const { return ordersSaved_; }
 
   // --- turn files ---------------------------------------------------------------
   // True for a first-turn file; false for a results file and for every
@@ -159,6 +162,7 @@ class TBattleSession : public TBattle {
   void ApplyGameDataText(const std::string& text);
 
   bool ordersSent_ = false;
+  bool ordersSaved_ = false;
   std::unique_ptr<TDataStream> stateStream_;
   int32_t turn_ = 0;
   int32_t loadedGameStateTurn_ = -1;

@@ -75,6 +75,7 @@ std::string TBattleSession::EventsFileName() const {
 
 bool TBattleSession::LoadTurnFile(const std::string& fileName) {
   ordersSent_ = false;
+  ordersSaved_ = false;
   turnCommitted_ = false;
   failure_.clear();
   // The orders given for the turn before belong to that turn alone; a

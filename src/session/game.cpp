@@ -24,10 +24,8 @@ namespace {
 
 std::unique_ptr<TGame> gGame;
 
-// Options that choose a first mode this build cannot run yet.
-bool AsksForUnavailableMode(const TCommandLine& commandLine) {
-  return commandLine.HasOption("designer") || commandLine.HasOption("hotseat");
-}
+// The option that chooses a first mode this build cannot run yet.
+bool AsksForUnavailableMode(const TCommandLine& commandLine) { return commandLine.HasOption("designer"); }
 
 // The first argument naming a received game file (".dvx", tested first) or
 // a rebuild ("buildgame"); empty when none does.
@@ -67,6 +65,10 @@ void TGame::Init(const TCommandLine* commandLine) {
   }
   if (commandLine != nullptr && AsksForUnavailableMode(*commandLine)) {
     WriteLog("The mode asked for on the command line is not available in this build; starting the front end\n");
+  } else if (commandLine != nullptr && commandLine->HasOption("hotseat")) {
+    WriteLog("Hot-seat game\n");
+    SetMode(1);
+    return;
   } else if (commandLine != nullptr) {
     bool received = false;
     const std::string argument = ReceivedGameArgument(*commandLine, received);

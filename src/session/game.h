@@ -45,6 +45,7 @@ class TGame {
   // The one mail client of the program.
   TSmtpSession* GetMailSender() const { return mailSender_.get(); }
 
+  TGameMode* GetCurrentMode() const { return mode_.get(); }
   int GetModeNumber() const;
   bool IsComputingAsServer() const;
   int GetLocalPlayer() const;

@@ -126,6 +126,7 @@ class TActionResolver {
   // Whether the events of an unfinished turn are kept at the turn reset (a
   // locally computed game that is being rebuilt).
   void SetKeepEvents(bool keep) { keepEvents_ = keep; }
+  bool KeepsEvents() const { return keepEvents_; }
   // Drops the unfinished turn's events (unless kept), the reservations and
   // the recovery and shield timers.
   void ResetTurn();

@@ -226,3 +226,11 @@ TEST_F(ProgramTest, AReceivedGameFileOpensAndAMissingOneFailsTheRun) {
 
   EXPECT_NE(Run({(folder_.Path() / "nothing.dvx").string()}), 0);
 }
+
+// "hotseat" runs the local two-player mode's frames until the window closes.
+TEST_F(ProgramTest, TheHotSeatOptionRunsTheHotSeatMode) {
+  ASSERT_EQ(Run({"hotseat"}), 0);
+  const std::string log = ReadInProgramFolder("VorhelmDocs/DVX.log");
+  EXPECT_NE(log.find("Hot-seat game\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("First loop completed\n"), std::string::npos) << log;
+}

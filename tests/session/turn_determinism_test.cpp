@@ -1,0 +1,67 @@
+// The same turn, computed from the same files by each road the program has
+// to compute it, must give the same gamestate file, byte for byte.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "hot_seat_game.h"
+#include "session/game.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using hot_seat_game::FileOf;
+using hot_seat_game::kFolder;
+
+class TurnDeterminismTest : public hot_seat_game::HotSeatFixture {
+ protected:
+  static constexpr int32_t kTurns = 3;
+
+  // A local game of kTurns turns; its game folder keeps every input and
+  // output of each exchange.
+  void PlayHotSeatGame() {
+    THotSeatMode& mode = EnterHotSeat();
+    THotSeatDriver driver(mode);
+    ASSERT_TRUE(driver.StartGame("Foundry", hot_seat_game::kForcePoints, hot_seat_game::kMaxPerUnit))
+        << mode.GetFailure();
+    for (int32_t turn = 1; turn <= kTurns; ++turn) {
+      PlayTurn(mode, driver, turn, [](const TBattleSession&) {});
+      if (HasFatalFailure()) return;
+    }
+  }
+
+  // The turn computed by the server entry from the hot-seat game's inputs
+  // into a folder of its own.
+  static std::string ComputeByServerEntry(int32_t turn) {
+    const std::string output = "server" + std::to_string(turn) + "/";
+    fs::create_directories(output);
+    const std::string folder = kFolder;
+    const std::string argument = folder + FileOf("gamestate", turn - 1) + "," + folder + "Orders/" +
+                                 FileOf("orders1", turn) + "," + folder + "Orders/" + FileOf("orders2", turn) + "," +
+                                 output;
+    EXPECT_TRUE(TGame::Instance()->SetMode(5, argument));
+    EXPECT_EQ(TGame::Instance()->GetModeFailure(), "") << "turn " << turn;
+    return output;
+  }
+};
+
+TEST_F(TurnDeterminismTest, AHotSeatExchangeAndTheServerEntryWriteTheSameFiles) {
+  PlayHotSeatGame();
+  if (HasFatalFailure()) return;
+  for (int32_t turn = 1; turn <= kTurns; ++turn) {
+    const std::string output = ComputeByServerEntry(turn);
+    const std::string name = FileOf("gamestate", turn);
+    const std::vector<uint8_t> local = folder_.ReadBytes(kFolder + name);
+    ASSERT_FALSE(local.empty()) << name;
+    EXPECT_EQ(local, folder_.ReadBytes(output + name)) << name;
+    // What each player receives is the same too.
+    for (const char* kind : {"results1", "results2", "status"}) {
+      const std::string other = FileOf(kind, turn);
+      EXPECT_EQ(folder_.ReadBytes(kFolder + other), folder_.ReadBytes(output + other)) << other;
+    }
+  }
+}
+
+}  // namespace
