@@ -66,15 +66,12 @@ void THotSeatMode::CreateSessions() {
   for (int32_t side = 0; side < SideCount(); ++side) {
     sessions_.push_back(std::make_unique<TBattleSession>(side));
     sessions_.back()->GetMovementResolver().SetSinglePlayer(singlePlayer);
-    sessions_.back()->GetActionResolver().SetKeepEvents(keepEvents_);
   }
   server_ = std::make_unique<TServerBattle>();
   server_->GetMovementResolver().SetSinglePlayer(singlePlayer);
-  server_->GetActionResolver().SetKeepEvents(keepEvents_);
 }
 
-void THotSeatMode::SetKeepEvents(bool keep) {
-  keepEvents_ = keep;
+void THotSeatMode::SetBattlesKeepEvents(bool keep) {
   for (const auto& session : sessions_) session->GetActionResolver().SetKeepEvents(keep);
   server_->GetActionResolver().SetKeepEvents(keep);
 }
@@ -235,8 +232,10 @@ bool THotSeatMode::StartLocalGame(const std::string& gameId, const std::string& 
 
 bool THotSeatMode::Compute(const std::vector<std::string>& names) {
   computing_ = true;
+  SetBattlesKeepEvents(true);
   const bool computed = RunServerCode(names);
   computing_ = false;
+  SetBattlesKeepEvents(false);
   if (!computed) return Fail(server_->GetError());
   return true;
 }

@@ -70,11 +70,10 @@ class THotSeatMode : public TGameMode {
   // Back to the front end.
   void ExitScenario();
 
-  // Whether every battle of the mode keeps the events of an unfinished turn
-  // when the turn restarts. Off in hot-seat play: its turns then give the
-  // server's files to the byte.
-  void SetKeepEvents(bool keep);
-  bool KeepsEvents() const { return keepEvents_; }
+  // While the server code computes a turn, every battle of the mode keeps
+  // the events of the unfinished turn when the turn restarts: the stops
+  // recorded before its first tick reach the players' results.
+  bool KeepsEvents() const { return computing_; }
 
   bool IsOpponentMoving() const { return opponentMoving_; }
   bool IsComputing() const { return computing_; }
@@ -87,6 +86,7 @@ class THotSeatMode : public TGameMode {
 
   void CreateSessions();
   void DestroySessions();
+  void SetBattlesKeepEvents(bool keep);
   // The server code on a list of files (a new game or a turn), with the
   // mode computing meanwhile.
   bool Compute(const std::vector<std::string>& names);
@@ -111,7 +111,6 @@ class THotSeatMode : public TGameMode {
   std::string gamesFolder_;
   bool computing_ = false;
   bool opponentMoving_ = false;
-  bool keepEvents_ = false;
   std::vector<std::unique_ptr<TBattleSession>> sessions_;
   std::unique_ptr<TServerBattle> server_;
   std::string requestedScreen_;

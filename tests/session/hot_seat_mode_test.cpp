@@ -249,11 +249,16 @@ class TWatchedHotSeatMode : public THotSeatMode {
     computingSeen = IsComputingAsServer();
     localPlayerSeen = GetLocalPlayer();
     viewIsServer = &GetViewSession() == &GetServerBattle();
+    serverKeptEvents = GetServerBattle().GetActionResolver().KeepsEvents();
+    sidesKeptEvents = GetSideSession(0).GetActionResolver().KeepsEvents() &&
+                      GetSideSession(1).GetActionResolver().KeepsEvents();
     return THotSeatMode::RunServerCode(names);
   }
   bool computingSeen = false;
   int localPlayerSeen = 0;
   bool viewIsServer = false;
+  bool serverKeptEvents = false;
+  bool sidesKeptEvents = false;
 };
 
 TEST_F(HotSeatModeTest, WhileTheTurnIsComputedTheServerBattleIsShownAndNoPlayerIsLocal) {
@@ -282,26 +287,28 @@ TEST_F(HotSeatModeTest, OnlyTheSinglePlayerModeSetsItsBattlesSightForOnePlayer) 
   }
 }
 
-TEST_F(HotSeatModeTest, TheKeepEventsSettingReachesEveryBattleAndOutlivesAnExchange) {
-  THotSeatMode& mode = EnterHotSeat();
-  const auto everyBattleKeeps = [&mode](bool keep) {
-    bool all = mode.GetServerBattle().GetActionResolver().KeepsEvents() == keep;
+TEST_F(HotSeatModeTest, EveryBattleKeepsTheEventsOfTheTurnOnlyWhileTheServerCodeRuns) {
+  TWatchedHotSeatMode mode(1);
+  const auto anyBattleKeeps = [&mode] {
+    bool any = mode.GetServerBattle().GetActionResolver().KeepsEvents();
     for (int32_t side = 0; side < mode.GetSessionCount(); ++side) {
-      all = all && mode.GetSideSession(side).GetActionResolver().KeepsEvents() == keep;
+      any = any || mode.GetSideSession(side).GetActionResolver().KeepsEvents();
     }
-    return all;
+    return any;
   };
-  EXPECT_TRUE(everyBattleKeeps(false));
-  mode.SetKeepEvents(true);
-  EXPECT_TRUE(everyBattleKeeps(true));
   THotSeatDriver driver(mode);
   ASSERT_TRUE(driver.StartGame("Foundry", hot_seat_game::kForcePoints, hot_seat_game::kMaxPerUnit));
+  EXPECT_TRUE(mode.serverKeptEvents);
+  EXPECT_TRUE(mode.sidesKeptEvents);
+  EXPECT_FALSE(anyBattleKeeps());
+  mode.serverKeptEvents = false;
   hot_seat_game::GiveOrders(driver, 1);
   ASSERT_TRUE(driver.SendOrders());
   hot_seat_game::GiveOrders(driver, 1);
   ASSERT_TRUE(driver.SendOrders());
   ASSERT_EQ(mode.GetSideSession(0).GetTurn(), 1);
-  EXPECT_TRUE(everyBattleKeeps(true));
+  EXPECT_TRUE(mode.serverKeptEvents);
+  EXPECT_FALSE(anyBattleKeeps());
 }
 
 TEST_F(HotSeatModeTest, TheCommandLineOptionStartsTheHotSeatModeUnlessTheDesignerIsAsked) {
