@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "screens/interface_sounds.h"
-#include "ui/command.h"
+#include "ui/commands/command.h"
 
 TKeyboardAccelerator::TKeyboardAccelerator(const std::string& keyName,
                                            std::unique_ptr<TCommand> releaseAction,
@@ -23,12 +23,24 @@ int TKeyboardAccelerator::Poll() {
     return 0;
   }
   if (!active_) {
-    // Activation clicks unless the release action's query answers true.
-    const bool alreadySet = releaseAction_ && releaseAction_->Query();
-    if (!alreadySet) {
+    // Activation clicks unless the release action is the one that does nothing.
+    const bool silent = releaseAction_ && releaseAction_->IsNull();
+    if (!silent) {
       TInterfaceSounds::Instance()->Play("Activated");
     }
     active_ = true;
   }
-  return holdAction_ ? holdAction_->Execute() : 0;
+  return RunHoldAction();
+}
+
+int TKeyboardAccelerator::RunHoldAction() {
+  if (!holdAction_) {
+    return 0;
+  }
+  holdAction_->Execute();
+  int32_t result = 0;
+  if (TResultCommand* withResult = holdAction_->AsResultCommand()) {
+    withResult->GetResult(result);
+  }
+  return result;
 }

@@ -18,13 +18,16 @@ class TKeyboardAccelerator {
   TKeyboardAccelerator& operator=(const TKeyboardAccelerator&) = delete;
 
   // Runs the release action when the key shows as released and the hold
-  // action while it is down; the result is the hold action's, 0 otherwise.
+  // action while it is down; the result is the hold action's int result, 0
+  // when it has none or the key is up.
   int Poll();
 
   const TKey& GetKey() const { return *key_; }
   bool IsActive() const { return active_; }
 
  private:
+  int RunHoldAction();
+
   std::unique_ptr<TKey> key_;
   std::unique_ptr<TCommand> releaseAction_;
   std::unique_ptr<TCommand> holdAction_;

@@ -6,7 +6,7 @@
 
 #include "app/key_map.h"
 #include "screens/interface_sounds.h"
-#include "ui/command.h"
+#include "ui/commands/command.h"
 
 namespace {
 
@@ -15,22 +15,21 @@ struct CommandLog {
   int queried = 0;
 };
 
-class FakeCommand : public TCommand {
+class FakeCommand : public TResultCommand {
  public:
-  FakeCommand(CommandLog& log, int result, bool query) : log_(log), result_(result), query_(query) {}
-  bool Query() override {
+  FakeCommand(CommandLog& log, int32_t result, bool null) : log_(log), result_(result), null_(null) {}
+  bool IsNull() const override {
     ++log_.queried;
-    return query_;
+    return null_;
   }
-  int Execute() override {
-    ++log_.executed;
-    return result_;
-  }
+  void Execute() override { ++log_.executed; }
+  using TResultCommand::GetResult;
+  void GetResult(int32_t& result) const override { result = result_; }
 
  private:
   CommandLog& log_;
-  int result_;
-  bool query_;
+  int32_t result_;
+  bool null_;
 };
 
 class KeyboardAcceleratorTest : public ::testing::Test {
@@ -44,9 +43,9 @@ class KeyboardAcceleratorTest : public ::testing::Test {
     TInterfaceSounds::DestroyInstance();
   }
 
-  std::unique_ptr<TKeyboardAccelerator> Make(bool releaseQuery) {
+  std::unique_ptr<TKeyboardAccelerator> Make(bool releaseIsNull) {
     return std::make_unique<TKeyboardAccelerator>(
-        "F5", std::make_unique<FakeCommand>(release_, 1, releaseQuery),
+        "F5", std::make_unique<FakeCommand>(release_, 1, releaseIsNull),
         std::make_unique<FakeCommand>(hold_, 42, false));
   }
 
@@ -97,7 +96,7 @@ TEST_F(KeyboardAcceleratorTest, ReleaseRunsTheReleaseActionOnceAndDeactivates) {
   EXPECT_EQ(release_.executed, 1);
 }
 
-TEST_F(KeyboardAcceleratorTest, QueryAnsweringTrueSilencesActivation) {
+TEST_F(KeyboardAcceleratorTest, NullReleaseActionSilencesActivation) {
   auto accelerator = Make(true);
   GetKeyMap()->OnKeyDown(kF5);
   EXPECT_EQ(accelerator->Poll(), 42);
@@ -114,6 +113,15 @@ TEST_F(KeyboardAcceleratorTest, PressAgainAfterReleaseClicksAgain) {
   GetKeyMap()->OnKeyDown(kF5);
   accelerator->Poll();
   EXPECT_EQ(TInterfaceSounds::Instance()->GetPlayCount(), 2);
+}
+
+TEST_F(KeyboardAcceleratorTest, HoldActionWithoutIntResultGivesZero) {
+  TKeyboardAccelerator accelerator("F5", std::make_unique<TNullCommand>(),
+                                   std::make_unique<TCompositeCommand>());
+  GetKeyMap()->OnKeyDown(kF5);
+  EXPECT_EQ(accelerator.Poll(), 0);
+  EXPECT_TRUE(accelerator.IsActive());
+  EXPECT_EQ(TInterfaceSounds::Instance()->GetPlayCount(), 0);
 }
 
 TEST_F(KeyboardAcceleratorTest, MissingCommandsAreSkipped) {

@@ -1,5 +1,0 @@
-#include "ui/command.h"
-
-TCommand::~TCommand() = default;
-
-bool TCommand::Query() { return false; }
