@@ -115,11 +115,26 @@ void TVisualLibrary::LoadDefinitions(const std::string& terrainSetName) {
   terrainDefs_ = LoadFile(terrainSetName + "Visual" + suffix_);
 }
 
+std::unique_ptr<TConfigParser>* TVisualLibrary::FixedParser(const std::string& category) {
+  if (category == "Interface") return &interfaceDefs_;
+  if (category == "Effects") return &effectsDefs_;
+  if (category == "Explosion") return &explosionDefs_;
+  if (category == "Terrain") return &terrainDefs_;
+  return nullptr;
+}
+
+void TVisualLibrary::SetDefinitionText(const std::string& category, const std::string& text) {
+  std::unique_ptr<TConfigParser>* fixed = FixedParser(category);
+  (fixed != nullptr ? *fixed : categoryDefs_[category]) = std::make_unique<TConfigParser>(text);
+}
+
+void TVisualLibrary::SetMapViewDataText(const std::string& text) {
+  mapViewData_ = std::make_unique<TConfigParser>(text);
+  mapViewData_->SelectSection(kMapViewDataSection);
+}
+
 TConfigParser* TVisualLibrary::ParserFor(const std::string& category) {
-  if (category == "Interface") return interfaceDefs_.get();
-  if (category == "Effects") return effectsDefs_.get();
-  if (category == "Explosion") return explosionDefs_.get();
-  if (category == "Terrain") return terrainDefs_.get();
+  if (std::unique_ptr<TConfigParser>* fixed = FixedParser(category)) return fixed->get();
   auto found = categoryDefs_.find(category);
   if (found == categoryDefs_.end()) {
     std::unique_ptr<TConfigParser> parser;

@@ -81,6 +81,10 @@ class TVisualLibrary {
   bool LoadVisual(const std::string& name, const std::string& category, const TPixelShader* shader);
   // Loads "MapViewData.cfg" when present.
   void ReadConfig();
+  // Definitions of a category, or the reduced-copy list, given as text in
+  // place of their files (definitions written by the program itself).
+  void SetDefinitionText(const std::string& category, const std::string& text);
+  void SetMapViewDataText(const std::string& text);
   TShapeFactory& GetShapeFactory() { return shapeFactory_; }
   void ClearCache() { cache_.clear(); }
 
@@ -116,6 +120,7 @@ class TVisualLibrary {
   std::unique_ptr<TVisual> CreateVisualOfType(const TVector3& position, int32_t depth);
   void BuildChildren(TVisualNode& node, int32_t depth);
   TConfigParser* ParserFor(const std::string& category);
+  std::unique_ptr<TConfigParser>* FixedParser(const std::string& category);
   std::unique_ptr<TConfigParser> LoadFile(const std::string& fileName) const;
 
   std::unique_ptr<TVisual> BuildCompound(const std::vector<std::string>& fields, const TVector3& position,
