@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "display/display.h"
+#include "display/pixel_format.h"
 #include "platform/frame_presenter.h"
 
 class TDirectDrawDisplay : public TDisplay {
@@ -22,7 +23,14 @@ class TDirectDrawDisplay : public TDisplay {
   bool IsFullScreen() const override { return fullScreen_; }
   bool Resize(int32_t width, int32_t height) override;
   void OnWindowMoved() override;
+  void DrawVisual(TBarVisual* bar, const TVector3& position, bool onTop) override;
+  void DrawBar(TWorldBar* bar, const TVector3& offset) override;
+  std::unique_ptr<TSurface> CreateSurface(const TSurfaceKey& key) override;
+  // Blanks the corner where the rate is shown.
+  void DrawFps(int32_t framesPerSecond) override;
+  const TPixelFormat* GetPixelFormat() const override { return &pixelFormat_; }
   void Clear() override;
+  int32_t BlitQuad(const TShape* quad, const TSurface* surface) override;
   std::string GetConfigName() const override { return "2D.cfg"; }
   std::string GetTypeName() const override { return TypeName(); }
 
@@ -32,8 +40,15 @@ class TDirectDrawDisplay : public TDisplay {
 
  private:
   platform::FramePresenter presenter_;
+  TPixelFormat pixelFormat_ = TPixelFormat::MaskedX8R8G8B8();
   std::vector<uint32_t> backBuffer_;
   int32_t width_ = 0;
   int32_t height_ = 0;
   bool fullScreen_ = false;
 };
+
+// How a quad (the rectangle of its vertices 0 and 3, texture coordinates
+// scaled by the surface size) can be copied onto a target of the given size:
+// 0 not at all, 1 with clipping or scaling, 2 by a plain copy.
+int32_t ClassifyQuadBlit(const TShape& quad, int32_t surfaceWidth, int32_t surfaceHeight, int32_t targetWidth,
+                         int32_t targetHeight);

@@ -10,31 +10,19 @@
 #include "app/command_line.h"
 #include "app/config_parser.h"
 #include "sound/sound_fixture.h"
+#include "support/recording_display.h"
 
 using namespace sound_test;
 
 namespace {
 
 // A display of a fixed size that draws nothing: the manager only asks its width.
-class SizedDisplay : public TDisplay {
- public:
-  explicit SizedDisplay(int32_t width) : width_(width) {}
-  bool Init(bool, int32_t, int32_t) override { return true; }
-  void Shutdown() override {}
-  void BeginFrame() override {}
-  void Present() override {}
-  int32_t GetWidth() const override { return width_; }
-  int32_t GetHeight() const override { return 480; }
-  bool IsFullScreen() const override { return false; }
-  bool Resize(int32_t, int32_t) override { return true; }
-  void OnWindowMoved() override {}
-  void Clear() override {}
-  std::string GetConfigName() const override { return "SIZED"; }
-  std::string GetTypeName() const override { return "SIZED"; }
-
- private:
-  int32_t width_;
-};
+testing_display::RecordingOptions SizedDisplayOptions(int32_t width) {
+  testing_display::RecordingOptions options;
+  options.width = width;
+  options.height = 480;
+  return options;
+}
 
 int32_t VolumeOf(const TDirectSound& leaf) {
   int32_t attenuation = 1;
@@ -51,7 +39,7 @@ int32_t PanOf(const TDirectSound& leaf) {
 class SoundPlacementTest : public SoundSystemTest {
  protected:
   TMapView& View(const TVector3& centre, float zoom) {
-    TMapView* view = TMapView::Create(std::make_unique<SizedDisplay>(640));
+    TMapView* view = TMapView::Create(std::make_unique<testing_display::RecordingDisplay>(SizedDisplayOptions(640)));
     // A zoom change re-centres the camera within its bounds; the position
     // is placed afterwards as given.
     view->SetZoomExact(zoom);
