@@ -6,27 +6,22 @@
 #include <string>
 #include <utility>
 
-#include "display/display.h"
+#include "support/recording_display.h"
 
-class FixedDisplay : public TDisplay {
+class FixedDisplay : public testing_display::RecordingDisplay {
  public:
   FixedDisplay(std::string typeName, int32_t width, int32_t height)
-      : typeName_(std::move(typeName)), width_(width), height_(height) {}
-  bool Init(bool, int32_t, int32_t) override { return true; }
-  void Shutdown() override {}
-  void BeginFrame() override {}
-  void Present() override {}
-  int32_t GetWidth() const override { return width_; }
-  int32_t GetHeight() const override { return height_; }
-  bool IsFullScreen() const override { return false; }
-  bool Resize(int32_t, int32_t) override { return true; }
-  void OnWindowMoved() override {}
-  void Clear() override {}
-  std::string GetConfigName() const override { return "2D.cfg"; }
+      : RecordingDisplay(Options(width, height)), typeName_(std::move(typeName)) {}
   std::string GetTypeName() const override { return typeName_; }
+  bool Is3D() const override { return false; }
 
  private:
+  static testing_display::RecordingOptions Options(int32_t width, int32_t height) {
+    testing_display::RecordingOptions options;
+    options.width = width;
+    options.height = height;
+    return options;
+  }
+
   std::string typeName_;
-  int32_t width_;
-  int32_t height_;
 };
