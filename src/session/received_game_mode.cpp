@@ -15,7 +15,10 @@ TReceivedGameMode::~TReceivedGameMode() = default;
 
 void TReceivedGameMode::Enter() {
   if (fileName_.empty()) {
-    session_->LoadTurnFile("buildgame");
+    // Entered without a file: the first stored game is rebuilt, and the
+    // rebuild chooses the screen.
+    session_->RebuildGames();
+    requestedScreen_ = session_->GetRequestedScreen();
     return;
   }
   const bool firstTurn = session_->LoadTurnFile(fileName_);
