@@ -142,7 +142,9 @@ bool TBattleSession::UnpackGame(TDataStream& stream) {
   SortNamesIgnoringCase(unpacked);
   if (unpacked.empty()) return Fail("The packed game holds no turn file.", false);
   if (!RebuildGame(unpacked.front())) return false;
-  return GetTurnClock().GetTurn() < 1;
+  // The turn of the last file read: the clock has moved on past a first
+  // turn that was run.
+  return turn_ < 1;
 }
 
 bool TBattleSession::RebuildGames() {
