@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "app/log.h"
+#include "display/visual_preload.h"
 #include "session/battle_session.h"
 #include "session/game.h"
 #include "session/game_record.h"
@@ -25,6 +26,7 @@ void TReceivedGameMode::Enter() {
   if (TGame::Instance()->IsQuitting()) return;
   requestedScreen_ = firstTurn ? "Choose Race Screen" : "Game Screen";
   WriteLog("Screen requested: " + requestedScreen_ + "\n");
+  session_->CreateTerrainVisuals();
 }
 
 void TReceivedGameMode::Update() {
