@@ -2,6 +2,7 @@
 // its world, events, orders and clock.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -43,6 +44,8 @@ class TBattle {
   TTurnClock& GetTurnClock() const;
   TCombatantList& GetCombatantList() const;
   TMap& GetMap() const;
+  // The force points still to spend in the scenario's current deployment.
+  int32_t GetScenarioForcePoints() const;
 
  private:
   std::string name_;

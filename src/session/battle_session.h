@@ -15,6 +15,8 @@
 #include "session/battle.h"
 
 class Combatant;
+class TReactionSettings;
+struct TVisualPreload;
 class TDataStream;
 class TGameRecord;
 class TOrder;
@@ -141,6 +143,64 @@ class TBattleSession : public TBattle {
   // game to quit with a non-zero status.
   const std::string& GetFailure() const { return failure_; }
 
+  // --- rebuilding a game from its turn files -------------------------------------
+  // Saves the files of a packed game (the stream placed after its header) in
+  // the games folder and rebuilds the game they belong to. True when the
+  // game has no played turn yet; false for a later turn and for a failure.
+  // A packed game with any name that is no stored turn file is refused
+  // whole: nothing of it is saved.
+  bool UnpackGame(TDataStream& stream);
+  // Rebuilds the first game, by name ignoring case, whose stored turn files
+  // lie in the games folder; false when there is none.
+  bool RebuildGames();
+  // Rebuilds the game from its stored turn files. Turn 00 is read before the
+  // game folder is emptied, and the turn files are deleted only once the
+  // whole game is rebuilt. False, with nothing deleted, when turn 00 is
+  // missing or a file does not read.
+  bool RebuildGame(const std::string& gameId);
+  // "buildgame" + game id: rebuilds from the local server code's results
+  // files. True when the game has no played turn yet.
+  bool BuildGame(const std::string& fileName);
+  // The screen the session's last rebuild or load asked for; empty for none.
+  const std::string& GetRequestedScreen() const { return requestedScreen_; }
+
+  // --- command targets of the battle screens -----------------------------------------
+  // This player's name, text @322, the opponent's name.
+  std::string PlayerText() const;
+  // @324 while the game is undecided, else @323 and the winner's name.
+  std::string ResultText() const;
+  std::string ReasonText() const;
+  // A selected queen's food value; empty otherwise.
+  std::string FoodText() const;
+  // @325 (grey race) or @326 when the selected unit's weapon is spent;
+  // empty for a weapon that carries no ammunition at all.
+  std::string OutOfAmmoText() const;
+  std::string GetMapName() const;
+  std::string GetPlayerName() const;
+  std::string GetPrimaryEmail() const;
+  std::string GetPassword() const;
+  // The selected unit's reaction record for a command to change; null
+  // without a selection.
+  TReactionSettings* SetSighting() const;
+  TReactionSettings* SetCombat() const;
+  bool CanLayEgg() const;
+  bool CanCommitSuicide() const;
+  bool HasShield() const;
+  bool CanEat() const;
+  // Selects this player's next unit (direction above 0) or previous one and
+  // centres the view on it; false when the player has no unit.
+  bool NextUnit(int32_t direction);
+  int32_t Scale(float zoom) const;
+  void ToggleWallView() const;
+  // Stores the concession; a conceded mail game goes to the orders screen
+  // (the concession travels with the orders), any other back to its first
+  // screen.
+  void Concede(bool concede);
+  void SetGamesFolderName(const std::string& folder);
+  // Asks the visual library to load the terrain visuals and both players'
+  // unit visuals; returns the requests made, in order.
+  std::vector<TVisualPreload> CreateTerrainVisuals() const;
+
   // --- state --------------------------------------------------------------------
   int32_t GetTurn() const { return turn_; }
   int32_t GetLoadedGameStateTurn() const { return loadedGameStateTurn_; }
@@ -160,6 +220,12 @@ class TBattleSession : public TBattle {
   bool Fail(const std::string& message, bool fatal);
   TEventFactoryContext EventContext() const;
   void ApplyGameDataText(const std::string& text);
+  struct TRebuildSource;
+  bool OpenRebuildFile(const TRebuildSource& source, int32_t turn, TDataStream& stream, const char* tag);
+  // Reads turn 0 and every later turn file up to the first gap, replaying
+  // each; `turnsRead` counts the files read.
+  bool ReplayTurnFiles(const TRebuildSource& source, int32_t& turnsRead);
+  void RequestScreen(const std::string& screen);
 
   bool ordersSent_ = false;
   bool ordersSaved_ = false;
@@ -171,6 +237,7 @@ class TBattleSession : public TBattle {
   std::vector<std::string> orderFilter_;
   std::string gamesFolder_ = kGamesFolder;
   std::string failure_;
+  std::string requestedScreen_;
 };
 
 // A game id that may name a folder: 1 to 32 of A-Z, a-z, 0-9, "_" and "-".

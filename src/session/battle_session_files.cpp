@@ -14,6 +14,7 @@
 #include "session/game.h"
 #include "session/game_query.h"
 #include "session/game_record.h"
+#include "session/game_rebuild.h"
 #include "session/id_mapper.h"
 #include "session/session_mute.h"
 #include "session/turn_file_reader.h"
@@ -81,17 +82,16 @@ bool TBattleSession::LoadTurnFile(const std::string& fileName) {
   // The orders given for the turn before belong to that turn alone; a
   // session kept from turn to turn (hot-seat) must not send them again.
   GetOrderList().Clear();
-  if (ContainsText(fileName, "buildgame")) {
-    return Fail("Games are not rebuilt from results files by this build.", false);
-  }
+  if (ContainsText(fileName, "buildgame")) return BuildGame(fileName);
   TDataStream stream;
   if (!stream.LoadFromFile(fileName)) {
     ShowMessageBox("Unable to open file %s", fileName.c_str());
     return Fail("Unable to open file " + fileName, true);
   }
   WriteLog("Loaded turn file\n");
-  if (stream.GetName() == "PackedDVXGame") {
-    return Fail("Packed games are not unpacked by this build.", false);
+  if (stream.GetName() == kPackedGameName) {
+    RequestScreen("Rebuild Games");
+    return UnpackGame(stream);
   }
   if (!ReadTurnHeader(stream)) return false;
   if (!CreateFolders()) return Fail("Could not create the folders of the game " + GetName(), true);

@@ -107,6 +107,7 @@ void TGame::LoadPlayerData() {
 void TGame::Update() {
   mode_->Update();
   ApplyPendingSwitch();
+  if (!IsModeAtWork()) quitAllowed_ = false;
 }
 
 void TGame::ApplyPendingSwitch() {
@@ -130,6 +131,13 @@ bool TGame::SetMode(int modeNumber, const std::string& argument) {
   return true;
 }
 
+void TGame::AdoptMode(std::unique_ptr<TGameMode> mode) {
+  if (!mode) return;
+  mode_.reset();
+  mode_ = std::move(mode);
+  mode_->Enter();
+}
+
 std::string TGame::GetModeFailure() const { return mode_ ? mode_->GetFailure() : std::string(); }
 
 void TGame::Render() { mode_->Render(); }
@@ -139,11 +147,18 @@ void TGame::Redraw() {
   mode_->Render();
 }
 
-bool TGame::AcceptsInput() const { return true; }
+bool TGame::AcceptsInput() const {
+  return !(GetModeNumber() == 4 && TSides::Instance()->GetCurrentSide() == 1);
+}
 
 bool TGame::RunsWhileInactive() const { return mode_->GetModeNumber() == 6 && mode_->IsBusy(); }
 
-void TGame::OnCloseRequest() { quitAllowed_ = true; }
+bool TGame::IsModeAtWork() const { return mode_->IsBusy() || mode_->IsComputingAsServer(); }
+
+void TGame::OnCloseRequest() {
+  TMessageStream::Instance()->Write("The turn is still being worked out; close again to quit now.\n");
+  quitAllowed_ = true;
+}
 
 int TGame::GetModeNumber() const { return mode_ ? mode_->GetModeNumber() : -1; }
 

@@ -37,9 +37,16 @@ class TGame {
   TPlayerData& GetPlayerData() { return playerData_; }
   bool IsAccountIncomplete() const;
   void LoadPlayerData();
+  // Keys and mouse are refused while the tutorial's scripted second side
+  // moves.
   bool AcceptsInput() const;
   bool RunsWhileInactive() const;
-  bool AllowsQuit() const { return quitAllowed_; }
+  // A close request closes at once unless the current mode is in the middle
+  // of work a close would cut short (a turn computed here, the computer
+  // opponent moving). Then the first request is refused with a word to the
+  // player (OnCloseRequest) and the next one closes; once the work is over a
+  // close is refused again only by the next such work.
+  bool AllowsQuit() const { return quitAllowed_ || !IsModeAtWork(); }
   void OnCloseRequest();
 
   // The one mail client of the program.
@@ -54,12 +61,15 @@ class TGame {
   // Switches at once: the old mode goes before the new one is made and
   // entered. False (the old mode kept) for a number this build cannot make.
   bool SetMode(int modeNumber, const std::string& argument = std::string());
+  // Makes a mode built elsewhere current and enters it, as SetMode does.
+  void AdoptMode(std::unique_ptr<TGameMode> mode);
   // The current mode's report of the work it was entered for.
   std::string GetModeFailure() const;
 
  private:
   TGame();
   void ApplyPendingSwitch();
+  bool IsModeAtWork() const;
 
   std::unique_ptr<TSmtpSession> mailSender_;
   std::unique_ptr<TGameMode> mode_;
@@ -67,7 +77,8 @@ class TGame {
   TPlayerData playerData_;
   bool quitNow_ = false;
   int exitStatus_ = 0;
-  bool quitAllowed_ = true;
+  // Set by a refused close request while the mode is at work.
+  bool quitAllowed_ = false;
 };
 
 // Destroys every singleton of the program in its fixed order.

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "app/log.h"
+#include "display/visual_preload.h"
 #include "session/battle_session.h"
 #include "session/game.h"
 #include "session/game_record.h"
@@ -15,13 +16,17 @@ TReceivedGameMode::~TReceivedGameMode() = default;
 
 void TReceivedGameMode::Enter() {
   if (fileName_.empty()) {
-    session_->LoadTurnFile("buildgame");
+    // Entered without a file: the first stored game is rebuilt, and the
+    // rebuild chooses the screen.
+    session_->RebuildGames();
+    requestedScreen_ = session_->GetRequestedScreen();
     return;
   }
   const bool firstTurn = session_->LoadTurnFile(fileName_);
   if (TGame::Instance()->IsQuitting()) return;
   requestedScreen_ = firstTurn ? "Choose Race Screen" : "Game Screen";
   WriteLog("Screen requested: " + requestedScreen_ + "\n");
+  session_->CreateTerrainVisuals();
 }
 
 void TReceivedGameMode::Update() {

@@ -80,6 +80,17 @@ class ProgramTest : public testing::Test {
 
   std::string ReadInProgramFolder(const std::string& relative) { return folder_.Read("bin/" + relative); }
 
+  // A complete account in the program's "player.dat".
+  void WriteAccount() {
+    TPlayerData player;
+    player.playerName = "Ann";
+    player.emailAddress = "ann@example.org";
+    player.password = "secret";
+    TDataStream stream(kVersionTag);
+    ASSERT_TRUE(player.Save(stream));
+    ASSERT_TRUE(stream.SaveToFile((folder_.Path() / "bin" / "player.dat").string()));
+  }
+
   TTempFolder folder_;
   fs::path program_;
 };
@@ -205,15 +216,7 @@ TEST_F(ProgramTest, APlantedLogLinkIsNotFollowed) {
 // run and stored in the game's folder; a file that does not open ends the
 // run with a failure status.
 TEST_F(ProgramTest, AReceivedGameFileOpensAndAMissingOneFailsTheRun) {
-  {
-    TPlayerData player;
-    player.playerName = "Ann";
-    player.emailAddress = "ann@example.org";
-    player.password = "secret";
-    TDataStream stream(kVersionTag);
-    ASSERT_TRUE(player.Save(stream));
-    ASSERT_TRUE(stream.SaveToFile((folder_.Path() / "bin" / "player.dat").string()));
-  }
+  WriteAccount();
   std::string error;
   ASSERT_TRUE(server_game::NewGame("infantry", error)) << error;
   const fs::path results = folder_.Path() / "T0" / "results1_Ginfantry_T0.dvx";
@@ -233,4 +236,30 @@ TEST_F(ProgramTest, TheHotSeatOptionRunsTheHotSeatMode) {
   const std::string log = ReadInProgramFolder("VorhelmDocs/DVX.log");
   EXPECT_NE(log.find("Hot-seat game\n"), std::string::npos) << log;
   EXPECT_NE(log.find("First loop completed\n"), std::string::npos) << log;
+}
+
+// "buildgame" and a game id rebuild a game computed on this machine from its
+// results files; an id that could leave the games folder ends the run with a
+// failure status and makes nothing.
+TEST_F(ProgramTest, BuildGameRebuildsFromResultsFilesAndRefusesUnfitIds) {
+  WriteAccount();
+  server_game::PlayGame("infantry", 2);
+  const fs::path games = folder_.Path() / "bin" / "Games";
+  fs::create_directories(games);
+  for (int turn = 0; turn <= 2; ++turn) {
+    const std::string name = "results1_Ginfantry_T" + std::to_string(turn) + ".dvx";
+    fs::copy_file(folder_.Path() / server_game::Folder(turn) / name, games / name);
+  }
+  ASSERT_EQ(Run({"buildgameinfantry"}), 0);
+  for (int turn = 0; turn <= 2; ++turn) {
+    EXPECT_TRUE(fs::exists(games / "infantry" / ("gamestate_Ginfantry_T" + std::to_string(turn) + ".dvx"))) << turn;
+    EXPECT_FALSE(fs::exists(games / ("results1_Ginfantry_T" + std::to_string(turn) + ".dvx"))) << turn;
+  }
+  EXPECT_NE(ReadInProgramFolder("VorhelmDocs/DVX.log").find("Screen requested: Game Screen\n"), std::string::npos);
+
+  for (const std::string& unfit : {"buildgame../up", "buildgame", "buildgamenothing"}) {
+    EXPECT_NE(Run({unfit}), 0) << unfit;
+  }
+  EXPECT_FALSE(fs::exists(folder_.Path() / "bin" / "up"));
+  EXPECT_FALSE(fs::exists(games / "nothing"));
 }
