@@ -5,9 +5,13 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "hot_seat_game.h"
+#include "rebuild_game.h"
+#include "session/battle_session.h"
 #include "session/game.h"
+#include "session/game_rebuild.h"
 
 namespace {
 
@@ -63,6 +67,34 @@ TEST_F(TurnDeterminismTest, AHotSeatExchangeAndTheServerEntryWriteTheSameFiles) 
     for (const char* kind : {"status"}) {
       const std::string other = FileOf(kind, turn);
       EXPECT_EQ(folder_.ReadBytes(kFolder + other), folder_.ReadBytes(output + other)) << other;
+    }
+  }
+}
+
+// The third road: a player who rebuilds the game from the hot-seat sides'
+// results files runs each turn to the same gamestate copies as the side
+// that played it at the machine.
+TEST_F(TurnDeterminismTest, ARebuildFromTheHotSeatResultsGivesEachSidesGameStates) {
+  PlayHotSeatGame();
+  if (HasFatalFailure()) return;
+  const std::string game = "00000001";
+  for (int32_t player = 0; player < 2; ++player) {
+    const std::string games = "Rebuilt" + std::to_string(player + 1);
+    fs::create_directories(games);
+    const std::string results = "results" + std::to_string(player + 1);
+    for (int32_t turn = 0; turn <= kTurns; ++turn) {
+      fs::copy_file(kFolder + FileOf(results, turn), fs::path(games) / StoredTurnFileName(game, turn));
+    }
+    TBattleSession rebuilt(player);
+    rebuilt.SetGamesFolderName(games + "\\");
+    ASSERT_TRUE(rebuilt.RebuildGame(game)) << rebuilt.GetFailure();
+    rebuild_game::FinishLoadedTurn(rebuilt);
+    ASSERT_EQ(rebuilt.GetFailure(), "");
+    for (int32_t turn = 0; turn <= kTurns; ++turn) {
+      const std::string name = FileOf("gamestate" + std::to_string(player + 1), turn);
+      const std::vector<uint8_t> atTheMachine = folder_.ReadBytes(kFolder + name);
+      ASSERT_FALSE(atTheMachine.empty()) << name;
+      EXPECT_EQ(folder_.ReadBytes(games + "/" + game + "/" + name), atTheMachine) << name;
     }
   }
 }
