@@ -257,7 +257,7 @@ TEST_F(ProgramTest, BuildGameRebuildsFromResultsFilesAndRefusesUnfitIds) {
   }
   EXPECT_NE(ReadInProgramFolder("VorhelmDocs/DVX.log").find("Screen requested: Game Screen\n"), std::string::npos);
 
-  for (const std::string& unfit : {"buildgame../up", "buildgame", "buildgamenothing"}) {
+  for (const char* unfit : {"buildgame../up", "buildgame", "buildgamenothing"}) {
     EXPECT_NE(Run({unfit}), 0) << unfit;
   }
   EXPECT_FALSE(fs::exists(folder_.Path() / "bin" / "up"));

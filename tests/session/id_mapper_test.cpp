@@ -152,7 +152,9 @@ TEST(IdMapperTest, ToExternalFollowsRebindsAsAWalkOverTheTableWould) {
       }
     }
     ASSERT_EQ(mapper.HasInternalId(asked), expected >= 0) << "round " << round;
-    if (expected >= 0) ASSERT_EQ(mapper.ToExternal(asked), expected) << "round " << round;
+    if (expected >= 0) {
+      ASSERT_EQ(mapper.ToExternal(asked), expected) << "round " << round;
+    }
   }
 }
 

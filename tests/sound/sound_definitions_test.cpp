@@ -180,7 +180,9 @@ TEST_F(SoundDefinitionsTest, DeepNestingIsCutOffAtTheDepthLimit) {
     auto* composite = As<TCompositeSound>(node);
     ASSERT_NE(composite, nullptr);
     node = composite->Child(0);
-    if (node == nullptr) EXPECT_EQ(composite->ChildCount(), 0);
+    if (node == nullptr) {
+      EXPECT_EQ(composite->ChildCount(), 0);
+    }
   }
   EXPECT_EQ(depth, TSoundLibrary::kMaxDepth);
   tree->Start(0.0f);
