@@ -14,6 +14,7 @@
 
 #include "maillib/mail_codecs.h"
 #include "maillib/mail_library.h"
+#include "maillib/python_mail.h"
 #include "maillib/mail_states.h"
 #include "support/scripted_server.h"
 #include "support/temp_folder.h"
@@ -68,14 +69,6 @@ std::vector<std::string> AfterLogIn(const std::vector<std::string>& replies) {
   std::vector<std::string> script = kLogIn;
   script.insert(script.end(), replies.begin(), replies.end());
   return script;
-}
-
-std::string PythonMail(const TTempFolder& folder) {
-  const std::string path = folder.Path("python.eml").string();
-  const std::string command =
-      std::string("/usr/bin/python3 '") + DVX_TEST_FIXTURES "/../maillib/make_mime_mail.py' '" + path + "'";
-  EXPECT_EQ(std::system(command.c_str()), 0);
-  return folder.Read("python.eml");
 }
 
 class MailPop3Test : public ::testing::Test {
