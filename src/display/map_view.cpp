@@ -38,6 +38,7 @@ TMapView::TMapView(std::unique_ptr<TDisplay> display)
     requestedDisplayType_ = display_->GetTypeName();
     requestedFullScreen_ = display_->IsFullScreen();
   }
+  SetLayer(0);
 }
 
 TMapView::~TMapView() {
@@ -90,6 +91,61 @@ bool TMapView::ZoomExactAt(float zoom, const TVector3& point) {
 }
 
 bool TMapView::CentreOn(const TVector3& point) { return camera_->CentreOn(point); }
+
+// --- layers and lighting -----------------------------------------------------------
+
+bool TMapView::SetLayer(uint32_t n) {
+  if (n >= kMaxLayers) return false;
+  while (layers_.size() <= n) layers_.push_back(std::make_unique<TDrawLayer>());
+  currentLayer_ = n;
+  return true;
+}
+
+TDrawLayer* TMapView::GetCurrentLayer() const {
+  return currentLayer_ < layers_.size() ? layers_[currentLayer_].get() : nullptr;
+}
+
+void TMapView::Draw() {
+  TDrawLayer* layer = GetCurrentLayer();
+  if (drawLayers_ && layer != nullptr) layer->DrawAll();
+}
+
+void TMapView::AddVisual(TVisual* visual, float depthOffset) {
+  if (TDrawLayer* layer = GetCurrentLayer()) layer->Add(visual, depthOffset);
+}
+
+void TMapView::RemoveVisual(const TVisual* visual) {
+  if (TDrawLayer* layer = GetCurrentLayer()) layer->Remove(visual);
+}
+
+void TMapView::ForgetVisual(const TVisual* visual) {
+  for (const auto& layer : layers_) layer->RemoveAll(visual);
+}
+
+void TMapView::AddLight(TLight* light) {
+  if (TDrawLayer* layer = GetCurrentLayer()) layer->AddLight(light);
+}
+
+void TMapView::RemoveLight(const TLight* light) {
+  for (const auto& layer : layers_) layer->RemoveLight(light);
+}
+
+void TMapView::MarkLight(const TVector3& position, bool ground) {
+  if (TDrawLayer* layer = GetCurrentLayer()) layer->Stamp(position, ground);
+}
+
+void TMapView::RecomputeLighting() {
+  if (TDrawLayer* layer = GetCurrentLayer()) layer->RecomputeAll();
+}
+
+void TMapView::SetLighting(bool enabled) {
+  if (TDrawLayer* layer = GetCurrentLayer()) layer->SetLighting(enabled);
+}
+
+bool TMapView::ToggleLighting() {
+  TDrawLayer* layer = GetCurrentLayer();
+  return layer != nullptr && layer->ToggleLighting();
+}
 
 // --- display ---------------------------------------------------------------------
 

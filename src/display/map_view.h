@@ -1,18 +1,23 @@
 // The map-view singleton: owns the display, the font manager and the camera,
 // holds the zoom, the requested display mode and the screen size that input
-// is clamped to, and the lighting grid of the scene being drawn.
+// is clamped to, and the draw layers of the scenes with their lighting.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/vector3.h"
+#include "display/mapview/draw_layer.h"
 #include "display/mapview/lighting_grid.h"
 #include "display/mapview/map_camera.h"
 
 class TDisplay;
 class TFontManager;
+class TLight;
+class TVisual;
 
 class TMapView : private TCameraViewport {
  public:
@@ -22,6 +27,10 @@ class TMapView : private TCameraViewport {
   static TMapView* Instance();
 
   ~TMapView() override;
+
+  // More layers than any scene needs; an index past it is refused rather
+  // than allocating layers without end.
+  static constexpr uint32_t kMaxLayers = 64;
 
   TDisplay* GetDisplay() const { return display_.get(); }
   TFontManager* GetFontManager() const { return fontManager_.get(); }
@@ -43,14 +52,36 @@ class TMapView : private TCameraViewport {
   TVector3 GetCameraPosition() const { return camera_->GetPosition(); }
   void SetCameraPosition(const TVector3& position) { camera_->SetPosition(position); }
 
-  // The lighting of the scene being drawn.
-  TLightGrid& GetLightGrid() { return lightGrid_; }
-  void AddLight(TLight* light) { lightGrid_.AddLight(light); }
-  void RemoveLight(const TLight* light) { lightGrid_.RemoveLight(light); }
-  void MarkLight(const TVector3& position, bool ground) { lightGrid_.Stamp(position, ground); }
-  void RecomputeLighting() { lightGrid_.RecomputeAll(); }
-  void SetLighting(bool enabled) { lightGrid_.SetEnabled(enabled); }
-  bool ToggleLighting() { return lightGrid_.ToggleEnabled(); }
+  // Draw layers, one per scene; layer 0 exists from the start. Creates the
+  // layers up to n and makes n current; false (and nothing changes) for an
+  // index past kMaxLayers.
+  bool SetLayer(uint32_t n);
+  TDrawLayer* GetCurrentLayer() const;
+  uint32_t GetCurrentLayerIndex() const { return currentLayer_; }
+  std::size_t LayerCount() const { return layers_.size(); }
+  // Without the flag Draw draws nothing.
+  void SetDrawLayers(bool draw) { drawLayers_ = draw; }
+  bool GetDrawLayers() const { return drawLayers_; }
+  // Draws the current layer.
+  void Draw();
+  // The current layer's Add and Remove (one entry).
+  void AddVisual(TVisual* visual, float depthOffset);
+  void RemoveVisual(const TVisual* visual);
+  // Takes every entry of a visual that is going away out of every layer,
+  // whichever layer is current.
+  void ForgetVisual(const TVisual* visual);
+
+  // The lighting of the current layer's scene.
+  TLightGrid& GetLightGrid() { return GetCurrentLayer()->GetLightGrid(); }
+  void AddLight(TLight* light);
+  // Out of every layer: a light that is going away must not stay behind in
+  // a layer that is not current.
+  void RemoveLight(const TLight* light);
+  void MarkLight(const TVector3& position, bool ground);
+  void RecomputeLighting();
+  void SetLighting(bool enabled);
+  // The new enabled state; false without a layer.
+  bool ToggleLighting();
 
   void SetDisplayType(const std::string& name) { requestedDisplayType_ = name; }
   const std::string& GetRequestedDisplayType() const { return requestedDisplayType_; }
@@ -82,11 +113,13 @@ class TMapView : private TCameraViewport {
   // screen place.
   bool ZoomKeepingPoint(bool (TMapView::*zoomer)(float), float value, const TVector3& point);
 
+  // First, so that the layers go last, after the display.
+  std::vector<std::unique_ptr<TDrawLayer>> layers_;
+  uint32_t currentLayer_ = 0;
+  bool drawLayers_ = true;
   std::unique_ptr<TFontManager> fontManager_;
   std::unique_ptr<TDisplay> display_;
   std::unique_ptr<TMapCamera> camera_;
-  // The draw layers will own one grid each; the scene has one until then.
-  TLightGrid lightGrid_{kLightGridSquares, kLightGridSquares};
   float zoom_ = 1.0f;
   bool redraw_ = false;
   std::string requestedDisplayType_;
@@ -95,8 +128,6 @@ class TMapView : private TCameraViewport {
   bool requestedFullScreen_ = false;
   bool highTextureResolution_ = false;
   bool modeChangePending_ = false;
-
-  static constexpr uint32_t kLightGridSquares = 60;
 };
 
 // The zoom the screen projections use: the map view's, 1.0 without one.

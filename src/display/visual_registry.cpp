@@ -4,6 +4,5 @@
 
 void RemoveVisualFromMapView(TVisual* visual) {
   if (visual == nullptr || !TMapView::Exists()) return;
-  // The map view keeps no draw lists of world visuals yet, so there is
-  // nothing to take the visual out of.
+  TMapView::Instance()->ForgetVisual(visual);
 }

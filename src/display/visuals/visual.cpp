@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "display/visual_registry.h"
+
 TVector3 Sum(const TVector3& a, const TVector3& b) { return TVector3(a.x + b.x, a.y + b.y, a.z + b.z); }
 
 TVector3 Difference(const TVector3& a, const TVector3& b) { return TVector3(a.x - b.x, a.y - b.y, a.z - b.z); }
@@ -13,7 +15,11 @@ TVisual::TVisual(const TVisual& other, TVector3* position, bool ownsPosition)
   Place(position, ownsPosition);
 }
 
-TVisual::~TVisual() = default;
+TVisual::~TVisual() {
+  // The draw layers hold visuals by pointer; a visual that dies still in one
+  // would be drawn after it is gone.
+  RemoveVisualFromMapView(this);
+}
 
 void TVisual::Place(TVector3* position, bool ownsPosition) {
   // A visual always has a position to read; without one given it owns the
