@@ -7,7 +7,8 @@
 #
 # Per-target flags come from fuzz/options/<target>.txt (one line of libFuzzer
 # flags, e.g. "-max_len=200000"); without that file a target gets
-# -max_len=65536.
+# -max_len=65536. A target whose inputs each run a whole turn may lower its
+# number of seeded runs in fuzz/options/<target>.runs.
 #
 #   scripts/fuzz-ci.sh BUILD_DIR [TARGET...]
 # DVX_FUZZ_RUNS (default 4000) sets the inputs per target, DVX_JOBS how many
