@@ -18,6 +18,7 @@
 #include "session/game.h"
 #include "session/game_record.h"
 #include "sim/smoke.h"
+#include "support/game_folder_test.h"
 #include "support/temp_folder.h"
 #include "units/combatant.h"
 #include "units/combatant_list.h"
@@ -34,13 +35,10 @@ namespace fs = std::filesystem;
 
 std::string Interface(const std::string& text) { return GetStringTable()->TranslateIn("Interface", text); }
 
-class BattleSessionTargetsTest : public ::testing::Test {
+class BattleSessionTargetsTest : public GameFolderTest {
  protected:
   void SetUp() override {
-    fs::copy(DVX_DATA_DIR, folder_.Path(), fs::copy_options::recursive);
-    DestroyGameDataConfig();
-    DestroyVersionInfo();
-    TGame::DestroyInstance();
+    GameFolderTest::SetUp();
     std::string error;
     ASSERT_TRUE(server_game::NewGame(rebuild_game::kBattle, error)) << error;
     session_ = std::make_unique<TBattleSession>(0);
@@ -51,9 +49,7 @@ class BattleSessionTargetsTest : public ::testing::Test {
   }
   void TearDown() override {
     session_.reset();
-    TGame::DestroyInstance();
-    DestroyGameDataConfig();
-    DestroyVersionInfo();
+    GameFolderTest::TearDown();
   }
 
   std::vector<Combatant*> OwnUnits() const {
@@ -66,7 +62,6 @@ class BattleSessionTargetsTest : public ::testing::Test {
     return units;
   }
 
-  TTempFolder folder_;
   std::unique_ptr<TBattleSession> session_;
   int32_t forcePointsBefore_ = 0;
 };

@@ -22,6 +22,7 @@
 #include "sim/clock.h"
 #include "sim/event_list.h"
 #include "sim/turn_simulator.h"
+#include "support/game_folder_test.h"
 #include "support/temp_folder.h"
 #include "units/combatant.h"
 #include "units/combatant_list.h"
@@ -72,20 +73,8 @@ std::vector<std::string> OrderNames(const TOrderList& orders, int32_t unitId) {
   return names;
 }
 
-class BattleSessionTest : public ::testing::Test {
+class BattleSessionTest : public GameFolderTest {
  protected:
-  void SetUp() override {
-    fs::copy(DVX_DATA_DIR, folder_.Path(), fs::copy_options::recursive);
-    DestroyGameDataConfig();
-    DestroyVersionInfo();
-    TGame::DestroyInstance();
-  }
-  void TearDown() override {
-    TGame::DestroyInstance();
-    DestroyGameDataConfig();
-    DestroyVersionInfo();
-  }
-
   static std::string Results(int32_t player, int32_t turn) {
     return server_game::FileOf(kBattle, "results" + std::to_string(player + 1), turn);
   }
@@ -142,8 +131,6 @@ class BattleSessionTest : public ::testing::Test {
     OpenResults(marines, 1);
     OpenResults(greys, 1);
   }
-
-  TTempFolder folder_;
 };
 
 TEST_F(BattleSessionTest, AHeadlessGameThroughTheSessionsMatchesTheServerWorld) {

@@ -21,6 +21,7 @@
 #include "session/server_battle.h"
 #include "session/sides.h"
 #include "support/hot_seat_driver.h"
+#include "support/game_folder_test.h"
 #include "support/temp_folder.h"
 #include "units/combatant.h"
 #include "units/combatant_list.h"
@@ -120,21 +121,16 @@ inline void GiveOrders(THotSeatDriver& driver, int32_t turn) {
 
 // The data set copied into the test's folder and a fresh game object in
 // the hot-seat mode.
-class HotSeatFixture : public ::testing::Test {
+class HotSeatFixture : public GameFolderTest {
  protected:
   void SetUp() override {
-    fs::copy(DVX_DATA_DIR, folder_.Path(), fs::copy_options::recursive);
-    DestroyGameDataConfig();
-    DestroyVersionInfo();
-    TGame::DestroyInstance();
+    GameFolderTest::SetUp();
     TSides::Free();
     GetStringTable()->SetLanguage("ENG");
   }
   void TearDown() override {
-    TGame::DestroyInstance();
+    GameFolderTest::TearDown();
     DestroyStringTable();
-    DestroyGameDataConfig();
-    DestroyVersionInfo();
     TSides::Free();
   }
 
@@ -159,8 +155,6 @@ class HotSeatFixture : public ::testing::Test {
     }
     ASSERT_EQ(mode.GetFailure(), "") << "turn " << turn;
   }
-
-  TTempFolder folder_;
 };
 
 }  // namespace hot_seat_game

@@ -15,6 +15,7 @@
 #include "rebuild_game.h"
 #include "session/battle_session.h"
 #include "session/game.h"
+#include "support/game_folder_test.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -26,22 +27,7 @@ std::vector<char> Bytes(const fs::path& path) {
   return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-class RebuildDeterminismTest : public ::testing::TestWithParam<int32_t> {
- protected:
-  void SetUp() override {
-    fs::copy(DVX_DATA_DIR, folder_.Path(), fs::copy_options::recursive);
-    DestroyGameDataConfig();
-    DestroyVersionInfo();
-    TGame::DestroyInstance();
-  }
-  void TearDown() override {
-    TGame::DestroyInstance();
-    DestroyGameDataConfig();
-    DestroyVersionInfo();
-  }
-
-  TTempFolder folder_;
-};
+class RebuildDeterminismTest : public GameFolderTest, public ::testing::WithParamInterface<int32_t> {};
 
 TEST_P(RebuildDeterminismTest, AReceivedAndARebuiltGameComputeTheSameGameStates) {
   constexpr int32_t kTurns = 3;

@@ -16,6 +16,7 @@
 #include "session/game_rebuild.h"
 #include "sim/clock.h"
 #include "sim/event_list.h"
+#include "support/game_folder_test.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -58,24 +59,14 @@ void WritePacked(const std::string& path, const std::vector<std::pair<std::strin
   ASSERT_TRUE(packed.SaveToFile(path));
 }
 
-class RebuildGameTest : public ::testing::Test {
+class RebuildGameTest : public GameFolderTest {
  protected:
   // A server game of three turns whose files the tests store or pack.
   void SetUp() override {
-    fs::copy(DVX_DATA_DIR, folder_.Path(), fs::copy_options::recursive);
-    DestroyGameDataConfig();
-    DestroyVersionInfo();
-    TGame::DestroyInstance();
+    GameFolderTest::SetUp();
     server_game::PlayGame(kBattle, 3);
     TMessageStream::Instance()->Clear();
   }
-  void TearDown() override {
-    TGame::DestroyInstance();
-    DestroyGameDataConfig();
-    DestroyVersionInfo();
-  }
-
-  TTempFolder folder_;
 };
 
 TEST_F(RebuildGameTest, StoredTurnFilesRebuildTheGameAndAreDeletedAfterwards) {
