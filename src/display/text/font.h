@@ -55,5 +55,5 @@ class TFontFactory {
 
 // The factory of the fonts that draw on the display of the kind given:
 // glyph sheets (the 3D display, colour applied when drawing) or glyph
-// surfaces (the 2D display, colour baked in).
+// surfaces (the 2D display, colour baked in), from the data set's face map.
 std::unique_ptr<TFontFactory> MakeDisplayFontFactory(bool glyphSheets);
