@@ -13,18 +13,9 @@ using platform::SurfaceResult;
 
 namespace {
 
-// A float coordinate as an int, saturating, so that a quad far off screen
-// (or not a number) cannot overflow the integer rectangle.
-int32_t Saturated(double value) {
-  if (!(value == value)) return 0;
-  if (value <= -2147483648.0) return INT32_MIN;
-  if (value >= 2147483647.0) return INT32_MAX;
-  return static_cast<int32_t>(value);
-}
+int32_t Floored(float value) { return SaturatedCoordinate(std::floor(static_cast<double>(value))); }
 
-int32_t Floored(float value) { return Saturated(std::floor(static_cast<double>(value))); }
-
-int32_t Truncated(float value) { return Saturated(std::trunc(static_cast<double>(value))); }
+int32_t Truncated(float value) { return SaturatedCoordinate(std::trunc(static_cast<double>(value))); }
 
 // A texture coordinate as a pixel of a picture of the given size.
 int32_t SourcePixel(float coordinate, int32_t size) { return Truncated(coordinate * static_cast<float>(size)); }
@@ -45,6 +36,13 @@ SourceKey KeyOf(const TDirectDrawSurface& surface) {
 }
 
 }  // namespace
+
+int32_t SaturatedCoordinate(double value) {
+  if (!(value == value)) return 0;
+  if (value <= -2147483648.0) return INT32_MIN;
+  if (value >= 2147483647.0) return INT32_MAX;
+  return static_cast<int32_t>(value);
+}
 
 TPixelFormat PixelFormatOf(platform::SurfaceFormat format) {
   const platform::SurfaceFormatInfo info = platform::DescribeFormat(format);
@@ -155,7 +153,7 @@ void TDirectDrawCanvas::BlitClipped(SurfaceRect source, SurfaceRect dest, const 
     dBottom = height - 1;
   }
   if (!(sLeft < sRight && dLeft < dRight && sTop < sBottom && dTop < dBottom)) return;
-  const auto narrow = [](int64_t value) { return Saturated(static_cast<double>(value)); };
+  const auto narrow = [](int64_t value) { return SaturatedCoordinate(static_cast<double>(value)); };
   const SurfaceRect from{narrow(sLeft), narrow(sTop), narrow(sRight), narrow(sBottom)};
   const SurfaceRect to{narrow(dLeft), narrow(dTop), narrow(dRight), narrow(dBottom)};
   Check(backBuffer_->Blt(&to, *pixels, &from, KeyOf(surface)));

@@ -11,6 +11,10 @@
 
 class TVector3;
 
+// A pixel coordinate as an int, saturating at the int limits (0 for not a
+// number), so that a quad far off screen cannot overflow integer rectangles.
+int32_t SaturatedCoordinate(double value);
+
 // The masks and depth of a surface format as the display describes them.
 TPixelFormat PixelFormatOf(platform::SurfaceFormat format);
 

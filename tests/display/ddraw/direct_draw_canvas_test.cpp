@@ -9,6 +9,7 @@
 #include "display/ddraw/picture_files.h"
 #include "display/ddraw/direct_draw_surface.h"
 #include "display/visuals/shape.h"
+#include "support/quad_2d.h"
 
 namespace {
 
@@ -16,15 +17,6 @@ using ddraw_test::NumberOf;
 using platform::SurfaceFormat;
 using platform::SurfaceRect;
 using platform::SurfaceResult;
-
-Quad2D QuadAt(float left, float top, float right, float bottom, float u1 = 1.0f, float v1 = 1.0f) {
-  Quad2D quad;
-  quad.SetXY(0, left, top);
-  quad.SetXY(3, right, bottom);
-  quad.SetUV(0, 0.0f, 0.0f);
-  quad.SetUV(3, u1, v1);
-  return quad;
-}
 
 struct TFailure {
   SurfaceResult result;

@@ -10,6 +10,7 @@
 #include "display/ddraw/direct_draw_canvas.h"
 #include "display/visuals/shape.h"
 #include "display/jpeg_test_files.h"
+#include "support/quad_2d.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -19,15 +20,6 @@ using ddraw_test::TRgba;
 using platform::SurfaceResult;
 
 constexpr TRgba kBlue{0, 0, 255, 255};
-
-Quad2D WholeQuadAt(float x, float y, float width, float height) {
-  Quad2D quad;
-  quad.SetXY(0, x, y);
-  quad.SetXY(3, x + width, y + height);
-  quad.SetUV(0, 0.0f, 0.0f);
-  quad.SetUV(3, 1.0f, 1.0f);
-  return quad;
-}
 
 // Each test works in a temporary folder on a 2D canvas of the depth given.
 class SurfaceTest : public ::testing::TestWithParam<uint32_t> {
@@ -60,7 +52,7 @@ class SurfaceTest : public ::testing::TestWithParam<uint32_t> {
   std::vector<uint32_t> DrawnRow(TDirectDrawSurface& surface, int32_t count) {
     const uint32_t grey = Packed(128, 128, 128);
     EXPECT_EQ(canvas_.GetBackBuffer()->Fill(nullptr, grey), SurfaceResult::kOk);
-    Quad2D quad = WholeQuadAt(0, 0, static_cast<float>(surface.GetWidth()), static_cast<float>(surface.GetHeight()));
+    Quad2D quad = QuadAt(0, 0, static_cast<float>(surface.GetWidth()), static_cast<float>(surface.GetHeight()));
     surface.DrawFast(&quad);
     std::vector<uint32_t> row;
     for (int32_t x = 0; x < count; ++x) row.push_back(canvas_.GetBackBuffer()->GetPixel(x, 0));
@@ -144,7 +136,7 @@ TEST_P(SurfaceTest, TheFileNameChoosesTheReader) {
   TDirectDrawSurface other(TSurfaceKey("art/tree.bmp", nullptr), &canvas_);
   EXPECT_EQ(other.GetWidth(), 0);
   EXPECT_EQ(other.GetPixels(), nullptr);
-  Quad2D quad = WholeQuadAt(0, 0, 2, 1);
+  Quad2D quad = QuadAt(0, 0, 2, 1);
   other.Draw(&quad);
   other.DrawFast(&quad);
   EXPECT_EQ(canvas_.GetBackBuffer()->GetPixel(0, 0), 0u);
@@ -199,7 +191,7 @@ TEST_P(SurfaceTest, ReleaseAndRestoreShowThePictureAgain) {
   ASSERT_EQ(before.size(), 3u);
   surface.Release();
   EXPECT_EQ(surface.GetWidth(), 0);
-  Quad2D quad = WholeQuadAt(0, 0, 3, 1);
+  Quad2D quad = QuadAt(0, 0, 3, 1);
   surface.DrawFast(&quad);
   EXPECT_EQ(canvas_.GetBackBuffer()->GetPixel(0, 0), 0u);
   surface.Restore(key);
@@ -219,7 +211,7 @@ TEST_P(SurfaceTest, LostPicturesComeBackThroughRestore) {
   device->LoseSurfaces();
   EXPECT_TRUE(surface.IsLost());
   ASSERT_EQ(canvas_.GetBackBuffer()->Restore(), SurfaceResult::kOk);
-  Quad2D quad = WholeQuadAt(0, 0, 2, 1);
+  Quad2D quad = QuadAt(0, 0, 2, 1);
   surface.DrawFast(&quad);
   surface.Draw(&quad);
   EXPECT_EQ(canvas_.GetBackBuffer()->GetPixel(0, 0), 0u);
