@@ -101,24 +101,52 @@ void CopyRows(uint8_t* destBase, int32_t destPitch, const uint8_t* sourceBase, i
   }
 }
 
-// The common case, an unkeyed copy of equal sizes, row by row.
-void CopyRowsPlain(uint8_t* destBase, int32_t destPitch, const uint8_t* sourceBase, int32_t sourcePitch,
-                   const TAxis& columns, const TAxis& rows, uint32_t bytesPerPixel) {
-  // Equal spans map column to column, so the valid columns form one run.
-  int32_t first = columns.first;
-  while (first < columns.last && columns.source[static_cast<std::size_t>(first - columns.first)] < 0) ++first;
-  int32_t last = first;
-  while (last < columns.last && columns.source[static_cast<std::size_t>(last - columns.first)] >= 0) ++last;
-  if (first >= last) return;
-  const int32_t sourceX = columns.source[static_cast<std::size_t>(first - columns.first)];
-  const std::size_t bytes = static_cast<std::size_t>(last - first) * bytesPerPixel;
+// The valid destination columns of an axis mapped one to one, which form a
+// single run: [first, last) and the source column of `first`.
+struct TRun {
+  int32_t first = 0;
+  int32_t last = 0;
+  int32_t source = 0;
+};
+
+TRun RunOf(const TAxis& columns) {
+  TRun run;
+  run.first = columns.first;
+  while (run.first < columns.last && columns.source[static_cast<std::size_t>(run.first - columns.first)] < 0) {
+    ++run.first;
+  }
+  run.last = run.first;
+  while (run.last < columns.last && columns.source[static_cast<std::size_t>(run.last - columns.first)] >= 0) {
+    ++run.last;
+  }
+  if (run.first < run.last) run.source = columns.source[static_cast<std::size_t>(run.first - columns.first)];
+  return run;
+}
+
+// The common cases, copies of equal widths, row by row: whole rows moved at
+// once without a key, a plain test per pixel with one.
+template <typename TPixel>
+void CopyRowsUnscaled(uint8_t* destBase, int32_t destPitch, const uint8_t* sourceBase, int32_t sourcePitch,
+                      const TAxis& columns, const TAxis& rows, const TCopyKey& key) {
+  const TRun run = RunOf(columns);
+  if (run.first >= run.last) return;
+  const std::size_t count = static_cast<std::size_t>(run.last - run.first);
   for (int32_t y = rows.first; y < rows.last; ++y) {
     const int32_t sourceY = rows.source[static_cast<std::size_t>(y - rows.first)];
     if (sourceY < 0) continue;
-    std::memmove(destBase + static_cast<std::ptrdiff_t>(y) * destPitch + static_cast<std::size_t>(first) * bytesPerPixel,
-                 sourceBase + static_cast<std::ptrdiff_t>(sourceY) * sourcePitch +
-                     static_cast<std::size_t>(sourceX) * bytesPerPixel,
-                 bytes);
+    uint8_t* dest = destBase + static_cast<std::ptrdiff_t>(y) * destPitch +
+                    static_cast<std::size_t>(run.first) * sizeof(TPixel);
+    const uint8_t* source = sourceBase + static_cast<std::ptrdiff_t>(sourceY) * sourcePitch +
+                            static_cast<std::size_t>(run.source) * sizeof(TPixel);
+    if (!key.use) {
+      std::memmove(dest, source, count * sizeof(TPixel));
+      continue;
+    }
+    for (std::size_t i = 0; i < count; ++i, dest += sizeof(TPixel), source += sizeof(TPixel)) {
+      const TPixel pixel = Load<TPixel>(source);
+      const uint32_t value = pixel & key.mask;
+      if (value < key.low || value > key.high) Store<TPixel>(dest, pixel);
+    }
   }
 }
 
@@ -295,8 +323,10 @@ SurfaceResult SoftSurface::Copy(const SurfaceRect& dest, const SoftSurface& sour
   copyKey.mask = ColourMask(format_);
   copyKey.low = source.keyLow_ & copyKey.mask;
   copyKey.high = source.keyHigh_ & copyKey.mask;
-  if (!copyKey.use && destWidth == sourceWidth) {
-    CopyRowsPlain(pixels_.data(), pitch_, sourceBase, source.pitch_, columns, rows, bytesPerPixel_);
+  if (destWidth == sourceWidth && bytesPerPixel_ == 2) {
+    CopyRowsUnscaled<uint16_t>(pixels_.data(), pitch_, sourceBase, source.pitch_, columns, rows, copyKey);
+  } else if (destWidth == sourceWidth) {
+    CopyRowsUnscaled<uint32_t>(pixels_.data(), pitch_, sourceBase, source.pitch_, columns, rows, copyKey);
   } else if (bytesPerPixel_ == 2) {
     CopyRows<uint16_t>(pixels_.data(), pitch_, sourceBase, source.pitch_, columns, rows, copyKey);
   } else {
