@@ -5,19 +5,11 @@
 #include <cstdlib>
 
 #include "app/version_info.h"
+#include "display/ddraw/direct_draw_canvas.h"
 #include "display/surface.h"
 #include "display/visuals/shape.h"
 
 namespace {
-
-// A float coordinate as an int, saturating, so that a quad far off screen
-// (or not a number) cannot overflow the integer tests.
-int32_t Saturated(double value) {
-  if (!(value == value)) return 0;
-  if (value <= -2147483648.0) return INT32_MIN;
-  if (value >= 2147483647.0) return INT32_MAX;
-  return static_cast<int32_t>(value);
-}
 
 int64_t Span(int32_t from, int32_t to) { return static_cast<int64_t>(to) - static_cast<int64_t>(from); }
 
@@ -28,13 +20,13 @@ constexpr int32_t kFpsBoxHeight = 30;
 
 int32_t ClassifyQuadBlit(const TShape& quad, int32_t surfaceWidth, int32_t surfaceHeight, int32_t targetWidth,
                          int32_t targetHeight) {
-  const int32_t left = Saturated(std::floor(quad.GetX(0)));
-  const int32_t top = Saturated(std::floor(quad.GetY(0)));
-  const int32_t right = Saturated(std::floor(quad.GetX(3)));
-  const int32_t bottom = Saturated(std::floor(quad.GetY(3)));
+  const int32_t left = SaturatedCoordinate(std::floor(quad.GetX(0)));
+  const int32_t top = SaturatedCoordinate(std::floor(quad.GetY(0)));
+  const int32_t right = SaturatedCoordinate(std::floor(quad.GetX(3)));
+  const int32_t bottom = SaturatedCoordinate(std::floor(quad.GetY(3)));
   if (left >= targetWidth || right <= 0 || top >= targetHeight || bottom <= 0) return 0;
   const auto source = [](float coordinate, int32_t size) {
-    return Saturated(std::trunc(static_cast<double>(coordinate * static_cast<float>(size))));
+    return SaturatedCoordinate(std::trunc(static_cast<double>(coordinate * static_cast<float>(size))));
   };
   const int32_t sourceLeft = source(quad.GetU(0), surfaceWidth);
   const int32_t sourceTop = source(quad.GetV(0), surfaceHeight);

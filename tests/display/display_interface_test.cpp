@@ -10,6 +10,7 @@
 #include "display/pixel_format.h"
 #include "display/surface.h"
 #include "display/visuals/shape.h"
+#include "support/quad_2d.h"
 #include "support/recording_display.h"
 
 namespace {
@@ -70,15 +71,6 @@ TEST(DirectDrawDisplay, FpsCornerIsBlanked) {
   std::fill(small.BackBuffer().begin(), small.BackBuffer().end(), 1u);
   small.DrawFps(60);
   EXPECT_EQ(std::count(small.BackBuffer().begin(), small.BackBuffer().end(), 0u), 50);
-}
-
-Quad2D QuadAt(float left, float top, float right, float bottom, float u1 = 1.0f, float v1 = 1.0f) {
-  Quad2D quad;
-  quad.SetXY(0, left, top);
-  quad.SetXY(3, right, bottom);
-  quad.SetUV(0, 0.0f, 0.0f);
-  quad.SetUV(3, u1, v1);
-  return quad;
 }
 
 TEST(DirectDrawDisplay, QuadPlacementClassifiesCopies) {
