@@ -180,6 +180,7 @@ DVX_HOT uint32_t BlendHot(uint32_t source, uint32_t destination, const RenderSta
   const uint32_t sourceAlpha = Part(source, 24);
   if (states.srcBlend == BlendFactor::kSrcAlpha && states.destBlend == BlendFactor::kInvSrcAlpha) {
     if (sourceAlpha == 255) return source;
+    if (sourceAlpha == 0) return destination;
     const uint32_t inverse = 255 - sourceAlpha;
     uint32_t result = 0;
     for (int shift = 0; shift < 32; shift += 8) {
