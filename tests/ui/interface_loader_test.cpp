@@ -3,7 +3,11 @@
 // drawn-nothing stand-ins for whatever a replaced file gets wrong.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -11,7 +15,9 @@
 #include "app/string_table.h"
 #include "support/temp_folder.h"
 #include "support/ui_display.h"
+#include "ui/box_text.h"
 #include "ui/interface_loader.h"
+#include "ui/text_widgets.h"
 #include "ui/ui_fakes.h"
 #include "ui/widget.h"
 
@@ -340,6 +346,118 @@ TEST(InterfaceLoaderInstanceTest, TheFileOfTheDataFolderIsRead) {
   TInterfaceLoader::Instance()->LoadSection("Demo", screen, interpreter);
   EXPECT_EQ(Describe(screen), "Demo:node[from file:node]");
   TInterfaceLoader::Free();
+}
+
+}  // namespace
+
+namespace {
+
+// The toolkit's demonstration section of the fixture file, with its texts.
+class ToolkitSectionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder.Write("Languages/ENG/Interface_ENG.cfg", "# texts\n[1]\nToolkit\n[2]\nTurn:\n");
+    DestroyStringTable();
+    GetStringTable()->SetLanguage("ENG");
+    std::ifstream file(std::string(DVX_TEST_FIXTURES) + "/ui/Interface.cfg", std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(text.empty());
+    loader = std::make_unique<TInterfaceLoader>(text);
+    RegisterWidgetTypes(*loader);
+    loader->SetReporter([this](const std::string& line) { problems.push_back(line); });
+    interpreter.results["TurnText"] = [] { return std::string("3/10"); };
+    interpreter.results["GetMessageStream"] = [] { return TMessageStream::Instance()->GetText(); };
+    TMessageStream::Instance()->Write("left over\n");
+    loader->LoadSection("Toolkit Demo", screen, interpreter);
+  }
+  void TearDown() override {
+    TMessageStream::Instance()->DetachView();
+    DestroyStringTable();
+  }
+  template <class Widget>
+  Widget& Find(const std::string& name) {
+    auto* widget = dynamic_cast<Widget*>(screen.FindByName(name));
+    if (widget == nullptr) throw std::runtime_error("no widget " + name);
+    return *widget;
+  }
+
+  TTempFolder folder;
+  testing_ui::ScopedUiDisplay display{800, 600};
+  CommandLog commands;
+  NamingInterpreter interpreter{commands};
+  AcceleratedScreen screen{"Toolkit Demo"};
+  std::unique_ptr<TInterfaceLoader> loader;
+  std::vector<std::string> problems;
+};
+
+TEST_F(ToolkitSectionTest, LoadsTheExpectedTree) {
+  EXPECT_EQ(Describe(screen),
+            "Toolkit Demo:node[Title:widget Status:node[Turn:widget Unstyled:widget Inner:node[Deep:widget]] "
+            "Messages:widget :widget]");
+  EXPECT_TRUE(problems.empty());
+  struct Expected {
+    std::string name;
+    float x;
+    float y;
+  };
+  for (const Expected& e : std::vector<Expected>{{"Title", 400, 20},
+                                                 {"Turn", 10, 560},
+                                                 {"Unstyled", 400, 540},
+                                                 {"Deep", -5, 7},
+                                                 {"Messages", 20, 60}}) {
+    SCOPED_TRACE(e.name);
+    const TVector3& at = screen.FindByName(e.name)->ScreenPosition();
+    EXPECT_FLOAT_EQ(at.x, e.x);
+    EXPECT_FLOAT_EQ(at.y, e.y);
+  }
+  TVector3 corner;
+  Find<TBoxText>("Messages").GetBottomRight(corner);
+  EXPECT_FLOAT_EQ(corner.x, 400.0f);
+  EXPECT_FLOAT_EQ(corner.y, 124.0f);
+  ASSERT_EQ(screen.accelerators.size(), 3u);
+  EXPECT_EQ(screen.accelerators[2]->GetKey().GetName(), "F1");
+}
+
+TEST_F(ToolkitSectionTest, TextKeysAreReadByType) {
+  const TText& title = Find<TText>("Title");
+  EXPECT_EQ(title.GetText(), "Toolkit");
+  EXPECT_TRUE(title.IsCentred());
+  EXPECT_EQ(title.GetStyle(), "^b");
+  // Without a style the centring is not read, and the text draws nothing.
+  const TText& plain = Find<TText>("Unstyled");
+  EXPECT_FALSE(plain.IsCentred());
+  EXPECT_EQ(plain.GetRun(), nullptr);
+  // The box text without a command has no name, whatever its "ID" says.
+  const auto* nameless = dynamic_cast<const TBoxText*>(screen.ChildAt(3));
+  ASSERT_NE(nameless, nullptr);
+  EXPECT_EQ(nameless->GetName(), "");
+  EXPECT_TRUE(nameless->GetCommand()->IsNull());
+  EXPECT_EQ(CommandName(Find<TInteractiveText>("Turn").GetCommand()), "TurnText");
+  // Every command key of the types is asked for, the empty ones too.
+  EXPECT_EQ(interpreter.asked, (std::vector<std::string>{"TurnText", "GetMessageStream", "", "SendOrders", "Null",
+                                                         "Null", "Undo", "Help", "Null"}));
+}
+
+TEST_F(ToolkitSectionTest, FramesShowLiveValuesAndTheMessageStream) {
+  EXPECT_EQ(TMessageStream::Instance()->GetText(), "");
+  EXPECT_EQ(TMessageStream::Instance()->GetView(), &Find<TBoxText>("Messages"));
+  screen.Think();
+  EXPECT_EQ(Find<TInteractiveText>("Turn").ShownText(), "Turn:3/10");
+  TMessageStream::Instance()->Write("Contact to the north\n");
+  display.Texts().drawn.clear();
+  screen.Draw();
+  const std::vector<std::string> drawn = display.Texts().Texts();
+  for (const char* expected : {"Toolkit", "Turn:3/10", "deep", "Contact to the north\n", "Nameless"}) {
+    EXPECT_NE(std::find(drawn.begin(), drawn.end(), expected), drawn.end()) << expected;
+  }
+}
+
+TEST_F(ToolkitSectionTest, ABoxTextWithoutItsSecondPositionIsTold) {
+  auto box = loader->CreateElement("Box Text | RelPosX = 0, RelPosY = 0 | Text = x | Style = ^n", interpreter);
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(dynamic_cast<TInertWidget*>(box.get()), nullptr);
+  ASSERT_FALSE(problems.empty());
+  EXPECT_NE(problems[0].find("has 4 fields where 7 are needed"), std::string::npos);
 }
 
 }  // namespace
