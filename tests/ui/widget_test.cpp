@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "app/mouse.h"
 #include "support/ui_display.h"
+#include "support/ui_input_driver.h"
 #include "ui/widget.h"
 #include "ui/widget_probe.h"
 
@@ -251,6 +253,19 @@ TEST_F(NodeTest, AWidgetRemovedDuringItsOwnEventIsDeletedAfterTheEvent) {
   root.Update();
   EXPECT_EQ(Take(), (std::vector<std::string>{"a.Update", "a still here: a", "b.Update", "a.Deleted"}));
   EXPECT_EQ(root.ChildCount(), 1u);
+}
+
+TEST_F(NodeTest, AWidgetThatRemovesItselfOnAClickGoesAfterTheRelease) {
+  testing_ui::UiInputDriver driver(root);
+  ProbeWidget* a = Add(root, "a");
+  Add(root, "b");
+  a->onUpdate = [](ProbeWidget& self) {
+    if (GetMouse()->GetEventCode() == TMouse::kLeftReleased) self.GetParent()->RemoveChild(&self);
+  };
+  driver.Click(10, 10);
+  EXPECT_EQ(Take(), (std::vector<std::string>{"a.Update", "b.Update", "a.Update", "b.Update", "a.Deleted"}));
+  driver.Frame();
+  EXPECT_EQ(Take(), (std::vector<std::string>{"b.Think", "b.Draw"}));
 }
 
 TEST_F(NodeTest, ASiblingRemovedDuringAnEventMissesThatEvent) {
