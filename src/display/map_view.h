@@ -57,8 +57,11 @@ class TMapView : private TCameraViewport {
   // The cached surface of the key, made by the display on first request;
   // null when the display made none (or there is no display).
   TSurface* GetSurface(const TSurfaceKey& key);
-  // Replaces the window that display mode changes act on.
-  void SetDisplayWindow(std::unique_ptr<TDisplayWindow> window) { window_ = std::move(window); }
+  // Replaces the window that display mode changes act on; null puts the
+  // main window back.
+  void SetDisplayWindow(std::unique_ptr<TDisplayWindow> window) {
+    window_ = window ? std::move(window) : CreateMainDisplayWindow();
+  }
 
   // One frame: BeginFrame, Draw (through the screens), DrawFps, EndFrame.
   // BeginFrame takes the scroll offset of the frame from the camera.
