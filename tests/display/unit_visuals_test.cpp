@@ -254,6 +254,15 @@ TEST_P(UnitVisualsTest, TheMapCursorFollowsTheMouseInHalfUnits) {
   EXPECT_EQ(Layer().EntryCount(), before);
 }
 
+TEST_P(UnitVisualsTest, AShownBattleSessionOwnsTheMapCursor) {
+  const std::size_t before = Layer().EntryCount();
+  auto session = std::make_unique<TBattleSession>(0);
+  ASSERT_NE(session->GetCursor(), nullptr);
+  EXPECT_TRUE(Layer().Contains(session->GetCursor()->GetTopVisual()));
+  session.reset();
+  EXPECT_EQ(Layer().EntryCount(), before);
+}
+
 std::string Name(const ::testing::TestParamInfo<std::tuple<const char*, bool>>& info) {
   return std::string(std::get<0>(info.param)) + (std::get<1>(info.param) ? "3D" : "2D");
 }
@@ -300,6 +309,7 @@ TEST_F(HeadlessVisualsTest, ABattleWithoutAMapViewBuildsNoVisual) {
   EXPECT_EQ(holdOrder->GetMarker().GetVisual(), nullptr);
   const TInterfaceCursor cursor;
   EXPECT_EQ(cursor.GetTopVisual(), nullptr);
+  EXPECT_EQ(TBattleSession(0).GetCursor(), nullptr);
   const Smoke smoke(TVector3(2.0f, 2.0f, 0.0f), 0.0f, 1.0f);
   EXPECT_EQ(smoke.GetVisual(), nullptr);
 }
