@@ -21,4 +21,11 @@ DVX_JOBS="$jobs" scripts/fuzz-ci.sh build-asan
 
 echo "== real window under Xvfb"
 scripts/xvfb-smoke.sh build
+
+echo "== OpenGL device against the software device under Xvfb"
+xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
+  unset DVX_HEADLESS SDL_VIDEODRIVER
+  export SDL_AUDIODRIVER=dummy
+  exec "$1" --gtest_filter="OpenGLDeviceTest.*"
+' sh build/tests/dvx_tests
 echo "All tests passed."

@@ -121,8 +121,8 @@ struct PresentParameters {
 struct RenderFaults {
   bool failDeviceCreation = false;
   bool failDisplayMode = false;
-  // The desktop format the adapter reports (headless machines have none).
-  TextureFormat desktopFormat = TextureFormat::kX8R8G8B8;
+  // The desktop format the adapter reports; kUnknown keeps the adapter's own.
+  TextureFormat desktopFormat = TextureFormat::kUnknown;
   std::deque<DeviceResult> presentResults;      // kDeviceLost also loses the device
   std::deque<DeviceResult> cooperativeResults;  // answers of TestCooperativeLevel
   std::deque<DeviceResult> resetResults;
@@ -170,8 +170,10 @@ class RenderTexture {
   // The texel at (x, y) as 0xAARRGGBB; coordinates must be inside.
   uint32_t ArgbAt(int32_t x, int32_t y) const;
 
+  // Back-end data belongs to no texel, so a drawing device may attach it to a
+  // texture it was handed as const.
   BackendData* Backend() const { return backend_.get(); }
-  void SetBackend(std::unique_ptr<BackendData> data) { backend_ = std::move(data); }
+  void SetBackend(std::unique_ptr<BackendData> data) const { backend_ = std::move(data); }
 
  private:
   int32_t width_;
@@ -183,7 +185,7 @@ class RenderTexture {
   std::shared_ptr<RenderFaults> faults_;
   bool locked_ = false;
   uint64_t revision_ = 0;
-  std::unique_ptr<BackendData> backend_;
+  mutable std::unique_ptr<BackendData> backend_;
 };
 
 struct SourceRect {
@@ -250,8 +252,6 @@ class RenderDevice {
 
  protected:
   explicit RenderDevice(std::shared_ptr<RenderFaults> faults);
-  // The next scripted result of a queue, or kOk when none is left.
-  static bool TakeScripted(std::deque<DeviceResult>& queue, DeviceResult& result);
 
   std::shared_ptr<RenderFaults> faults_;
 };
