@@ -33,6 +33,11 @@ TDirect3D8Display::TDirect3D8Display(bool fullScreen, int32_t width, int32_t hei
 
 TDirect3D8Display::~TDirect3D8Display() { Shutdown(); }
 
+void TDirect3D8Display::AdoptView(std::unique_ptr<TD3DView> view) {
+  ownedView_ = std::move(view);
+  view_ = ownedView_.get();
+}
+
 bool TDirect3D8Display::CheckCapability() {
   WriteLog("Checking Capability\n");
   return true;

@@ -43,6 +43,8 @@ class TDirect3D8Display : public TDisplay3D, public TTextureHost {
 
   // The view the display reads its zoom, scroll and flags from; may be null.
   void SetView(TD3DView* view) { view_ = view; }
+  // The same with a view the display keeps for its lifetime.
+  void AdoptView(std::unique_ptr<TD3DView> view);
 
   bool Init(bool fullScreen, int32_t width, int32_t height) override;
   void Shutdown() override;
@@ -102,6 +104,7 @@ class TDirect3D8Display : public TDisplay3D, public TTextureHost {
   platform::PresentParameters DeviceParameters() const;
 
   TD3DDisplayOptions options_;
+  std::unique_ptr<TD3DView> ownedView_;
   TD3DView* view_ = nullptr;
   std::unique_ptr<platform::RenderDevice> device_;
   platform::PresentParameters presentParameters_;
