@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "display/colour.h"
+#include "display/d3d/counting_device.h"
 #include "display/d3d/d3d_test_support.h"
 #include "display/visuals/bar_visual.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -12,6 +14,15 @@ using platform::DeviceResult;
 using platform::TextureFormat;
 
 std::shared_ptr<platform::RenderFaults> Faults() { return std::make_shared<platform::RenderFaults>(); }
+
+void ExpectTexelLayout(const TPixelFormat& format, uint32_t bits, uint32_t alpha, uint32_t red, uint32_t green,
+                       uint32_t blue) {
+  EXPECT_EQ(format.GetBitsPerPixel(), bits);
+  EXPECT_EQ(format.GetMask(TPixelFormat::kAlpha), alpha);
+  EXPECT_EQ(format.GetMask(TPixelFormat::kRed), red);
+  EXPECT_EQ(format.GetMask(TPixelFormat::kGreen), green);
+  EXPECT_EQ(format.GetMask(TPixelFormat::kBlue), blue);
+}
 
 TEST(D3DDisplay, StartsWindowedWithTheDesktopFormatAndThe32BitTexelLayout) {
   SoftwareScene scene(64, 48);
@@ -27,12 +38,7 @@ TEST(D3DDisplay, StartsWindowedWithTheDesktopFormatAndThe32BitTexelLayout) {
   EXPECT_EQ(scene.display->GetWidth(), 64);
   EXPECT_EQ(scene.display->GetHeight(), 48);
   EXPECT_EQ(scene.display->GetColourDepth(), 32);
-  const TPixelFormat& format = *scene.display->GetPixelFormat();
-  EXPECT_EQ(format.GetBitsPerPixel(), 32u);
-  EXPECT_EQ(format.GetMask(TPixelFormat::kAlpha), 0xFF000000u);
-  EXPECT_EQ(format.GetMask(TPixelFormat::kRed), 0x00FF0000u);
-  EXPECT_EQ(format.GetMask(TPixelFormat::kGreen), 0x0000FF00u);
-  EXPECT_EQ(format.GetMask(TPixelFormat::kBlue), 0x000000FFu);
+  ExpectTexelLayout(*scene.display->GetPixelFormat(), 32, 0xFF000000u, 0x00FF0000u, 0x0000FF00u, 0x000000FFu);
 }
 
 TEST(D3DDisplay, ASixteenBitDesktopGivesA4R4G4B4Texels) {
@@ -40,12 +46,7 @@ TEST(D3DDisplay, ASixteenBitDesktopGivesA4R4G4B4Texels) {
   faults->desktopFormat = TextureFormat::kR5G6B5;
   SoftwareScene scene(64, 48, faults);
   EXPECT_EQ(scene.display->GetColourDepth(), 16);
-  const TPixelFormat& format = *scene.display->GetPixelFormat();
-  EXPECT_EQ(format.GetBitsPerPixel(), 16u);
-  EXPECT_EQ(format.GetMask(TPixelFormat::kAlpha), 0xF000u);
-  EXPECT_EQ(format.GetMask(TPixelFormat::kRed), 0x0F00u);
-  EXPECT_EQ(format.GetMask(TPixelFormat::kGreen), 0x00F0u);
-  EXPECT_EQ(format.GetMask(TPixelFormat::kBlue), 0x000Fu);
+  ExpectTexelLayout(*scene.display->GetPixelFormat(), 16, 0xF000u, 0x0F00u, 0x00F0u, 0x000Fu);
 }
 
 TEST(D3DDisplay, FullScreenAsksForTheRequestedSize) {
@@ -149,6 +150,54 @@ TEST(D3DDisplay, RunningFailuresAreFatalWithTheirMessages) {
   EXPECT_THROW(scene.display->OnWindowMoved(), FatalDisplayError);
   scene.faults->presentResults.push_back(DeviceResult::kInvalidCall);
   EXPECT_THROW(scene.display->Present(), FatalDisplayError);
+}
+
+TEST(D3DDisplay, BindingTheSameTextureAgainDoesNotReachTheDevice) {
+  TTempFolder folder;
+  d3d_test::CountingDevice* device = nullptr;
+  TD3DDisplayOptions options;
+  options.faults = Faults();
+  options.createDevice = [&device](const platform::DeviceCreateParams& params, DeviceResult& result) {
+    auto counting = std::make_unique<d3d_test::CountingDevice>(platform::CreateSoftwareDevice(params, result));
+    device = counting.get();
+    return counting;
+  };
+  TDirect3D8Display display(false, 32, 32, options);
+  ASSERT_NE(device, nullptr);
+  const std::string file = d3d_test::WriteTga("pic", 1, 1, {0xFFFFFFFFu});
+  const std::unique_ptr<TSurface> first = display.CreateSurface(TSurfaceKey(file, nullptr));
+  const std::unique_ptr<TSurface> second = display.CreateSurface(TSurfaceKey(file, nullptr));
+  auto& a = static_cast<TD3D8Texture&>(*first);
+  auto& b = static_cast<TD3D8Texture&>(*second);
+  device->bindings.clear();
+  display.SetTexture(&a);
+  display.SetTexture(&a);
+  display.SetTexture(&b);
+  display.SetTexture(nullptr);
+  display.SetTexture(nullptr);
+  display.SetTexture(&b);
+  const std::vector<const platform::RenderTexture*> expected = {a.GetDeviceTexture(), b.GetDeviceTexture(), nullptr,
+                                                                nullptr, b.GetDeviceTexture()};
+  EXPECT_EQ(device->bindings, expected);
+  // A reset forgets the binding, as the device does.
+  ASSERT_TRUE(display.ResetDevice());
+  device->bindings.clear();
+  display.SetTexture(&b);
+  EXPECT_EQ(device->bindings.size(), 1u);
+}
+
+TEST(D3DDisplayDeathTest, FatalErrorsEndTheProgramWithStatusOne) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        TD3DDisplayOptions options;
+        options.faults = Faults();
+        options.createDevice = &platform::CreateSoftwareDevice;
+        TDirect3D8Display display(false, 32, 32, options);
+        options.faults->clearResults.push_back(DeviceResult::kInvalidCall);
+        display.Clear();
+      },
+      ::testing::ExitedWithCode(1), "Failed to clear DirectX render target.");
 }
 
 // Bars: drawn as one untextured quad, shaded from dark to full colour.
