@@ -119,7 +119,15 @@ bool TD3D8Texture::LoadBmp(const std::string& fileName) {
   TBmpImage image;
   const bool loaded = image.Load(fileName) && FitsDevice(image.GetWidth(), image.GetHeight(), fileName) &&
                       Create(Narrow(image.GetWidth()), Narrow(image.GetHeight()), false) &&
-                      Upload(image, image.GetBytesPerPixel() < 4, true);
+                      Upload(image, false, true);
+  if (loaded) {
+    // Bitmaps carry no transparency: they draw opaque whatever their fourth byte.
+    const TTexelLock lock(*texture_);
+    if (lock.IsLocked()) {
+      texture_convert::MakeOpaque(host_.GetTexturePixelFormat()->GetMask(TPixelFormat::kAlpha),
+                                  platform::BytesPerTexel(texture_->Format()), lock.Area());
+    }
+  }
   if (!loaded) {
     texture_.reset();
     ShowMessageBox("Couldn't load texture:%s", fileName.c_str());

@@ -150,6 +150,19 @@ void FillCopyTexture16(const TImage& image, platform::TextureFormat backBufferFo
   FillTexture16(image, CopyMasks16(backBufferFormat), false, area);
 }
 
+void MakeOpaque(uint32_t alphaMask, int32_t texelBytes, const TTexelArea& area) {
+  if (area.bits == nullptr || (texelBytes != 2 && texelBytes != 4)) return;
+  for (int32_t y = 0; y < area.height; ++y) {
+    uint8_t* row = area.bits + static_cast<std::ptrdiff_t>(y) * area.pitch;
+    for (int32_t x = 0; x < area.width; ++x) {
+      uint32_t texel = 0;
+      std::memcpy(&texel, row + x * texelBytes, static_cast<std::size_t>(texelBytes));
+      texel |= alphaMask;
+      std::memcpy(row + x * texelBytes, &texel, static_cast<std::size_t>(texelBytes));
+    }
+  }
+}
+
 void ShadeTexels(const TPixelShader& shader, platform::TextureFormat format, const TTexelArea& area) {
   if (area.bits == nullptr) return;
   const bool sixteen = format == platform::TextureFormat::kA4R4G4B4;

@@ -62,6 +62,9 @@ void FillTexture16(const TImage& image, const TChannelMasks& masks, bool withAlp
 void FillTexture16Half(const TImage& image, const TChannelMasks& masks, bool withAlpha, const TTexelArea& area);
 void FillCopyTexture16(const TImage& image, platform::TextureFormat backBufferFormat, const TTexelArea& area);
 
+// Sets the alpha bits of every texel of the given size (2 or 4 bytes).
+void MakeOpaque(uint32_t alphaMask, int32_t texelBytes, const TTexelArea& area);
+
 // Replaces every texel by the shader's colouring of it; formats other than
 // A4R4G4B4 and A8R8G8B8 stay as they are.
 void ShadeTexels(const TPixelShader& shader, platform::TextureFormat format, const TTexelArea& area);

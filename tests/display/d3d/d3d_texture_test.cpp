@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "display/d3d/d3d_test_support.h"
 #include "display/image/pixel_shader.h"
 #include "display/jpeg_test_files.h"
@@ -90,6 +92,36 @@ TEST(D3DTexture, MissingFilesAndUnknownExtensionsMakeNoTexture) {
     ASSERT_NE(texture, nullptr) << name;
     EXPECT_EQ(texture->GetDeviceTexture(), nullptr) << name;
   }
+}
+
+// A 2 x 1 bitmap of 24 bits: red, then blue.
+std::vector<uint8_t> TwoPixelBmp() {
+  std::vector<uint8_t> bytes(54 + 8, 0);
+  const auto put32 = [&bytes](std::size_t at, uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes[at + static_cast<std::size_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
+  };
+  bytes[0] = 'B';
+  bytes[1] = 'M';
+  put32(2, static_cast<uint32_t>(bytes.size()));
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, 2);
+  put32(22, 1);
+  bytes[26] = 1;
+  bytes[28] = 24;
+  const uint8_t pixels[6] = {0, 0, 255, 255, 0, 0};  // blue, green, red per pixel
+  std::copy(pixels, pixels + 6, bytes.begin() + 54);
+  return bytes;
+}
+
+TEST(D3DTexture, BitmapsLoadOpaque) {
+  TTempFolder folder;
+  folder.WriteBytes("pic.bmp", TwoPixelBmp());
+  SoftwareScene scene;
+  const auto texture = Load(scene, "pic.bmp");
+  ASSERT_NE(texture->GetDeviceTexture(), nullptr);
+  EXPECT_EQ(texture->GetDeviceTexture()->ArgbAt(0, 0), 0xFFFF0000u);
+  EXPECT_EQ(texture->GetDeviceTexture()->ArgbAt(1, 0), 0xFF0000FFu);
 }
 
 TEST(D3DTexture, TheKeysShaderRecoloursTheTexels) {
