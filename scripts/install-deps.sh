@@ -5,7 +5,7 @@ set -eu
 
 PACKAGES="cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
 libgtest-dev libgmock-dev libbenchmark-dev \
-libsdl2-dev libgl1-mesa-dri libgl-dev libfreetype-dev fonts-dejavu-core fonts-liberation2 \
+libsdl2-dev libgl1-mesa-dri libglx-mesa0 libegl-mesa0 libgl-dev libfreetype-dev fonts-dejavu-core fonts-liberation2 \
 zlib1g-dev libpng-dev xvfb xauth x11-utils python3-aiosmtpd dovecot-core dovecot-pop3d \
 libjpeg-turbo-progs libjpeg62-turbo-dev"
 

@@ -218,6 +218,17 @@ DeviceResult DeviceBase::CreateTexture(int32_t width, int32_t height, TextureFor
   return DeviceResult::kOk;
 }
 
+DeviceResult DeviceBase::CopyRects(const RenderTexture& source, const SourceRect& rect,
+                                   int32_t destX, int32_t destY) {
+  if (source.IsLocked()) return DeviceResult::kInvalidCall;
+  if (loss_.IsLost()) return DeviceResult::kOk;
+  const SourceRect cut =
+      ClipCopy(rect, source.Width(), source.Height(), destX, destY, width_, height_);
+  if (cut.right <= cut.left || cut.bottom <= cut.top) return DeviceResult::kOk;
+  CopyClipped(source, cut, destX + cut.left - rect.left, destY + cut.top - rect.top);
+  return DeviceResult::kOk;
+}
+
 DeviceResult DeviceBase::CheckDraw(PrimitiveType type, uint32_t primitiveCount,
                                    const void* vertices, uint32_t stride, bool& skip) const {
   skip = true;
@@ -249,11 +260,22 @@ bool DeviceBase::TakeBackBuffer(const PresentParameters& parameters, int32_t fal
   return true;
 }
 
-void DeviceBase::AfterReset() {
+DeviceResult DeviceBase::Reset(const PresentParameters& parameters) {
+  const DeviceResult allowed = loss_.BeforeReset();
+  if (!Succeeded(allowed)) return allowed;
+  if (!RemakeBackBuffer(parameters)) return DeviceResult::kInvalidCall;
   loss_.AfterReset();
   inScene_ = false;
   states_ = RenderStates{};
   texture_ = nullptr;
+  return DeviceResult::kOk;
+}
+
+DeviceResult DeviceBase::Clear(uint32_t colour) {
+  const DeviceResult scripted = LossState::Scripted(faults_->clearResults);
+  if (!Succeeded(scripted)) return scripted;
+  if (!loss_.IsLost()) FillViewport(colour);
+  return DeviceResult::kOk;
 }
 
 DeviceResult GetAdapterDisplayMode(DisplayMode& mode, const RenderFaults* faults) {

@@ -107,26 +107,18 @@ class OpenGLDevice final : public DeviceBase {
     return DeviceResult::kOk;
   }
 
-  DeviceResult Reset(const PresentParameters& parameters) override {
-    const DeviceResult allowed = loss_.BeforeReset();
-    if (!Succeeded(allowed)) return allowed;
+  bool RemakeBackBuffer(const PresentParameters& parameters) override {
     MakeCurrent();
-    if (!MakeBackBuffer(parameters)) return DeviceResult::kInvalidCall;
-    AfterReset();
-    return DeviceResult::kOk;
+    return MakeBackBuffer(parameters);
   }
 
-  DeviceResult Clear(uint32_t colour) override {
-    const DeviceResult scripted = LossState::Scripted(faults_->clearResults);
-    if (!Succeeded(scripted)) return scripted;
-    if (loss_.IsLost()) return DeviceResult::kOk;
+  void FillViewport(uint32_t colour) override {
     MakeCurrent();
     const auto channel = [colour](int shift) {
       return static_cast<float>((colour >> shift) & 0xFFu) / 255.0f;
     };
     gl_.ClearColor(channel(16), channel(8), channel(0), channel(24));
-    gl_.Clear(GL_COLOR_BUFFER_BIT);
-    return DeviceResult::kOk;
+    gl_.Clear(GL_COLOR_BUFFER_BIT);  // the scissor keeps it to the viewport
   }
 
   int32_t MaxTextureWidth() const override { return MaxTextureWidthFor(maxTexture_, *faults_); }
@@ -143,13 +135,8 @@ class OpenGLDevice final : public DeviceBase {
     return DeviceResult::kOk;
   }
 
-  DeviceResult CopyRects(const RenderTexture& source, const SourceRect& rect, int32_t destX,
-                         int32_t destY) override {
-    if (source.IsLocked()) return DeviceResult::kInvalidCall;
-    if (loss_.IsLost()) return DeviceResult::kOk;
-    const SourceRect cut =
-        ClipCopy(rect, source.Width(), source.Height(), destX, destY, width_, height_);
-    if (cut.right <= cut.left || cut.bottom <= cut.top) return DeviceResult::kOk;
+  void CopyClipped(const RenderTexture& source, const SourceRect& cut, int32_t destX,
+                   int32_t destY) override {
     MakeCurrent();
     const int32_t w = cut.right - cut.left, h = cut.bottom - cut.top;
     std::vector<uint32_t> pixels(static_cast<size_t>(w) * static_cast<size_t>(h));
@@ -163,8 +150,8 @@ class OpenGLDevice final : public DeviceBase {
     gl_.PixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     gl_.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
                    pixels.data());
-    const float left = static_cast<float>(destX + cut.left - rect.left) - 0.5f;
-    const float top = static_cast<float>(destY + cut.top - rect.top) - 0.5f;
+    const float left = static_cast<float>(destX) - 0.5f;
+    const float top = static_cast<float>(destY) - 0.5f;
     const float right = left + static_cast<float>(w), bottom = top + static_cast<float>(h);
     const RenderVertex quad[4] = {{left, top, 0.5f, 1.0f, 0xFFFFFFFFu, 0.0f, 0.0f},
                                   {right, top, 0.5f, 1.0f, 0xFFFFFFFFu, 1.0f, 0.0f},
@@ -173,7 +160,6 @@ class OpenGLDevice final : public DeviceBase {
     gl_.Disable(GL_SCISSOR_TEST);  // a copy ignores the viewport, as the software device does
     DrawRaw(CopyStates(), scratch_, PrimitiveType::kTriangleStrip, 2, quad, sizeof(RenderVertex));
     ApplyScissor();
-    return DeviceResult::kOk;
   }
 
   bool ReadBackBuffer(std::vector<uint32_t>& pixels, int32_t& width, int32_t& height) override {

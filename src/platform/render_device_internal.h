@@ -113,6 +113,10 @@ class DeviceBase : public RenderDevice {
   DeviceResult BeginScene() override;
   DeviceResult EndScene() override;
   DeviceResult TestCooperativeLevel() override { return loss_.CooperativeLevel(); }
+  DeviceResult Reset(const PresentParameters& parameters) override;
+  DeviceResult Clear(uint32_t colour) override;
+  DeviceResult CopyRects(const RenderTexture& source, const SourceRect& rect, int32_t destX,
+                         int32_t destY) override;
   DeviceResult GetViewport(Viewport& viewport) const override;
   DeviceResult SetViewport(const Viewport& viewport) override;
   DeviceResult GetDisplayMode(DisplayMode& mode) const override;
@@ -136,8 +140,15 @@ class DeviceBase : public RenderDevice {
   // the fallback size; false when unusable.
   bool TakeBackBuffer(const PresentParameters& parameters, int32_t fallbackWidth,
                       int32_t fallbackHeight, int32_t limit);
-  // After a successful reset: the device's own defaults again.
-  void AfterReset();
+  // The back-end's part of a reset: a new back buffer; false when it cannot
+  // be made.
+  virtual bool RemakeBackBuffer(const PresentParameters& parameters) = 0;
+  // The back-end's part of a clear: the viewport filled with the colour.
+  virtual void FillViewport(uint32_t colour) = 0;
+  // The back-end's part of a copy: the texels of `cut` (inside the texture and
+  // landing inside the back buffer) to (destX, destY) and on.
+  virtual void CopyClipped(const RenderTexture& source, const SourceRect& cut, int32_t destX,
+                           int32_t destY) = 0;
   virtual void OnViewportChanged() {}
 
   int32_t width_ = 0;

@@ -14,19 +14,21 @@ constexpr int64_t kSubpixel = int64_t{1} << kSubpixelBits;
 // within 64 bits; nothing that far out is ever on screen.
 constexpr float kFarthest = 1.0e6f;
 
-uint32_t Mul8(uint32_t a, uint32_t b) {
+#define DVX_HOT inline __attribute__((always_inline))
+
+DVX_HOT uint32_t Mul8(uint32_t a, uint32_t b) {
   const uint32_t product = a * b + 128u;
   return (product + (product >> 8)) >> 8;
 }
 
-uint32_t Part(uint32_t colour, int shift) { return (colour >> shift) & 0xFFu; }
+DVX_HOT uint32_t Part(uint32_t colour, int shift) { return (colour >> shift) & 0xFFu; }
 
-uint32_t Modulate(uint32_t x, uint32_t y) {
+DVX_HOT uint32_t Modulate(uint32_t x, uint32_t y) {
   return (Mul8(Part(x, 24), Part(y, 24)) << 24) | (Mul8(Part(x, 16), Part(y, 16)) << 16) |
          (Mul8(Part(x, 8), Part(y, 8)) << 8) | Mul8(Part(x, 0), Part(y, 0));
 }
 
-uint32_t Select(TextureOp op, uint32_t texel, uint32_t diffuse) {
+DVX_HOT uint32_t Select(TextureOp op, uint32_t texel, uint32_t diffuse) {
   switch (op) {
     case TextureOp::kModulate: return Modulate(texel, diffuse);
     case TextureOp::kSelectTexture: return texel;
@@ -36,7 +38,7 @@ uint32_t Select(TextureOp op, uint32_t texel, uint32_t diffuse) {
   return diffuse;
 }
 
-uint32_t Factor(BlendFactor factor, uint32_t sourceAlpha) {
+DVX_HOT uint32_t Factor(BlendFactor factor, uint32_t sourceAlpha) {
   switch (factor) {
     case BlendFactor::kZero: return 0;
     case BlendFactor::kOne: return 255;
@@ -67,6 +69,22 @@ struct Edge {
     const bool top = dy == 0 && dx > 0;
     const bool left = dy < 0;
     bias = top || left ? 0 : -1;
+  }
+
+  // Narrows [first, last], pixel steps from a row's first pixel where the
+  // edge's value is `value`, to the pixels on the inner side of the edge.
+  void Narrow(int64_t value, int64_t& first, int64_t& last) const {
+    const int64_t start = value + bias;  // inside while start + step * i >= 0
+    const int64_t step = -dy * kSubpixel;
+    if (step == 0) {
+      if (start < 0) last = first - 1;
+    } else if (step > 0) {
+      if (start < 0) first = std::max(first, (-start + step - 1) / step);
+    } else if (start < 0) {
+      last = first - 1;
+    } else {
+      last = std::min(last, start / -step);
+    }
   }
 };
 
@@ -101,11 +119,12 @@ class Sampler {
 
  private:
   static int32_t Address(float coordinate, int32_t size, bool wrap) {
-    float scaled = std::floor(coordinate * static_cast<float>(size));
-    if (!(scaled == scaled)) scaled = 0.0f;  // NaN
-    scaled = std::clamp(scaled, -2.0e9f, 2.0e9f);
-    const int64_t index = static_cast<int64_t>(scaled);
+    float scaled = coordinate * static_cast<float>(size);
+    if (!(scaled >= -2.0e9f && scaled <= 2.0e9f)) scaled = 0.0f;  // NaN and the far away
+    int64_t index = static_cast<int64_t>(scaled);
+    if (static_cast<float>(index) > scaled) --index;  // toward minus infinity
     if (wrap) {
+      if ((size & (size - 1)) == 0) return static_cast<int32_t>(index & (size - 1));
       const int64_t wrapped = index % size;
       return static_cast<int32_t>(wrapped < 0 ? wrapped + size : wrapped);
     }
@@ -134,15 +153,13 @@ uint32_t ToByte(float value) {
   return static_cast<uint32_t>(std::clamp(value + 0.5f, 0.0f, 255.0f));
 }
 
-}  // namespace
-
-uint32_t CombineStage0(uint32_t texel, uint32_t diffuse, const RenderStates& states) {
+DVX_HOT uint32_t CombineStage0Hot(uint32_t texel, uint32_t diffuse, const RenderStates& states) {
   const uint32_t colour = Select(states.colourOp, texel, diffuse) & 0x00FFFFFFu;
   const uint32_t alpha = Select(states.alphaOp, texel, diffuse) & 0xFF000000u;
   return alpha | colour;
 }
 
-bool PassesAlphaTest(uint32_t alpha, const RenderStates& states) {
+DVX_HOT bool PassesAlphaTestHot(uint32_t alpha, const RenderStates& states) {
   if (!states.alphaTest) return true;
   const uint32_t ref = states.alphaRef;
   switch (states.alphaFunc) {
@@ -158,9 +175,20 @@ bool PassesAlphaTest(uint32_t alpha, const RenderStates& states) {
   return true;
 }
 
-uint32_t Blend(uint32_t source, uint32_t destination, const RenderStates& states) {
+DVX_HOT uint32_t BlendHot(uint32_t source, uint32_t destination, const RenderStates& states) {
   if (!states.alphaBlend) return source;
   const uint32_t sourceAlpha = Part(source, 24);
+  if (states.srcBlend == BlendFactor::kSrcAlpha && states.destBlend == BlendFactor::kInvSrcAlpha) {
+    if (sourceAlpha == 255) return source;
+    if (sourceAlpha == 0) return destination;
+    const uint32_t inverse = 255 - sourceAlpha;
+    uint32_t result = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+      const uint32_t mixed = Part(source, shift) * sourceAlpha + Part(destination, shift) * inverse + 128u;
+      result |= ((mixed + (mixed >> 8)) >> 8) << shift;  // the sum over 255, rounded
+    }
+    return result;
+  }
   const uint32_t fs = Factor(states.srcBlend, sourceAlpha);
   const uint32_t fd = Factor(states.destBlend, sourceAlpha);
   uint32_t result = 0;
@@ -170,6 +198,23 @@ uint32_t Blend(uint32_t source, uint32_t destination, const RenderStates& states
   }
   return result;
 }
+
+}  // namespace
+
+uint32_t Blend(uint32_t source, uint32_t destination, const RenderStates& states) {
+  return BlendHot(source, destination, states);
+}
+
+bool PassesAlphaTest(uint32_t alpha, const RenderStates& states) {
+  return PassesAlphaTestHot(alpha, states);
+}
+
+uint32_t CombineStage0(uint32_t texel, uint32_t diffuse, const RenderStates& states) {
+  return CombineStage0Hot(texel, diffuse, states);
+}
+
+
+
 
 void RasterTriangle(const RasterTarget& target, const RenderVertex& a, const RenderVertex& b0,
                     const RenderVertex& c0, const RenderStates& states,
@@ -209,29 +254,35 @@ void RasterTriangle(const RasterTarget& target, const RenderVertex& a, const Ren
   const Gradient gb(Part(a.colour, 0), Part(b->colour, 0), Part(c->colour, 0));
   const Sampler sampler(texture, states);
 
+  const int64_t width = right - left + 1;
   for (int64_t y = top; y <= bottom; ++y) {
     const FixedPoint rowStart{left * kSubpixel, y * kSubpixel};
-    int64_t ea = EdgeValue(pb, pc, rowStart);
-    int64_t eb = EdgeValue(pc, pa, rowStart);
-    int64_t ec = EdgeValue(pa, pb, rowStart);
-    uint32_t* row = target.pixels + y * target.pitch;
-    for (int64_t x = left; x <= right; ++x) {
-      if (ea + edgeA.bias >= 0 && eb + edgeB.bias >= 0 && ec + edgeC.bias >= 0) {
-        const float wb = static_cast<float>(eb) * invArea;
-        const float wc = static_cast<float>(ec) * invArea;
-        const uint32_t diffuse =
-            flat ? a.colour
-                 : (ToByte(ga.At(wb, wc)) << 24) | (ToByte(gr.At(wb, wc)) << 16) |
-                       (ToByte(gg.At(wb, wc)) << 8) | ToByte(gb.At(wb, wc));
-        const uint32_t texel = sampler.At(gu.At(wb, wc), gv.At(wb, wc));
-        const uint32_t colour = CombineStage0(texel, diffuse, states);
-        if (PassesAlphaTest(colour >> 24, states)) {
-          row[x] = Blend(colour, row[x], states);
-        }
+    const int64_t ea = EdgeValue(pb, pc, rowStart);
+    const int64_t eb = EdgeValue(pc, pa, rowStart);
+    const int64_t ec = EdgeValue(pa, pb, rowStart);
+    int64_t first = 0;
+    int64_t last = width - 1;
+    edgeA.Narrow(ea, first, last);
+    edgeB.Narrow(eb, first, last);
+    edgeC.Narrow(ec, first, last);
+    if (first > last) continue;
+    int64_t wbEdge = eb - edgeB.dy * kSubpixel * first;
+    int64_t wcEdge = ec - edgeC.dy * kSubpixel * first;
+    uint32_t* pixel = target.pixels + y * target.pitch + left + first;
+    for (int64_t i = first; i <= last; ++i, ++pixel) {
+      const float wb = static_cast<float>(wbEdge) * invArea;
+      const float wc = static_cast<float>(wcEdge) * invArea;
+      wbEdge -= edgeB.dy * kSubpixel;
+      wcEdge -= edgeC.dy * kSubpixel;
+      const uint32_t diffuse =
+          flat ? a.colour
+               : (ToByte(ga.At(wb, wc)) << 24) | (ToByte(gr.At(wb, wc)) << 16) |
+                     (ToByte(gg.At(wb, wc)) << 8) | ToByte(gb.At(wb, wc));
+      const uint32_t texel = sampler.At(gu.At(wb, wc), gv.At(wb, wc));
+      const uint32_t colour = CombineStage0Hot(texel, diffuse, states);
+      if (PassesAlphaTestHot(colour >> 24, states)) {
+        *pixel = BlendHot(colour, *pixel, states);
       }
-      ea -= edgeA.dy * kSubpixel;
-      eb -= edgeB.dy * kSubpixel;
-      ec -= edgeC.dy * kSubpixel;
     }
   }
 }

@@ -36,24 +36,16 @@ class SoftwareDevice final : public DeviceBase {
     return DeviceResult::kOk;
   }
 
-  DeviceResult Reset(const PresentParameters& parameters) override {
-    const DeviceResult allowed = loss_.BeforeReset();
-    if (!Succeeded(allowed)) return allowed;
-    if (!MakeBackBuffer(parameters)) return DeviceResult::kInvalidCall;
-    AfterReset();
-    return DeviceResult::kOk;
+  bool RemakeBackBuffer(const PresentParameters& parameters) override {
+    return MakeBackBuffer(parameters);
   }
 
-  DeviceResult Clear(uint32_t colour) override {
-    const DeviceResult scripted = LossState::Scripted(faults_->clearResults);
-    if (!Succeeded(scripted)) return scripted;
-    if (loss_.IsLost()) return DeviceResult::kOk;
+  void FillViewport(uint32_t colour) override {
     const RasterTarget target = Target();
     for (int32_t y = target.clipTop; y < target.clipBottom; ++y) {
       uint32_t* row = pixels_.data() + static_cast<size_t>(y) * width_;
       std::fill(row + target.clipLeft, row + target.clipRight, colour);
     }
-    return DeviceResult::kOk;
   }
 
   int32_t MaxTextureWidth() const override {
@@ -75,19 +67,12 @@ class SoftwareDevice final : public DeviceBase {
     return DeviceResult::kOk;
   }
 
-  DeviceResult CopyRects(const RenderTexture& source, const SourceRect& rect, int32_t destX,
-                         int32_t destY) override {
-    if (source.IsLocked()) return DeviceResult::kInvalidCall;
-    if (loss_.IsLost()) return DeviceResult::kOk;
-    const SourceRect cut =
-        ClipCopy(rect, source.Width(), source.Height(), destX, destY, width_, height_);
+  void CopyClipped(const RenderTexture& source, const SourceRect& cut, int32_t destX,
+                   int32_t destY) override {
     for (int32_t y = cut.top; y < cut.bottom; ++y) {
-      uint32_t* row = pixels_.data() + static_cast<size_t>(destY + y - rect.top) * width_;
-      for (int32_t x = cut.left; x < cut.right; ++x) {
-        row[destX + x - rect.left] = source.ArgbAt(x, y);
-      }
+      uint32_t* row = pixels_.data() + static_cast<size_t>(destY + y - cut.top) * width_ + destX;
+      for (int32_t x = cut.left; x < cut.right; ++x) row[x - cut.left] = source.ArgbAt(x, y);
     }
-    return DeviceResult::kOk;
   }
 
   bool ReadBackBuffer(std::vector<uint32_t>& pixels, int32_t& width, int32_t& height) override {
