@@ -1,9 +1,22 @@
+#include "app/version_info.h"
+#include "display/d3d/d3d_display.h"
+#include "display/d3d/map_view_d3d_view.h"
 #include "display/direct_draw_display.h"
 #include "display/display.h"
 
-std::unique_ptr<TDisplay> CreateDisplay(const std::string& /*typeName*/, bool fullScreen, int32_t width,
+std::unique_ptr<TDisplay> CreateDisplay(const std::string& typeName, bool fullScreen, int32_t width,
                                         int32_t height) {
-  // This build has no 3D device yet, so a 3D name (IsDirect3DTypeName) fails
-  // the device check and, like every other name, gives the 2D display.
+  if (IsDirect3DTypeName(typeName) && TDirect3D8Display::CheckCapability()) {
+    TD3DDisplayOptions options;
+    // The window is reached through the version identity, which carries it;
+    // without one (tools, tests) frames stay in memory.
+    TVersionInfoHolder* holder = GetVersionInfo();
+    options.window = holder != nullptr ? holder->Get()->GetWindowHandle() : nullptr;
+    auto display = std::make_unique<TDirect3D8Display>(fullScreen, width, height, std::move(options));
+    display->AdoptView(std::make_unique<TMapViewD3DView>(display.get()));
+    // A display that did not start is handed back uninitialised; the caller
+    // falls back to the 2D display.
+    return display;
+  }
   return std::make_unique<TDirectDrawDisplay>(fullScreen, width, height);
 }

@@ -24,12 +24,13 @@ TEST(DisplayChoice, ThreeDNamesAreExactAndTheRestGiveTheTwoDDisplay) {
                         {"DIRECTDRAW_2D", false}, {"", false},      {"DD9_3D", false}};
   for (const Case& c : cases) {
     EXPECT_EQ(IsDirect3DTypeName(c.name), c.asks3D) << c.name;
-    // Without a 3D device every name gives the 2D display.
+    // The 3D names give the 3D display on the headless device.
     const std::unique_ptr<TDisplay> display = CreateDisplay(c.name, false, 320, 200);
     ASSERT_NE(display, nullptr);
-    EXPECT_EQ(display->GetTypeName(), "DIRECTDRAW_2D") << c.name;
-    EXPECT_EQ(display->GetConfigName(), "2D.cfg");
-    EXPECT_FALSE(display->Is3D());
+    EXPECT_TRUE(display->IsInitialised()) << c.name;
+    EXPECT_EQ(display->GetTypeName(), c.asks3D ? "DD8_3D" : "DIRECTDRAW_2D") << c.name;
+    EXPECT_EQ(display->GetConfigName(), c.asks3D ? "3D.cfg" : "2D.cfg");
+    EXPECT_EQ(display->Is3D(), c.asks3D);
     EXPECT_EQ(display->GetWidth(), 320);
     EXPECT_EQ(display->GetHeight(), 200);
   }

@@ -1,0 +1,28 @@
+// The 3D display's view of the map view singleton: its zoom, the camera's
+// screen offset, its flags and its display rebuild. Without a map view the
+// zoom is 1.0 and nothing is offset.
+#pragma once
+
+#include "display/d3d/d3d_view.h"
+#include "display/display.h"
+#include "display/visuals/shape_factory.h"
+
+class TMapViewD3DView : public TD3DView {
+ public:
+  // The display must outlive the view.
+  explicit TMapViewD3DView(TDisplay3D* display) : display_(display), shapeFactory_(display) {}
+
+  float GetZoom() const override;
+  void ToViewCoordinates(float* x, float* y) const override;
+  void SubtractScrollOffset(TVector3& point) const override;
+  bool IsRedrawPending() const override;
+  bool GetClearEachFrame() const override { return true; }
+  bool GetTextureResolutionFlag() const override;
+  TDisplay3D* GetDisplay3D() const override { return display_; }
+  TShapeFactory& GetShapeFactory() const override { return shapeFactory_; }
+  void RebuildDisplay() override;
+
+ private:
+  TDisplay3D* display_ = nullptr;
+  mutable TShapeFactory shapeFactory_;
+};
