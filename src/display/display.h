@@ -16,6 +16,7 @@ class TSurface;
 class TSurfaceKey;
 class TVector3;
 class TVisual;
+class TVisualLibrary;
 class TWorldBar;
 
 class TDisplay {
@@ -58,6 +59,9 @@ class TDisplay {
   virtual void LockBackBuffer();
   virtual void UnlockBackBuffer();
   virtual bool Is3D() const { return false; }
+  // Gives the library the builders of the visual types only this display
+  // draws; the map view calls it when it makes its library.
+  virtual void RegisterVisualTypes(TVisualLibrary& /*library*/) {}
 
   void SetViewChanged(bool changed) { viewChanged_ = changed; }
   bool IsViewChanged() const { return viewChanged_; }

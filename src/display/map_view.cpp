@@ -46,6 +46,7 @@ TMapView::TMapView(std::unique_ptr<TDisplay> display)
   if (display_) {
     visualLibrary_ = std::make_unique<TVisualLibrary>(display_->GetConfigName(), surfaceCache_.get(),
                                                       VertexDeviceOf(*display_));
+    display_->RegisterVisualTypes(*visualLibrary_);
     requestedWidth_ = display_->GetWidth();
     requestedHeight_ = display_->GetHeight();
     requestedFullScreen_ = display_->IsFullScreen();

@@ -7,6 +7,7 @@
 #include "app/log.h"
 #include "app/message_box.h"
 #include "display/d3d/d3d_view.h"
+#include "display/d3d/d3d_visual_builders.h"
 #include "display/visuals/bar_visual.h"
 #include "display/visuals/shape.h"
 
@@ -36,6 +37,10 @@ TDirect3D8Display::~TDirect3D8Display() { Shutdown(); }
 void TDirect3D8Display::AdoptView(std::unique_ptr<TD3DView> view) {
   ownedView_ = std::move(view);
   view_ = ownedView_.get();
+}
+
+void TDirect3D8Display::RegisterVisualTypes(TVisualLibrary& library) {
+  if (view_ != nullptr) RegisterDirect3DVisuals(library, *view_);
 }
 
 bool TDirect3D8Display::CheckCapability() {

@@ -45,6 +45,7 @@ class TDirect3D8Display : public TDisplay3D, public TTextureHost {
   void SetView(TD3DView* view) { view_ = view; }
   // The same with a view the display keeps for its lifetime.
   void AdoptView(std::unique_ptr<TD3DView> view);
+  void RegisterVisualTypes(TVisualLibrary& library) override;
 
   bool Init(bool fullScreen, int32_t width, int32_t height) override;
   void Shutdown() override;

@@ -22,18 +22,27 @@ void TMapViewD3DView::ToViewCoordinates(float* x, float* y) const {
   *y -= offset.y;
 }
 
+// The offset the map view took at the start of this frame, so every visual
+// of one frame moves by the same amount even if the camera moves meanwhile.
 void TMapViewD3DView::SubtractScrollOffset(TVector3& point) const {
-  const TVector3 offset = CameraOffset();
-  point.x -= offset.x;
-  point.y -= offset.y;
+  if (TMapView::Exists()) TMapView::Instance()->SubtractScrollOffset(point);
 }
 
 bool TMapViewD3DView::IsRedrawPending() const {
   return TMapView::Exists() && TMapView::Instance()->IsRedrawPending();
 }
 
+bool TMapViewD3DView::GetClearEachFrame() const {
+  return !TMapView::Exists() || TMapView::Instance()->GetClearEachFrame();
+}
+
 bool TMapViewD3DView::GetTextureResolutionFlag() const {
   return !TMapView::Exists() || TMapView::Instance()->GetTextureResolutionFlag();
+}
+
+TShapeFactory& TMapViewD3DView::GetShapeFactory() const {
+  TShapeFactory* shared = TMapView::Exists() ? TMapView::Instance()->GetShapeFactory() : nullptr;
+  return shared != nullptr ? *shared : shapeFactory_;
 }
 
 void TMapViewD3DView::RebuildDisplay() {

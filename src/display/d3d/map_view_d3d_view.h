@@ -16,10 +16,11 @@ class TMapViewD3DView : public TD3DView {
   void ToViewCoordinates(float* x, float* y) const override;
   void SubtractScrollOffset(TVector3& point) const override;
   bool IsRedrawPending() const override;
-  bool GetClearEachFrame() const override { return true; }
+  bool GetClearEachFrame() const override;
   bool GetTextureResolutionFlag() const override;
   TDisplay3D* GetDisplay3D() const override { return display_; }
-  TShapeFactory& GetShapeFactory() const override { return shapeFactory_; }
+  // The map view's shape factory, or the view's own while no map view has one.
+  TShapeFactory& GetShapeFactory() const override;
   void RebuildDisplay() override;
 
  private:
