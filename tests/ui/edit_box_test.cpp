@@ -4,6 +4,8 @@
 // and sounds.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -457,6 +459,54 @@ TEST_F(EditBoxLoadingTest, ALineWithoutItsSecondCornerIsNoEditBox) {
       loader.CreateElement("Edit Box | AbsPosX = 1, AbsPosY = 2 | ID = e | Centred = yes", interpreter);
   EXPECT_EQ(dynamic_cast<TEditBox*>(widget.get()), nullptr);
   EXPECT_FALSE(problems.empty());
+}
+
+// Two edit boxes of the fixture file's demonstration: the tree, the
+// corners, the commands, and a typed name handed to its command on return.
+TEST_F(EditBoxLoadingTest, TheFixtureSectionLoadsAndEdits) {
+  std::ifstream file(std::string(DVX_TEST_FIXTURES) + "/ui/Interface.cfg", std::ios::binary);
+  ASSERT_TRUE(file.good());
+  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  interpreter.results["GetMail"] = [] { return std::string("me@example.org"); };
+  TInterfaceLoader loader(text);
+  RegisterWidgetTypes(loader);
+  testing_ui::AcceleratedScreen screen("Edit Box Demo");
+  loader.LoadSection("Edit Box Demo", screen, interpreter);
+
+  ASSERT_EQ(screen.ChildCount(), 1u);
+  auto* login = dynamic_cast<TNode*>(screen.ChildAt(0));
+  ASSERT_NE(login, nullptr);
+  ASSERT_EQ(login->ChildCount(), 2u);
+  auto* name = dynamic_cast<TEditBox*>(screen.FindByName("Name"));
+  auto* mail = dynamic_cast<TEditBox*>(screen.FindByName("Mail"));
+  ASSERT_NE(name, nullptr);
+  ASSERT_NE(mail, nullptr);
+  EXPECT_EQ(login->ChildAt(0), name);
+  EXPECT_FLOAT_EQ(name->ScreenPosition().x, 300.0f);
+  EXPECT_FLOAT_EQ(name->ScreenPosition().y, 100.0f);
+  TVector3 corner;
+  mail->GetBottomRight(corner);
+  EXPECT_FLOAT_EQ(corner.x, 500.0f);
+  EXPECT_FLOAT_EQ(corner.y, 172.0f);
+  EXPECT_EQ(testing_ui::CommandName(name->GetCommand()), "Null");
+  EXPECT_EQ(testing_ui::CommandName(name->GetEndCommand()), "SetName");
+  EXPECT_EQ(testing_ui::CommandName(mail->GetCommand()), "GetMail");
+  EXPECT_EQ(testing_ui::CommandName(mail->GetEndCommand()), "SetMail");
+
+  TInterfaceSounds::DestroyInstance();
+  UiInputDriver input(screen);
+  input.Frame();
+  EXPECT_EQ(mail->GetResult(), "me@example.org");
+  log.executed.clear();
+  input.Click(350, 110);
+  EXPECT_TRUE(name->IsActivated());
+  EXPECT_FALSE(mail->IsActivated());
+  input.Type("Ann");
+  input.Press(kReturn);
+  EXPECT_EQ(name->GetResult(), "Ann");
+  EXPECT_EQ(log.executed, (std::vector<std::string>{"SetName"}));
+  EXPECT_EQ(TInterfaceSounds::Instance()->GetPlayCount(), 2);
+  TInterfaceSounds::DestroyInstance();
 }
 
 }  // namespace
