@@ -7,6 +7,7 @@
 #include "app/message_stream.h"
 #include "ui/box_text.h"
 #include "ui/commands/command.h"
+#include "ui/edit_box.h"
 #include "ui/interface_loader.h"
 #include "ui/text_widgets.h"
 #include "ui/widget.h"
@@ -72,6 +73,24 @@ std::unique_ptr<TWidget> MakeBoxText(TElementLine& line) {
   return box;
 }
 
+// An edit box reads the centring first and the style only under it.
+std::unique_ptr<TWidget> MakeEditBox(TElementLine& line) {
+  if (!line.Require(7)) return nullptr;
+  TConfigParser keys = KeyLines(line);
+  TTextKeys read;
+  keys.GetString("Text", read.text);
+  keys.GetString("ID", read.id);
+  read.hasCentred = keys.GetBool("Centred", read.centred);
+  if (read.hasCentred) read.hasStyle = keys.GetString("Style", read.style);
+  if (read.hasCentred && read.hasStyle) read.hasCommand0 = keys.GetString("Command0", read.command0);
+  std::string command1;
+  if (read.hasCommand0) keys.GetString("Command1", command1);
+  std::unique_ptr<TCommand> first = line.CommandNamed(read.command0);
+  std::unique_ptr<TCommand> end = line.CommandNamed(command1);
+  return std::make_unique<TEditBox>(read.id, line.Position(1), read.text, read.centred, read.style, std::move(first),
+                                    line.Position(6), std::move(end));
+}
+
 }  // namespace
 
 void RegisterWidgetTypes(TInterfaceLoader& loader) {
@@ -83,4 +102,5 @@ void RegisterWidgetTypes(TInterfaceLoader& loader) {
   loader.Register("Text", MakeText);
   loader.Register("Interactive Text", MakeInteractiveText);
   loader.Register("Box Text", MakeBoxText);
+  loader.Register("Edit Box", MakeEditBox);
 }
