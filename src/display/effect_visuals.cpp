@@ -4,7 +4,7 @@
 
 #include "app/vector3.h"
 #include "display/map_view.h"
-#include "display/map_visual_library.h"
+#include "display/visual_registry.h"
 #include "display/visual_registry.h"
 #include "display/visuals/visual_library.h"
 
@@ -16,7 +16,7 @@ void TEffectVisualRelease::operator()(TVisual* visual) const {
 
 TEffectVisualPtr BuildEffectVisual(const TVector3& position, std::string_view group, std::string_view name,
                                    float startTime, float drawParameter) {
-  TVisualLibrary* library = GetMapVisualLibrary();
+  TVisualLibrary* library = MapVisualLibrary();
   if (library == nullptr) return nullptr;
   // The visual follows the effect's own position.
   auto* at = const_cast<TVector3*>(&position);

@@ -3,7 +3,7 @@
 #include "app/vector3.h"
 #include "display/colour.h"
 #include "display/map_view.h"
-#include "display/map_visual_library.h"
+#include "display/visual_registry.h"
 #include "display/visual_registry.h"
 #include "display/visuals/visual_library.h"
 #include "display/visuals/visual_node.h"
@@ -16,7 +16,7 @@ constexpr const char* kInterfaceCategory = "Interface";
 constexpr float kOrderMarkerDepth = 0.5f;
 
 std::unique_ptr<TVisual> BuildInterface(const std::string& name, TVector3* position, bool ownsPosition) {
-  TVisualLibrary* library = GetMapVisualLibrary();
+  TVisualLibrary* library = MapVisualLibrary();
   if (library == nullptr) return nullptr;
   return library->BuildVisual(position, ownsPosition, name, kInterfaceCategory, nullptr);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "display/display.h"
 #include "display/surface_cache.h"
@@ -100,6 +101,10 @@ void TMapView::ToViewCoordinates(int32_t* x, int32_t* y) const {
   const TVector3& position = camera_->GetPosition();
   if (x != nullptr) *x -= position.ScreenCentreX(zoom_);
   if (y != nullptr) *y -= position.ScreenCentreY(zoom_);
+}
+
+void TMapView::ReplaceVisualLibrary(std::unique_ptr<TVisualLibrary> library) {
+  visualLibrary_ = std::move(library);
 }
 
 TShapeFactory* TMapView::GetShapeFactory() const {

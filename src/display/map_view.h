@@ -52,6 +52,9 @@ class TMapView : private TCameraViewport {
   TFrameTimer& GetFrameTimer() { return *frameTimer_; }
   // Null without a display.
   TVisualLibrary* GetVisualLibrary() const { return visualLibrary_.get(); }
+  // Puts another library (or none) in place of the one made for the display;
+  // the visuals built from the old one must be gone.
+  void ReplaceVisualLibrary(std::unique_ptr<TVisualLibrary> library);
   // The visual library's; null without a display.
   TShapeFactory* GetShapeFactory() const;
   // The cached surface of the key, made by the display on first request;

@@ -4,7 +4,7 @@
 
 #include "display/colour.h"
 #include "display/map_view.h"
-#include "display/map_visual_library.h"
+#include "display/visual_registry.h"
 #include "display/visual_registry.h"
 #include "display/visuals/bar_visual.h"
 #include "display/visuals/visual_library.h"
@@ -41,7 +41,7 @@ TVisual* ShownFrame(TVisual* visual) {
 
 TVisual* BuildUnitLibraryVisual(const std::string& category, const std::string& name, TVector3* position,
                                 const TColour& tint, bool hideSelectionMarker) {
-  TVisualLibrary* library = GetMapVisualLibrary();
+  TVisualLibrary* library = MapVisualLibrary();
   if (library == nullptr || position == nullptr) return nullptr;
   std::unique_ptr<TVisual> visual = library->BuildVisual(position, false, name, category, nullptr);
   if (visual == nullptr) return nullptr;

@@ -10,19 +10,6 @@
 
 namespace {
 
-// The library lent to the map view; see TMapVisualLibraryLoan.
-TVisualLibrary* gLentLibrary = nullptr;
-
-// The library the map view owns, when its build carries one.
-template <class TView>
-TVisualLibrary* OwnLibraryOf(TView& view) {
-  if constexpr (requires { view.GetVisualLibrary(); }) {
-    return view.GetVisualLibrary();
-  } else {
-    return nullptr;
-  }
-}
-
 TVisualSwitch* AsSwitch(TVisual* visual) {
   return visual != nullptr && visual->IsOfClass(TVisualSwitch::kClassName) ? static_cast<TVisualSwitch*>(visual)
                                                                            : nullptr;
@@ -49,15 +36,8 @@ void TMapVisualDeleter::operator()(TVisual* visual) const {
 }
 
 TVisualLibrary* MapVisualLibrary() {
-  if (!TMapView::Exists()) return nullptr;
-  return gLentLibrary != nullptr ? gLentLibrary : OwnLibraryOf(*TMapView::Instance());
+  return TMapView::Exists() ? TMapView::Instance()->GetVisualLibrary() : nullptr;
 }
-
-TMapVisualLibraryLoan::TMapVisualLibraryLoan(TVisualLibrary& library) : previous_(gLentLibrary) {
-  gLentLibrary = &library;
-}
-
-TMapVisualLibraryLoan::~TMapVisualLibraryLoan() { gLentLibrary = previous_; }
 
 void RemoveVisualFromMapView(TVisual* visual) {
   if (visual == nullptr || !TMapView::Exists()) return;

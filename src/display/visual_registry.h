@@ -22,24 +22,9 @@ struct TMapVisualDeleter {
 };
 using TMapVisualPtr = std::unique_ptr<TVisual, TMapVisualDeleter>;
 
-// The visual library that the map view builds visuals from: a lent one
-// while a loan lives, else the map view's own; null without a map view or
-// without a library.
+// The visual library that the map view builds visuals from; null without a
+// map view or without a library.
 TVisualLibrary* MapVisualLibrary();
-
-// Lends a library to the map view for as long as the loan lives, in place
-// of its own (tests give their own definitions this way). A newer loan
-// hides an older one until it ends.
-class TMapVisualLibraryLoan {
- public:
-  explicit TMapVisualLibraryLoan(TVisualLibrary& library);
-  ~TMapVisualLibraryLoan();
-  TMapVisualLibraryLoan(const TMapVisualLibraryLoan&) = delete;
-  TMapVisualLibraryLoan& operator=(const TMapVisualLibraryLoan&) = delete;
-
- private:
-  TVisualLibrary* previous_;
-};
 
 // Takes the visual out of the map view's draw lists. Nothing happens when no
 // map view exists.

@@ -282,7 +282,7 @@ TEST_F(TerrainVisualTest, ATerrainSetWithoutDefinitionsLeavesTilesWithoutVisuals
 }
 
 TEST_F(TerrainVisualTest, WithoutALibraryTheMapViewGetsNoVisuals) {
-  view_->EndLoan();
+  view_->DropLibrary();
   TTerrainObject* wall = Place("Wall", TVector3(2.0f, 2.0f, 0.0f));
   EXPECT_EQ(wall->GetVisual(), nullptr);
   EXPECT_EQ(Layer().EntryCount(), 0U);

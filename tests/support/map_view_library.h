@@ -1,6 +1,6 @@
-// A map view over the recording display with a visual library of that
-// display's definition files lent to it, for tests of what the world builds
-// through the map view. Everything goes again, in reverse, with the object.
+// A map view over the recording display, with the visual library it makes
+// for that display's definition files, for tests of what the world builds
+// through the map view. Everything goes again with the object.
 #pragma once
 
 #include <memory>
@@ -19,25 +19,15 @@ class MapViewWithLibrary {
     RecordingOptions options;
     options.is3D = is3D;
     TMapView::Create(std::make_unique<RecordingDisplay>(options));
-    library_ = std::make_unique<TVisualLibrary>(TMapView::Instance()->GetDisplay()->GetConfigName());
-    loan_ = std::make_unique<TMapVisualLibraryLoan>(*library_);
   }
-  ~MapViewWithLibrary() {
-    loan_.reset();
-    library_.reset();
-    TMapView::Destroy();
-  }
+  ~MapViewWithLibrary() { TMapView::Destroy(); }
   MapViewWithLibrary(const MapViewWithLibrary&) = delete;
   MapViewWithLibrary& operator=(const MapViewWithLibrary&) = delete;
 
-  TVisualLibrary& Library() { return *library_; }
-  // The map view builds nothing once the loan ends.
-  void EndLoan() { loan_.reset(); }
+  TVisualLibrary& Library() { return *TMapView::Instance()->GetVisualLibrary(); }
+  // The map view builds nothing once its library is gone.
+  void DropLibrary() { TMapView::Instance()->ReplaceVisualLibrary(nullptr); }
   TDrawLayer& Layer() { return *TMapView::Instance()->GetCurrentLayer(); }
-
- private:
-  std::unique_ptr<TVisualLibrary> library_;
-  std::unique_ptr<TMapVisualLibraryLoan> loan_;
 };
 
 }  // namespace testing_display

@@ -97,7 +97,7 @@ TEST_F(RouteMarkersTest, NoMarkersWithoutAKeyAMapViewOrAfterClearing) {
   route.Clear();
   EXPECT_EQ(route.MarkerCount(), 0U);
 
-  view_.EndLoan();
+  view_.DropLibrary();
   Walk(route);
   EXPECT_EQ(route.PointCount(), 4U);
   EXPECT_EQ(route.MarkerCount(), 0U);

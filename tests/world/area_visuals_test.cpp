@@ -76,7 +76,7 @@ TEST_F(MapBarsTest, WithoutALibraryOrADefinitionNothingIsDrawn) {
   view_.Library().ClearCache();
   const TBoundingBox box(TVector3(), TVector3(1.0f, 1.0f, 0.0f));
   EXPECT_TRUE(TAreaList::DrawArea(box, nullptr).empty());
-  view_.EndLoan();
+  view_.DropLibrary();
   view_.Library().SetDefinitionText("Interface", kInterfaceDefinitions);
   EXPECT_TRUE(TAreaList::DrawArea(box, nullptr).empty());
   EXPECT_EQ(BuildRouteMarker("Route", TVector3(), TVector3(1.0f, 0.0f, 0.0f)), nullptr);
