@@ -7,6 +7,7 @@
 #include "app/message_stream.h"
 #include "ui/box_text.h"
 #include "ui/commands/command.h"
+#include "ui/control_types.h"
 #include "ui/interface_loader.h"
 #include "ui/text_widgets.h"
 #include "ui/widget.h"
@@ -83,4 +84,5 @@ void RegisterWidgetTypes(TInterfaceLoader& loader) {
   loader.Register("Text", MakeText);
   loader.Register("Interactive Text", MakeInteractiveText);
   loader.Register("Box Text", MakeBoxText);
+  RegisterControlTypes(loader);
 }

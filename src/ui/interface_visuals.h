@@ -1,0 +1,59 @@
+// What the widgets need of the display side: their pictures, built by name
+// from the "Interface" category of the visual library, the sizes of the
+// pictures that stretch, the mouse point and the clock that animates them.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/vector3.h"
+
+class TSound;
+class TWidget;
+class TVisual;
+class TVisualLibrary;
+
+// The library interface pictures come from; null when there is none
+// (headless runs without a display, the server), and then no widget has a
+// picture.
+TVisualLibrary* InterfaceVisualLibrary();
+// Makes the library the one widgets build from (null: none). The caller
+// keeps it alive while widgets are built.
+void UseInterfaceVisualLibrary(TVisualLibrary* library);
+
+// The named picture of the "Interface" category at the position (shared
+// with the caller unless ownsPosition); null for an unknown name or without
+// a library.
+std::unique_ptr<TVisual> BuildInterfaceVisual(TVector3* position, bool ownsPosition, const std::string& name);
+
+// The named picture at the widget's resolved position, which it shares and
+// so follows whenever the widget is laid out again.
+std::unique_ptr<TVisual> BuildWidgetVisual(const TWidget& widget, const std::string& name);
+
+// Width and height of a stretchable picture; false (and nothing changed)
+// for any other visual.
+bool GetVisualSize(const TVisual* visual, float& width, float& height);
+void SetVisualWidth(TVisual* visual, float width);
+void SetVisualHeight(TVisual* visual, float height);
+void SetVisualSize(TVisual* visual, float width, float height);
+
+// Selects the child of a switch picture and marks the picture changed;
+// nothing for a picture of another kind.
+void SelectLook(TVisual* visual, int32_t index);
+// The selected child of a switch picture; -1 for a picture of another kind.
+int32_t SelectedLook(const TVisual* visual);
+// The number of children of a switch picture; 0 for a picture of another
+// kind.
+int32_t LookCount(const TVisual* visual);
+
+// The mouse position as a point of the screen plane.
+TVector3 MousePoint();
+// The hit test of a picture at the mouse point; false without a picture.
+bool VisualUnderMouse(const TVisual* visual);
+// Real time in seconds, what animated pictures run on.
+float InterfaceSeconds();
+
+// A sound of the interface sound set ("Button Down", "Button Up"); a silent
+// one when no sound system runs.
+std::unique_ptr<TSound> MakeInterfaceSound(const std::string& name);
