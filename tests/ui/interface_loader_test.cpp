@@ -171,7 +171,7 @@ TEST_F(InterfaceLoaderTest, EndEndsTheListItStandsIn) {
     screen.RemoveChildByName("n");
     while (screen.ChildCount() > 0) screen.RemoveChildAt(0);
     problems.clear();
-    Load("[Screen]\n" + c.body, "Screen", c.without);
+    Load("[Screen]\n" + c.body);
     EXPECT_EQ(Tree(), c.tree);
     EXPECT_TRUE(problems.empty());
   }
