@@ -12,9 +12,6 @@
 
 namespace {
 
-bool IsPress(int32_t code) { return code == TMouse::kLeftPressed || code == TMouse::kRightPressed; }
-bool IsRelease(int32_t code) { return code == TMouse::kLeftReleased || code == TMouse::kRightReleased; }
-
 std::unique_ptr<TSound> SilentIfNull(std::unique_ptr<TSound> sound) {
   if (!sound) return std::make_unique<TNullSound>();
   return sound;
@@ -28,27 +25,25 @@ std::unique_ptr<TSound> SilentIfNull(std::unique_ptr<TSound> sound) {
 TButton::TButton(const std::string& name, const TScreenPosition& position, const std::string& visualName,
                  std::unique_ptr<TCommand> command, const std::string& tooltip)
     : TWidget(name, position),
-      command_(command ? std::move(command) : std::make_unique<TNullCommand>()),
-      visual_(BuildWidgetVisual(*this, visualName)),
+      command_(OrNullCommand(std::move(command))),
       downSound_(MakeInterfaceSound("Button Down")),
       upSound_(MakeInterfaceSound("Button Up")),
       tooltip_(GetStringTable()->Translate(tooltip)) {
-  if (visual_) visual_->SetOnTop();
+  picture_.Build(*this, visualName);
+  if (GetVisual()) GetVisual()->SetOnTop();
 }
 
 TButton::~TButton() = default;
 
-void TButton::Draw() {
-  if (visual_) visual_->RenderWithFlag(nullptr);
-}
+void TButton::Draw() { picture_.Draw(); }
 
 void TButton::Update() {
   if (!IsActive()) return;
   SetOn(false);
   const int32_t code = GetMouse()->GetEventCode();
-  if (IsPress(code)) {
+  if (IsPressEvent(code)) {
     if (IsUnderMouse()) SetPressed(true);
-  } else if (IsRelease(code)) {
+  } else if (IsReleaseEvent(code)) {
     if (IsUnderMouse()) Fire();
     SetPressed(false);
   }
@@ -72,18 +67,12 @@ void TButton::Hover(bool underMouse) {
 
 void TButton::Relayout() {
   UpdateScreenPosition();
-  if (visual_) visual_->SetChanged(true);
+  picture_.MarkChanged();
 }
 
-bool TButton::IsUnderMouse() { return VisualUnderMouse(visual_.get()); }
+bool TButton::IsUnderMouse() { return picture_.IsUnderMouse(); }
 
-void TButton::GetScreenPosition(TVector3& out) const {
-  if (visual_) {
-    out = visual_->GetPosition();
-  } else {
-    TWidget::GetScreenPosition(out);
-  }
-}
+void TButton::GetScreenPosition(TVector3& out) const { picture_.GetPosition(*this, out); }
 
 void TButton::SetPressed(bool pressed) {
   if (pressed != pressed_) pressedChanged_ = true;
@@ -113,9 +102,9 @@ void TButton::SetSounds(std::unique_ptr<TSound> down, std::unique_ptr<TSound> up
   upSound_ = SilentIfNull(std::move(up));
 }
 
-int32_t TButton::GetLook() const { return SelectedLook(visual_.get()); }
+int32_t TButton::GetLook() const { return SelectedLook(picture_.Get()); }
 
-void TButton::ShowLook(int32_t look) { SelectLook(visual_.get(), look); }
+void TButton::ShowLook(int32_t look) { SelectLook(picture_.Get(), look); }
 
 // ---------------------------------------------------------------------------
 // TConditionedButton
@@ -124,7 +113,7 @@ TConditionedButton::TConditionedButton(const std::string& name, const TScreenPos
                                        const std::string& visualName, std::unique_ptr<TCommand> command,
                                        std::unique_ptr<TCommand> condition, const std::string& tooltip)
     : TButton(name, position, visualName, std::move(command), tooltip),
-      condition_(condition ? std::move(condition) : std::make_unique<TNullCommand>()) {}
+      condition_(OrNullCommand(std::move(condition))) {}
 
 TConditionedButton::~TConditionedButton() = default;
 

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "ui/interface_visuals.h"
 #include "ui/widget.h"
 
 class TCommand;
@@ -53,7 +54,7 @@ class TButton : public TWidget {
   void SetSounds(std::unique_ptr<TSound> down, std::unique_ptr<TSound> up);
 
   const std::string& GetTooltip() const { return tooltip_; }
-  TVisual* GetVisual() const { return visual_.get(); }
+  TVisual* GetVisual() const { return picture_.Get(); }
   TCommand* GetCommand() const { return command_.get(); }
   // The look shown: the switch picture's selected child, -1 without one.
   int32_t GetLook() const;
@@ -70,7 +71,7 @@ class TButton : public TWidget {
   bool pressed_ = false;
   bool pressedChanged_ = false;
   std::unique_ptr<TCommand> command_;
-  std::unique_ptr<TVisual> visual_;
+  TWidgetPicture picture_;
   std::unique_ptr<TSound> downSound_;
   std::unique_ptr<TSound> upSound_;
   std::string tooltip_;

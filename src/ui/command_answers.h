@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "ui/commands/command.h"
@@ -30,6 +31,12 @@ inline std::string AskText(TCommand* command) {
   command->Execute();
   if (TResultCommand* answer = command->AsResultCommand()) answer->GetResult(result);
   return result;
+}
+
+// The command given, or the null command for a missing one.
+inline std::unique_ptr<TCommand> OrNullCommand(std::unique_ptr<TCommand> command) {
+  if (!command) return std::make_unique<TNullCommand>();
+  return command;
 }
 
 inline void Run(TCommand* command) {

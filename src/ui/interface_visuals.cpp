@@ -3,6 +3,7 @@
 #include "app/mouse.h"
 #include "app/system_clock.h"
 #include "display/visuals/stretchy_sprite.h"
+#include "display/visuals/visual.h"
 #include "display/visuals/visual_library.h"
 #include "display/visuals/visual_node.h"
 #include "sound/sound_nodes.h"
@@ -87,6 +88,41 @@ TVector3 MousePoint() {
 }
 
 bool VisualUnderMouse(const TVisual* visual) { return visual != nullptr && visual->HitTest(MousePoint()); }
+
+bool IsPressEvent(int32_t code) { return code == TMouse::kLeftPressed || code == TMouse::kRightPressed; }
+
+bool IsReleaseEvent(int32_t code) { return code == TMouse::kLeftReleased || code == TMouse::kRightReleased; }
+
+TWidgetPicture::TWidgetPicture() = default;
+
+TWidgetPicture::~TWidgetPicture() = default;
+
+void TWidgetPicture::Build(const TWidget& owner, const std::string& name) {
+  visual_.reset();
+  visual_ = BuildWidgetVisual(owner, name);
+}
+
+void TWidgetPicture::Draw() {
+  if (visual_) visual_->RenderWithFlag(nullptr);
+}
+
+void TWidgetPicture::Animate() {
+  if (visual_) visual_->Update(InterfaceSeconds());
+}
+
+void TWidgetPicture::MarkChanged() {
+  if (visual_) visual_->SetChanged(true);
+}
+
+bool TWidgetPicture::IsUnderMouse() const { return VisualUnderMouse(visual_.get()); }
+
+void TWidgetPicture::GetPosition(const TWidget& owner, TVector3& out) const {
+  if (visual_) {
+    out = visual_->GetPosition();
+  } else {
+    out = owner.ScreenPosition();
+  }
+}
 
 float InterfaceSeconds() { return static_cast<float>(TSystemClock::Instance()->GetSeconds()); }
 

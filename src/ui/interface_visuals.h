@@ -51,6 +51,36 @@ int32_t LookCount(const TVisual* visual);
 TVector3 MousePoint();
 // The hit test of a picture at the mouse point; false without a picture.
 bool VisualUnderMouse(const TVisual* visual);
+// The mouse event codes of a left or right press, and of a left or right
+// release.
+bool IsPressEvent(int32_t code);
+bool IsReleaseEvent(int32_t code);
+
+// A widget's own picture, at the widget's resolved position: drawn,
+// animated, hit and placed alike by every widget that has one. Without a
+// picture it draws nothing, is never hit and stands at the widget's own
+// position.
+class TWidgetPicture {
+ public:
+  TWidgetPicture();
+  ~TWidgetPicture();
+  TWidgetPicture(const TWidgetPicture&) = delete;
+  TWidgetPicture& operator=(const TWidgetPicture&) = delete;
+
+  // Replaces the picture by the named one; an unknown name leaves none.
+  void Build(const TWidget& owner, const std::string& name);
+  void Draw();
+  // Animated pictures run on real time.
+  void Animate();
+  void MarkChanged();
+  bool IsUnderMouse() const;
+  void GetPosition(const TWidget& owner, TVector3& out) const;
+  TVisual* Get() const { return visual_.get(); }
+
+ private:
+  std::unique_ptr<TVisual> visual_;
+};
+
 // Real time in seconds, what animated pictures run on.
 float InterfaceSeconds();
 

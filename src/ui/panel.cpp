@@ -9,15 +9,6 @@
 #include "ui/command_answers.h"
 #include "ui/interface_visuals.h"
 
-namespace {
-
-std::unique_ptr<TCommand> OrNull(std::unique_ptr<TCommand> command) {
-  if (!command) return std::make_unique<TNullCommand>();
-  return command;
-}
-
-}  // namespace
-
 // ---------------------------------------------------------------------------
 // TPanel
 
@@ -28,33 +19,20 @@ TPanel::TPanel(const std::string& name, const TScreenPosition& position, const s
 
 TPanel::~TPanel() = default;
 
-void TPanel::SetVisual(const std::string& visualName) {
-  visual_.reset();
-  visual_ = BuildWidgetVisual(*this, visualName);
-}
+void TPanel::SetVisual(const std::string& visualName) { picture_.Build(*this, visualName); }
 
-void TPanel::Draw() {
-  if (visual_) visual_->RenderWithFlag(nullptr);
-}
+void TPanel::Draw() { picture_.Draw(); }
 
-void TPanel::Think() {
-  if (visual_) visual_->Update(InterfaceSeconds());
-}
+void TPanel::Think() { picture_.Animate(); }
 
 void TPanel::Relayout() {
   UpdateScreenPosition();
-  if (visual_) visual_->SetChanged(true);
+  picture_.MarkChanged();
 }
 
-bool TPanel::IsUnderMouse() { return VisualUnderMouse(visual_.get()); }
+bool TPanel::IsUnderMouse() { return picture_.IsUnderMouse(); }
 
-void TPanel::GetScreenPosition(TVector3& out) const {
-  if (visual_) {
-    out = visual_->GetPosition();
-  } else {
-    TWidget::GetScreenPosition(out);
-  }
-}
+void TPanel::GetScreenPosition(TVector3& out) const { picture_.GetPosition(*this, out); }
 
 // ---------------------------------------------------------------------------
 // TStretchyPanel
@@ -81,8 +59,8 @@ void TStretchyPanel::UpdateScreenPosition() {
 TProgrammablePanel::TProgrammablePanel(const std::string& name, const TScreenPosition& position,
                                        std::unique_ptr<TCommand> nameCommand, std::unique_ptr<TCommand> clickCommand)
     : TPanel(name, position, "Null"),
-      nameCommand_(OrNull(std::move(nameCommand))),
-      clickCommand_(OrNull(std::move(clickCommand))) {}
+      nameCommand_(OrNullCommand(std::move(nameCommand))),
+      clickCommand_(OrNullCommand(std::move(clickCommand))) {}
 
 TProgrammablePanel::~TProgrammablePanel() = default;
 
@@ -121,7 +99,7 @@ void TBackgroundPanel::Relayout() {
 
 TInteractivePanel::TInteractivePanel(const std::string& name, const TScreenPosition& position,
                                      const std::string& visualName, std::unique_ptr<TCommand> command)
-    : TPanel(name, position, visualName), command_(OrNull(std::move(command))) {}
+    : TPanel(name, position, visualName), command_(OrNullCommand(std::move(command))) {}
 
 TInteractivePanel::~TInteractivePanel() = default;
 

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "ui/interface_visuals.h"
 #include "ui/widget.h"
 
 class TCommand;
@@ -31,10 +32,10 @@ class TPanel : public TWidget {
   // Replaces the picture by the named one at the widget's position; an
   // unknown name leaves the panel without a picture, drawing nothing.
   void SetVisual(const std::string& visualName);
-  TVisual* GetVisual() const { return visual_.get(); }
+  TVisual* GetVisual() const { return picture_.Get(); }
 
  private:
-  std::unique_ptr<TVisual> visual_;
+  TWidgetPicture picture_;
 };
 
 class TStretchyPanel : public TPanel {

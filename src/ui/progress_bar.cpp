@@ -28,10 +28,7 @@ TProgressBar::TProgressBar(const std::string& name, const TScreenPosition& posit
 
 TProgressBar::~TProgressBar() = default;
 
-void TProgressBar::SetVisual(const std::string& visualName) {
-  visual_.reset();
-  visual_ = BuildWidgetVisual(*this, visualName);
-}
+void TProgressBar::SetVisual(const std::string& visualName) { picture_.Build(*this, visualName); }
 
 void TProgressBar::SetProgress(float percent) {
   const TVector3 start = ScreenPosition();
@@ -39,29 +36,19 @@ void TProgressBar::SetProgress(float percent) {
   const float fraction = 0.01f * percent;
   const TVector3 fill(start.x + (end.x - start.x) * fraction, start.y + (end.y - start.y) * fraction,
                       start.z + (end.z - start.z) * fraction);
-  Span(BarChild(visual_.get(), 0), start, end);
-  Span(BarChild(visual_.get(), 1), start, fill);
+  Span(BarChild(picture_.Get(), 0), start, end);
+  Span(BarChild(picture_.Get(), 1), start, fill);
 }
 
-void TProgressBar::Draw() {
-  if (visual_) visual_->RenderWithFlag(nullptr);
-}
+void TProgressBar::Draw() { picture_.Draw(); }
 
-void TProgressBar::Think() {
-  if (visual_) visual_->Update(InterfaceSeconds());
-}
+void TProgressBar::Think() { picture_.Animate(); }
 
 void TProgressBar::Relayout() {
   UpdateScreenPosition();
-  if (visual_) visual_->SetChanged(true);
+  picture_.MarkChanged();
 }
 
-bool TProgressBar::IsUnderMouse() { return VisualUnderMouse(visual_.get()); }
+bool TProgressBar::IsUnderMouse() { return picture_.IsUnderMouse(); }
 
-void TProgressBar::GetScreenPosition(TVector3& out) const {
-  if (visual_) {
-    out = visual_->GetPosition();
-  } else {
-    TWidget::GetScreenPosition(out);
-  }
-}
+void TProgressBar::GetScreenPosition(TVector3& out) const { picture_.GetPosition(*this, out); }

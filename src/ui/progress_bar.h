@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "ui/interface_visuals.h"
 #include "ui/widget.h"
 
 class TVisual;
@@ -28,10 +29,10 @@ class TProgressBar : public TWidget {
   // Lays the trough and the fill out; the percentage is not clamped.
   void SetProgress(float percent);
 
-  TVisual* GetVisual() const { return visual_.get(); }
+  TVisual* GetVisual() const { return picture_.Get(); }
   const TScreenPosition& GetFarCorner() const { return farCorner_; }
 
  private:
   TScreenPosition farCorner_;
-  std::unique_ptr<TVisual> visual_;
+  TWidgetPicture picture_;
 };

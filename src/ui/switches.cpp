@@ -7,17 +7,6 @@
 #include "ui/command_answers.h"
 #include "ui/interface_visuals.h"
 
-namespace {
-
-bool IsPress(int32_t code) { return code == TMouse::kLeftPressed || code == TMouse::kRightPressed; }
-
-std::unique_ptr<TCommand> OrNull(std::unique_ptr<TCommand> command) {
-  if (!command) return std::make_unique<TNullCommand>();
-  return command;
-}
-
-}  // namespace
-
 // ---------------------------------------------------------------------------
 // TSwitch
 
@@ -25,7 +14,7 @@ TSwitch::TSwitch(const std::string& name, const TScreenPosition& position, const
                  std::unique_ptr<TCommand> action, std::unique_ptr<TCommand> grey, std::unique_ptr<TCommand> state,
                  const std::string& tooltip)
     : TGreyButton(name, position, visualName, std::move(action), std::move(grey), tooltip),
-      state_(OrNull(std::move(state))) {}
+      state_(OrNullCommand(std::move(state))) {}
 
 TSwitch::~TSwitch() {
   // A switch taken out of its radio must not leave its neighbours pointing
@@ -56,7 +45,7 @@ void TSwitch::SetPressed(bool pressed) {
 void TSwitch::Update() {
   if (!IsActive() || IsGrey()) return;
   SetOn(false);
-  if (!IsPress(GetMouse()->GetEventCode()) || IsPressed() || !IsUnderMouse()) return;
+  if (!IsPressEvent(GetMouse()->GetEventCode()) || IsPressed() || !IsUnderMouse()) return;
   SetPressed(true);
   Fire();
   PlaySound();
@@ -86,14 +75,14 @@ TToggle::TToggle(const std::string& name, const TScreenPosition& position, const
                  std::unique_ptr<TCommand> action, std::unique_ptr<TCommand> childCommand,
                  const std::string& tooltip)
     : TButton(name, position, visualName, std::move(action), tooltip),
-      childCommand_(OrNull(std::move(childCommand))) {}
+      childCommand_(OrNullCommand(std::move(childCommand))) {}
 
 TToggle::~TToggle() = default;
 
 void TToggle::Update() {
   if (!IsActive()) return;
   SetOn(false);
-  if (!IsPress(GetMouse()->GetEventCode()) || !IsUnderMouse()) return;
+  if (!IsPressEvent(GetMouse()->GetEventCode()) || !IsUnderMouse()) return;
   int32_t next = GetLook() + 1;
   if (next >= LookCount(GetVisual())) next = 0;
   ShowLook(next);
@@ -133,8 +122,8 @@ void TTouch::Think() {
 TSwitchItem::TSwitchItem(const std::string& name, std::unique_ptr<TCommand> clickCommand,
                          std::unique_ptr<TCommand> indexCommand)
     : TNode(name),
-      clickCommand_(OrNull(std::move(clickCommand))),
-      indexCommand_(OrNull(std::move(indexCommand))),
+      clickCommand_(OrNullCommand(std::move(clickCommand))),
+      indexCommand_(OrNullCommand(std::move(indexCommand))),
       sound_(MakeInterfaceSound("Button Down")) {}
 
 TSwitchItem::~TSwitchItem() = default;
@@ -158,7 +147,7 @@ void TSwitchItem::Think() {
 void TSwitchItem::Update() {
   if (!IsActive() || IsHidden()) return;
   SetOn(false);
-  if (!IsPress(GetMouse()->GetEventCode()) || !IsUnderMouse()) return;
+  if (!IsPressEvent(GetMouse()->GetEventCode()) || !IsUnderMouse()) return;
   SetOn(true);
   Run(clickCommand_.get());
   sound_->Play();

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "control_fixture.h"
+#include "platform/clock.h"
 #include "display/visuals/visual_node.h"
 #include "ui/dialogue_panel.h"
 #include "ui/panel.h"
@@ -37,6 +38,18 @@ TEST_F(PanelTest, PanelDrawsItsPictureAndIsHitOverIt) {
   EXPECT_TRUE(panel.IsUnderMouse());
   input.MoveMouse(700, 70);
   EXPECT_FALSE(panel.IsUnderMouse());
+}
+
+TEST_F(PanelTest, AnimatedPictureRunsOnRealTime) {
+  uint64_t milliseconds = 0;
+  platform::SetTickSource([&milliseconds] { return milliseconds; });
+  Add(std::make_unique<TPanel>("Spinner", TScreenPosition(5, 5), "Animated"));
+  for (uint64_t ms : {0u, 100u, 200u, 300u, 450u}) {
+    milliseconds = ms;
+    input.Frame();
+  }
+  platform::SetTickSource({});
+  EXPECT_EQ(journal.drawn, Strings({"frame0@5,5", "frame1@5,5", "frame2@5,5", "frame0@5,5", "frame1@5,5"}));
 }
 
 TEST_F(PanelTest, BackgroundDrawsOnThreeCallsAfterEachLayout) {
