@@ -7,6 +7,7 @@
 #include "app/message_stream.h"
 #include "ui/box_text.h"
 #include "ui/commands/command.h"
+#include "ui/control_types.h"
 #include "ui/edit_box.h"
 #include "ui/interface_loader.h"
 #include "ui/text_widgets.h"
@@ -103,4 +104,5 @@ void RegisterWidgetTypes(TInterfaceLoader& loader) {
   loader.Register("Interactive Text", MakeInteractiveText);
   loader.Register("Box Text", MakeBoxText);
   loader.Register("Edit Box", MakeEditBox);
+  RegisterControlTypes(loader);
 }

@@ -63,10 +63,12 @@ std::string Describe(const TWidget& widget) {
 
 class InterfaceLoaderTest : public ::testing::Test {
  protected:
-  void Load(const std::string& text, const std::string& section = "Screen") {
+  // The types named in "without" stand as types this build lacks.
+  void Load(const std::string& text, const std::string& section = "Screen", const std::string& without = "") {
     loader = std::make_unique<TInterfaceLoader>("# interface of the tests\n" + text);
     RegisterWidgetTypes(*loader);
     loader->Register("Button", MakeStandInButton);
+    if (!without.empty()) loader->Register(without, TInterfaceLoader::Creator());
     loader->SetReporter([this](const std::string& line) { problems.push_back(line); });
     loader->LoadSection(section, screen, interpreter);
   }
@@ -199,6 +201,7 @@ TEST_F(InterfaceLoaderTest, FaultyLinesAreToldAndDrawNothingWhileTheRestLoads) {
     std::string body;
     std::string tree;
     std::string problem;  // a part of the first message
+    std::string without = "";
   };
   const std::string after = "Button | RelPosX = 0, RelPosY = 0 | V | C | ID = after\n";
   const std::vector<Case> cases = {
@@ -208,9 +211,9 @@ TEST_F(InterfaceLoaderTest, FaultyLinesAreToldAndDrawNothingWhileTheRestLoads) {
       {"blank field", "Button | RelPosX = 0, RelPosY = 0 |   | C\n" + after, "Screen:node[:inert after:button]",
        "has 3 fields where 4 are needed"},
       {"type of a later build", "Dialogue Panel | RelPosX = 0, RelPosY = 0 | x | y | ID = d\n" + after,
-       "Screen:node[d:inert after:button]", "\"Dialogue Panel\" is not available"},
+       "Screen:node[d:inert after:button]", "\"Dialogue Panel\" is not available", "Dialogue Panel"},
       {"unavailable container keeps its lines", "Radio | ID = r\n" + after + "End\n" + after,
-       "Screen:node[r:hidden node[after:button] after:button]", "\"Radio\" is not available"},
+       "Screen:node[r:hidden node[after:button] after:button]", "\"Radio\" is not available", "Radio"},
       {"unclosed node", "Node | ID = n\n" + after, "Screen:node[n:node[after:button]]", "not closed by \"End\""},
       {"position no number", "Button | RelPosX = 1e999, RelPosY = nan | V | C | ID = far\n",
        "Screen:node[far:button]", "not a finite number"},
@@ -219,7 +222,7 @@ TEST_F(InterfaceLoaderTest, FaultyLinesAreToldAndDrawNothingWhileTheRestLoads) {
     SCOPED_TRACE(c.name);
     while (screen.ChildCount() > 0) screen.RemoveChildAt(0);
     problems.clear();
-    Load("[Screen]\n" + c.body);
+    Load("[Screen]\n" + c.body, "Screen", c.without);
     EXPECT_EQ(Tree(), c.tree);
     ASSERT_FALSE(problems.empty());
     EXPECT_NE(problems.front().find(c.problem), std::string::npos) << problems.front();

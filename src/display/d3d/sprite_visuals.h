@@ -8,25 +8,11 @@
 
 #include "display/colour.h"
 #include "display/visuals/shape.h"
+#include "display/visuals/stretchy_sprite.h"
 #include "display/visuals/visual.h"
 
 class TD3DView;
 class TSurface;
-
-// The sizing operations of every sprite.
-class TStretchySprite : public TVisual {
- public:
-  static constexpr const char* kClassName = "TSTRETCHYSPRITE";
-
-  virtual float GetWidth() const = 0;
-  virtual float GetHeight() const = 0;
-  virtual void SetSize(float width, float height) = 0;
-  virtual void SetWidth(float width) = 0;
-  virtual void SetHeight(float height) = 0;
-
- protected:
-  using TVisual::TVisual;
-};
 
 // The quad, texture and placement the two sprites share.
 class TSpriteQuad {
