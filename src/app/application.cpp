@@ -288,7 +288,10 @@ bool TGameApplication::OnActivate(uint32_t state) {
     if (mapView->GetFullScreen(true) && !mapView->IsModeChangePending()) {
       mapView->ReleaseDisplay();
       mapView->RestoreDisplay();
-      if (TDisplay* display = mapView->GetDisplay()) display->SetRestoredFlag(true);
+      if (TDisplay* display = mapView->GetDisplay()) {
+        display->SetRestoredFlag(true);
+        display->SetViewChanged(true);
+      }
       TGame::Instance()->Redraw();
     }
   }

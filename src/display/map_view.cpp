@@ -4,7 +4,9 @@
 #include <cmath>
 
 #include "display/display.h"
+#include "display/surface_cache.h"
 #include "display/text/font_manager.h"
+#include "display/visuals/visual_library.h"
 
 namespace {
 
@@ -15,7 +17,11 @@ constexpr float kMaxZoom = 4.0f;
 // The only two zooms the 2D display draws.
 constexpr float kZoom2DNear = 1.0f;
 constexpr float kZoom2DFar = 0.5f;
-constexpr const char* kDirectDraw2D = "DIRECTDRAW_2D";
+
+// The 3D display draws vertex shapes; the 2D display has no device for them.
+TVertexDevice* VertexDeviceOf(TDisplay& display) {
+  return display.Is3D() ? dynamic_cast<TVertexDevice*>(&display) : nullptr;
+}
 
 }  // namespace
 
@@ -31,23 +37,75 @@ bool TMapView::Exists() { return gMapView != nullptr; }
 TMapView* TMapView::Instance() { return gMapView.get(); }
 
 TMapView::TMapView(std::unique_ptr<TDisplay> display)
-    : fontManager_(std::make_unique<TFontManager>()),
-      display_(std::move(display)),
-      camera_(std::make_unique<TMapCamera>(static_cast<TCameraViewport&>(*this))) {
+    : display_(std::move(display)),
+      fontManager_(std::make_unique<TFontManager>()),
+      surfaceCache_(std::make_unique<TSurfaceCache>(display_.get())),
+      frameTimer_(std::make_unique<TFrameTimer>()),
+      camera_(std::make_unique<TMapCamera>(static_cast<TCameraViewport&>(*this))),
+      window_(CreateMainDisplayWindow()) {
   if (display_) {
-    requestedDisplayType_ = display_->GetTypeName();
+    visualLibrary_ = std::make_unique<TVisualLibrary>(display_->GetConfigName(), surfaceCache_.get(),
+                                                      VertexDeviceOf(*display_));
+    requestedWidth_ = display_->GetWidth();
+    requestedHeight_ = display_->GetHeight();
     requestedFullScreen_ = display_->IsFullScreen();
   }
+  frameTimer_->SetRate(kStartingFrameRate);
   SetLayer(0);
+  if (display_) requestedDisplayType_ = display_->GetTypeName();
 }
 
-TMapView::~TMapView() {
-  if (display_) display_->Shutdown();
-}
+// The members go in the order that keeps every pointer valid (see the
+// header); the display's own destructor shuts it down.
+TMapView::~TMapView() = default;
 
 void TMapView::MarkViewChanged() {
   if (display_) display_->SetViewChanged(true);
 }
+
+// --- frame -----------------------------------------------------------------------
+
+void TMapView::BeginFrame() {
+  if (display_) display_->BeginFrame();
+  const TVector3& position = camera_->GetPosition();
+  scrollOffset_.x = static_cast<float>(position.ScreenCentreX(zoom_));
+  scrollOffset_.y = static_cast<float>(position.ScreenCentreY(zoom_));
+  scrollOffset_.z = 0.0f;
+}
+
+void TMapView::DrawFps() {
+  if (!showFps_) return;
+  if (display_) display_->DrawFps(static_cast<int32_t>(frameTimer_->GetFramesPerSecond()));
+  frameTimer_->Tick();
+}
+
+void TMapView::EndFrame() {
+  if (display_) display_->Present();
+  redraw_ = false;
+}
+
+bool TMapView::ToggleFPS() {
+  showFps_ = !showFps_;
+  return showFps_;
+}
+
+void TMapView::SubtractScrollOffset(TVector3& vector) const {
+  vector.x -= scrollOffset_.x;
+  vector.y -= scrollOffset_.y;
+  vector.z -= scrollOffset_.z;
+}
+
+void TMapView::ToViewCoordinates(int32_t* x, int32_t* y) const {
+  const TVector3& position = camera_->GetPosition();
+  if (x != nullptr) *x -= position.ScreenCentreX(zoom_);
+  if (y != nullptr) *y -= position.ScreenCentreY(zoom_);
+}
+
+TShapeFactory* TMapView::GetShapeFactory() const {
+  return visualLibrary_ ? &visualLibrary_->GetShapeFactory() : nullptr;
+}
+
+TSurface* TMapView::GetSurface(const TSurfaceKey& key) { return surfaceCache_->FindOrLoad(key); }
 
 // --- zoom ----------------------------------------------------------------------
 
@@ -147,41 +205,12 @@ bool TMapView::ToggleLighting() {
   return layer != nullptr && layer->ToggleLighting();
 }
 
-// --- display ---------------------------------------------------------------------
-
-void TMapView::SetRequestedSize(int32_t width, int32_t height) {
-  requestedWidth_ = width;
-  requestedHeight_ = height;
-}
-
-void TMapView::OnWindowMoved() {
-  if (display_) display_->OnWindowMoved();
-}
-
-void TMapView::ApplyResolution(int32_t width, int32_t height) {
-  if (!display_) return;
-  TVector3 centre;
-  camera_->GetViewCentre(centre);
-  if (display_->Resize(width, height)) {
-    camera_->CentreOn(centre);
-    display_->SetViewChanged(true);
-  }
-}
-
-void TMapView::ReleaseDisplay() {
-  if (display_) display_->Shutdown();
-}
-
-void TMapView::RestoreDisplay() {
-  if (!display_) return;
-  display_->Init(display_->IsFullScreen(), display_->GetWidth(), display_->GetHeight());
-  display_->SetViewChanged(true);
-}
+// --- queries ---------------------------------------------------------------------
 
 int32_t TMapView::GetScreenWidth() const { return display_ ? display_->GetWidth() : 0; }
 
 int32_t TMapView::GetScreenHeight() const { return display_ ? display_->GetHeight() : 0; }
 
-bool TMapView::IsDirectDraw2D() const { return display_ && display_->GetTypeName() == kDirectDraw2D; }
+bool TMapView::IsDirectDraw2D() const { return display_ && display_->GetTypeName() == kDirectDrawTypeName; }
 
 float CurrentMapZoom() { return TMapView::Exists() ? TMapView::Instance()->GetZoom() : 1.0f; }

@@ -1,6 +1,5 @@
 #include "session/game_mode.h"
 
-#include "display/display.h"
 #include "display/map_view.h"
 #include "session/hot_seat_mode.h"
 #include "session/received_game_mode.h"
@@ -8,10 +7,11 @@
 
 void TGameMode::Render() {
   if (!IsDrawEnabled() || !TMapView::Exists()) return;
-  TDisplay* display = TMapView::Instance()->GetDisplay();
-  if (display == nullptr) return;
-  display->BeginFrame();
-  display->Present();
+  TMapView* mapView = TMapView::Instance();
+  mapView->BeginFrame();
+  mapView->Draw();
+  mapView->DrawFps();
+  mapView->EndFrame();
 }
 
 void TIntroMode::Update() { Render(); }

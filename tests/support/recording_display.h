@@ -32,18 +32,25 @@ struct RecordedCall {
   std::vector<TVertex> vertices; // the vertices of a drawn primitive
 };
 
+// Where a surface writes its releases and restores when asked to.
+using SurfaceJournal = std::vector<RecordedCall>;
+
 // A surface of a fixed size that counts its releases and restores.
 class RecordedSurface : public TSurface {
  public:
-  RecordedSurface(TSurfaceKey key, int32_t width, int32_t height)
-      : key_(std::move(key)), width_(width), height_(height) {}
+  RecordedSurface(TSurfaceKey key, int32_t width, int32_t height, SurfaceJournal* journal = nullptr)
+      : key_(std::move(key)), width_(width), height_(height), journal_(journal) {}
   void Draw(TShape* quad) override { drawnQuads.push_back(quad); }
   int32_t GetWidth() const override { return width_; }
   int32_t GetHeight() const override { return height_; }
-  void Release() override { ++releases; }
+  void Release() override {
+    ++releases;
+    Journal("SurfaceRelease");
+  }
   void Restore(const TSurfaceKey& key) override {
     ++restores;
     restoredFrom = key.GetFileName();
+    Journal("SurfaceRestore");
   }
   const TSurfaceKey& GetKey() const { return key_; }
 
@@ -53,9 +60,17 @@ class RecordedSurface : public TSurface {
   std::string restoredFrom;
 
  private:
+  void Journal(const char* operation) {
+    if (journal_ == nullptr) return;
+    RecordedCall call{operation, this};
+    call.text = key_.GetFileName();
+    journal_->push_back(std::move(call));
+  }
+
   TSurfaceKey key_;
   int32_t width_;
   int32_t height_;
+  SurfaceJournal* journal_;
 };
 
 struct RecordingOptions {
@@ -68,6 +83,10 @@ struct RecordingOptions {
   float characterWidth = 8.0f;  // text width per character
   float textHeight = 16.0f;
   TVector3 viewportOrigin;
+  // Surfaces write their releases and restores among the display's calls.
+  bool journalSurfaces = false;
+  // How many of the next Resize calls fail.
+  int32_t failingResizes = 0;
 };
 
 class RecordingDisplay : public TDisplay3D {
@@ -95,6 +114,13 @@ class RecordingDisplay : public TDisplay3D {
     return found;
   }
   void ClearCalls() { calls_.clear(); }
+  // Lets a test double (a font, a window) write into the same journal.
+  void Note(const std::string& operation, const std::string& text = std::string()) {
+    RecordedCall call{operation};
+    call.text = text;
+    Record(std::move(call));
+  }
+  void FailNextResizes(int32_t count) { options_.failingResizes = count; }
   // The surfaces made so far (owned by whoever asked for them).
   const std::vector<RecordedSurface*>& Surfaces() const { return surfaces_; }
 
@@ -114,6 +140,10 @@ class RecordingDisplay : public TDisplay3D {
   bool Resize(int32_t width, int32_t height) override {
     Record(RecordedCall{"Resize", nullptr, TVector3(static_cast<float>(width), static_cast<float>(height), 0.0f)});
     if (width <= 0 || height <= 0) return false;
+    if (options_.failingResizes > 0) {
+      --options_.failingResizes;
+      return false;
+    }
     options_.width = width;
     options_.height = height;
     return true;
@@ -124,7 +154,8 @@ class RecordingDisplay : public TDisplay3D {
   }
   void DrawBar(TWorldBar* bar, const TVector3& offset) override { Record(RecordedCall{"DrawBar", bar, offset}); }
   std::unique_ptr<TSurface> CreateSurface(const TSurfaceKey& key) override {
-    auto surface = std::make_unique<RecordedSurface>(key, options_.surfaceSize, options_.surfaceSize);
+    auto surface = std::make_unique<RecordedSurface>(key, options_.surfaceSize, options_.surfaceSize,
+                                                     options_.journalSurfaces ? &calls_ : nullptr);
     RecordedCall call{"CreateSurface", surface.get()};
     call.text = key.GetFileName();
     Record(std::move(call));
