@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "display/ddraw/direct_draw_visual_builders.h"
+#include "display/ddraw/direct_draw_visuals.h"
 #include "display/display.h"
 #include "display/surface_cache.h"
 #include "display/text/font_manager.h"
@@ -46,6 +48,9 @@ TMapView::TMapView(std::unique_ptr<TDisplay> display)
   if (display_) {
     visualLibrary_ = std::make_unique<TVisualLibrary>(display_->GetConfigName(), surfaceCache_.get(),
                                                       VertexDeviceOf(*display_));
+    if (auto* view2D = dynamic_cast<TDirectDrawView*>(display_.get())) {
+      RegisterDirectDrawVisuals(*visualLibrary_, *view2D);
+    }
     requestedWidth_ = display_->GetWidth();
     requestedHeight_ = display_->GetHeight();
     requestedFullScreen_ = display_->IsFullScreen();
