@@ -126,10 +126,10 @@ class DisplayTest : public ::testing::TestWithParam<uint32_t> {
     return visual;
   }
 
-  // The colour as the back buffer holds it.
-  uint32_t Packed(TRgba colour) const {
-    return display_->GetPixelFormat()->PackColour(
-        TColour(colour.r / 255.0f, colour.g / 255.0f, colour.b / 255.0f, 1.0f));
+  // The colour as the pictures are loaded: each channel cut to its bits.
+  uint32_t Packed(TRgba c) const {
+    if (GetParam() == 32) return uint32_t{c.r} << 16 | uint32_t{c.g} << 8 | c.b;
+    return uint32_t{c.r} >> 3 << 11 | uint32_t{c.g} >> 2 << 5 | uint32_t{c.b} >> 3;
   }
 
   uint32_t Back(int32_t x, int32_t y) const { return display_->GetBackBuffer()->GetPixel(x, y); }
