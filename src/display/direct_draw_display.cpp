@@ -294,7 +294,7 @@ void TDirectDrawDisplay::DrawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1
 }
 
 void TDirectDrawDisplay::DrawVisual(TBarVisual* bar, const TVector3& position, bool onTop) {
-  if (bar == nullptr || GetPixelFormat() == nullptr) return;
+  if (bar == nullptr || bar->GetColour() == nullptr || GetPixelFormat() == nullptr) return;
   TVector3 start = position;
   if (!onTop) {
     start = TVector3(static_cast<float>(position.ScreenX()), static_cast<float>(position.ScreenY()), 0.0f);
@@ -308,9 +308,7 @@ void TDirectDrawDisplay::DrawVisual(TBarVisual* bar, const TVector3& position, b
   along = TVector3(along.x * scale, along.y * scale, along.z * scale);
   const int32_t endX = Truncate(static_cast<float>(startX) + along.x);
   const int32_t endY = Truncate(static_cast<float>(startY) + along.y);
-  const TColour* colour = bar->GetColour();
-  const uint32_t pixel = colour != nullptr ? GetPixelFormat()->PackColour(*colour) : 0u;
-  DrawLine(startX, startY, endX, endY, Truncate(bar->GetSize().y), pixel);
+  DrawLine(startX, startY, endX, endY, Truncate(bar->GetSize().y), GetPixelFormat()->PackColour(*bar->GetColour()));
 }
 
 void TDirectDrawDisplay::DrawBar(TWorldBar* bar, const TVector3& offset) {

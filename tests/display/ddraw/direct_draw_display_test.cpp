@@ -16,6 +16,7 @@
 #include "display/ddraw/direct_draw_visuals.h"
 #include "display/ddraw/picture_files.h"
 #include "display/surface_cache.h"
+#include "display/visuals/bar_visual.h"
 #include "display/text/glyph_surface.h"
 #include "display/visuals/visual_library.h"
 #include "support/temp_folder.h"
@@ -319,6 +320,40 @@ TEST_P(DisplayTest, WorldBarsDrawAsThickLines) {
     for (int32_t y = 9; y <= 11; ++y) EXPECT_EQ(Back(x, y), white) << x << ", " << y;
   }
   EXPECT_EQ(Back(16, 10), 0u);
+}
+
+TEST_P(DisplayTest, BarVisualsScaleTheirLengthButNotTheirThickness) {
+  struct Case {
+    const char* what;
+    TVector3 position;
+    bool onTop;
+    float zoom;
+    int32_t left, top, length;  // the first point, and the points along
+  };
+  // World (2, 0) projects to (64, 48), less the scroll offset (10, 8).
+  const Case cases[] = {
+      {"on top, zoom 1", {20.0f, 20.0f, 0.0f}, true, 1.0f, 20, 20, 10},
+      {"on top, zoom 0.5", {20.0f, 20.0f, 0.0f}, true, 0.5f, 20, 20, 5},
+      {"world position", {2.0f, 0.0f, 0.0f}, false, 1.0f, 54, 40, 10},
+  };
+  host_->scroll = TVector3(10.0f, 8.0f, 0.0f);
+  const uint32_t white = Packed({255, 255, 255, 255});
+  for (const Case& c : cases) {
+    Fill(0);
+    host_->zoom = c.zoom;
+    TBarVisual bar(nullptr, true, TVector3(2.0f, 0.0f, 0.0f), TVector3(10.0f, 3.0f, 0.0f),
+                   std::make_unique<TColour>(1.0f, 1.0f, 1.0f, 1.0f), false);
+    display_->DrawVisual(&bar, c.position, c.onTop);
+    EXPECT_EQ(Count(white), c.length * 3) << c.what;
+    EXPECT_EQ(Back(c.left, c.top - 1), white) << c.what;
+    EXPECT_EQ(Back(c.left + c.length - 1, c.top + 1), white) << c.what;
+    EXPECT_EQ(Back(c.left + c.length, c.top), 0u) << c.what;
+  }
+  // A bar without a colour draws nothing, not black.
+  Fill(white);
+  TBarVisual plain(nullptr, true, TVector3(1.0f, 0.0f, 0.0f), TVector3(10.0f, 3.0f, 0.0f), nullptr, false);
+  display_->DrawVisual(&plain, TVector3(20.0f, 20.0f, 0.0f), true);
+  EXPECT_EQ(Count(white), 320 * 240);
 }
 
 TEST_P(DisplayTest, QueuedTextIsDrawnAtPresentAndKeepsItsScale) {
