@@ -17,6 +17,7 @@ cat > "$work/Configs/UserData.cfg" <<'CFG'
   WindowXPos = 10
   WindowYPos = 10
   SMTPServer = NotSet
+  DisplayType = DIRECTDRAW_2D
 CFG
 
 xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
@@ -39,12 +40,17 @@ xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
 
 expected="Application Started
 Window Created
+Initialising DirectDraw
+FullScreen = false, Width = 640, Height = 480
+Initialised DirectDraw Successfully
 Display Created
 Initialising DirectSound
 Initialised DirectSound Succesfully
 Sound Created
 Game Initialised
 First loop completed
+Destroying DirectDraw
+Destroyed DirectDraw Successfully
 Application Finished"
 actual=$(grep -v '^$' "$work/VorhelmDocs/DVX.log")
 if [ "$actual" != "$expected" ]; then

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "display/direct_draw_display.h"
 #include "display/display.h"
@@ -50,28 +51,22 @@ TEST(DirectDrawDisplay, PacksColoursIntoItsBackBufferLayout) {
   EXPECT_EQ(format->PackColour(TColour(1.0f, 0.5f, 0.0f, 1.0f)), 0x00FF7F00u);
 }
 
-TEST(DirectDrawDisplay, TextOperationsOfTheBaseDoNothing) {
-  TDirectDrawDisplay display(false, 16, 16);
-  display.DrawText("hello", 1, 1, TColour());
-  EXPECT_FLOAT_EQ(display.GetStringWidth("hello"), 0.0f);
-  EXPECT_FLOAT_EQ(display.GetTextHeight("hello"), 0.0f);
-  EXPECT_EQ(display.BackBuffer()[17], 0u);
-}
-
 TEST(DirectDrawDisplay, FpsCornerIsBlanked) {
   TDirectDrawDisplay display(false, 100, 40);
-  std::fill(display.BackBuffer().begin(), display.BackBuffer().end(), 0x00FFFFFFu);
+  platform::SoftSurface& back = *display.GetCanvas().GetBackBuffer();
+  ASSERT_EQ(back.Fill(nullptr, 0x00FFFFFFu), platform::SurfaceResult::kOk);
   display.DrawFps(30);
-  const auto at = [&display](int x, int y) { return display.BackBuffer()[static_cast<std::size_t>(y * 100 + x)]; };
-  EXPECT_EQ(at(0, 0), 0u);
-  EXPECT_EQ(at(74, 29), 0u);
-  EXPECT_EQ(at(75, 0), 0x00FFFFFFu);
-  EXPECT_EQ(at(0, 30), 0x00FFFFFFu);
+  EXPECT_EQ(back.GetPixel(0, 0), 0u);
+  EXPECT_EQ(back.GetPixel(74, 29), 0u);
+  EXPECT_EQ(back.GetPixel(75, 0), 0x00FFFFFFu);
+  EXPECT_EQ(back.GetPixel(0, 30), 0x00FFFFFFu);
   // A back buffer smaller than the corner is blanked whole, and no further.
   TDirectDrawDisplay small(false, 10, 5);
-  std::fill(small.BackBuffer().begin(), small.BackBuffer().end(), 1u);
+  platform::SoftSurface& smallBack = *small.GetCanvas().GetBackBuffer();
+  ASSERT_EQ(smallBack.Fill(nullptr, 1u), platform::SurfaceResult::kOk);
   small.DrawFps(60);
-  EXPECT_EQ(std::count(small.BackBuffer().begin(), small.BackBuffer().end(), 0u), 50);
+  const std::vector<uint32_t> pixels = smallBack.ToX8R8G8B8();
+  EXPECT_EQ(std::count(pixels.begin(), pixels.end(), 0u), 50);
 }
 
 TEST(DirectDrawDisplay, QuadPlacementClassifiesCopies) {

@@ -22,18 +22,25 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const kStartUpTrace =
-    "Application Started\n"
-    "Window Created\n"
-    "Display Created\n"
-    // "SoundOn" is YES in the shipped defaults; SDL's dummy driver plays.
-    "Initialising DirectSound\n"
-    "Initialised DirectSound Succesfully\n"
-    "Sound Created\n"
-    "Game Initialised\n"
-    "First loop completed\n"
-    "Application Finished\n"
-    "\n";
+// The trace of a windowed run of the 2D display at the window size.
+std::string StartUpTrace(int width = 1024, int height = 768) {
+  return "Application Started\n"
+         "Window Created\n"
+         "Initialising DirectDraw\n"
+         "FullScreen = false, Width = " + std::to_string(width) + ", Height = " + std::to_string(height) + "\n"
+         "Initialised DirectDraw Successfully\n"
+         "Display Created\n"
+         // "SoundOn" is YES in the shipped defaults; SDL's dummy driver plays.
+         "Initialising DirectSound\n"
+         "Initialised DirectSound Succesfully\n"
+         "Sound Created\n"
+         "Game Initialised\n"
+         "First loop completed\n"
+         "Destroying DirectDraw\n"
+         "Destroyed DirectDraw Successfully\n"
+         "Application Finished\n"
+         "\n";
+}
 
 class ProgramTest : public testing::Test {
  protected:
@@ -109,7 +116,7 @@ std::pair<uint32_t, uint32_t> PngSize(const fs::path& file) {
 TEST_F(ProgramTest, HeadlessRunWritesTheStartUpTraceAndTheSettings) {
   ASSERT_EQ(Run({"logging", "seed=7"}), 0);
 
-  EXPECT_EQ(ReadInProgramFolder("VorhelmDocs/DVX.log"), kStartUpTrace);
+  EXPECT_EQ(ReadInProgramFolder("VorhelmDocs/DVX.log"), StartUpTrace());
   EXPECT_TRUE(fs::exists(folder_.Path() / "bin/Logs/BugSearch.log"));
   const std::string battleLog = ReadInProgramFolder("Logs/BugSearch.log");
   EXPECT_NE(battleLog.find("Battle started"), std::string::npos);
@@ -142,7 +149,7 @@ TEST_F(ProgramTest, SecondRunReadsTheUserSettingsBackAndReplacesABrokenWidth) {
 
   const fs::path screenshot = folder_.Path() / "frame.png";
   ASSERT_EQ(Run({}, {"DVX_SCREENSHOT=" + screenshot.string()}), 0);
-  EXPECT_EQ(ReadInProgramFolder("VorhelmDocs/DVX.log"), kStartUpTrace);
+  EXPECT_EQ(ReadInProgramFolder("VorhelmDocs/DVX.log"), StartUpTrace(800, 432));
   ASSERT_TRUE(fs::exists(screenshot));
   // The stored height is used; the broken width falls back to 800.
   EXPECT_EQ(PngSize(screenshot), (std::pair<uint32_t, uint32_t>{800, 432}));
@@ -152,7 +159,7 @@ TEST_F(ProgramTest, SecondRunReadsTheUserSettingsBackAndReplacesABrokenWidth) {
 TEST_F(ProgramTest, NoWorkingDirectoryStaysInTheStartFolder) {
   fs::create_directories(folder_.Path() / "VorhelmDocs");
   ASSERT_EQ(Run({"noworkingdirectory"}), 0);
-  EXPECT_EQ(folder_.Read("VorhelmDocs/DVX.log"), kStartUpTrace);
+  EXPECT_EQ(folder_.Read("VorhelmDocs/DVX.log"), StartUpTrace());
   EXPECT_FALSE(fs::exists(folder_.Path() / "bin/VorhelmDocs/DVX.log"));
 }
 
@@ -177,7 +184,7 @@ TEST_F(ProgramTest, StartedByARelativePathItWorksInItsOwnFolder) {
   EXPECT_FALSE(fs::exists(folder_.Path() / "VorhelmDocs/referral.dat"));
 
   ASSERT_EQ(RunAs("bin/dvx", {}), 0);
-  EXPECT_EQ(ReadInProgramFolder("VorhelmDocs/DVX.log"), kStartUpTrace);
+  EXPECT_EQ(ReadInProgramFolder("VorhelmDocs/DVX.log"), StartUpTrace());
   EXPECT_FALSE(fs::exists(folder_.Path() / "bin/bin/Configs"));
 }
 

@@ -1,10 +1,10 @@
 #include "display/ddraw/direct_draw_canvas.h"
 
 #include <cmath>
+#include <cstdlib>
 
 #include "app/vector3.h"
 #include "display/ddraw/direct_draw_surface.h"
-#include "display/direct_draw_display.h"
 #include "display/visuals/shape.h"
 
 using platform::SourceKey;
@@ -31,6 +31,8 @@ SurfaceRect DestinationOf(const TShape& quad) {
   return {Floored(quad.GetX(0)), Floored(quad.GetY(0)), Floored(quad.GetX(3)), Floored(quad.GetY(3))};
 }
 
+int64_t Span(int32_t from, int32_t to) { return static_cast<int64_t>(to) - static_cast<int64_t>(from); }
+
 SourceKey KeyOf(const TDirectDrawSurface& surface) {
   return surface.HasColourKey() ? SourceKey::kUse : SourceKey::kIgnore;
 }
@@ -42,6 +44,24 @@ int32_t SaturatedCoordinate(double value) {
   if (value <= -2147483648.0) return INT32_MIN;
   if (value >= 2147483647.0) return INT32_MAX;
   return static_cast<int32_t>(value);
+}
+
+int32_t ClassifyQuadBlit(const TShape& quad, int32_t surfaceWidth, int32_t surfaceHeight, int32_t targetWidth,
+                         int32_t targetHeight) {
+  const int32_t left = Floored(quad.GetX(0));
+  const int32_t top = Floored(quad.GetY(0));
+  const int32_t right = Floored(quad.GetX(3));
+  const int32_t bottom = Floored(quad.GetY(3));
+  if (left >= targetWidth || right <= 0 || top >= targetHeight || bottom <= 0) return 0;
+  const int32_t sourceLeft = SourcePixel(quad.GetU(0), surfaceWidth);
+  const int32_t sourceTop = SourcePixel(quad.GetV(0), surfaceHeight);
+  const int32_t sourceRight = SourcePixel(quad.GetU(3), surfaceWidth);
+  const int32_t sourceBottom = SourcePixel(quad.GetV(3), surfaceHeight);
+  if (sourceLeft >= sourceRight || left >= right || sourceTop >= sourceBottom || top >= bottom) return 0;
+  const bool clipped = left < 0 || top < 0 || right >= targetWidth || bottom >= targetHeight;
+  const bool scaled = std::llabs(Span(sourceLeft, sourceRight) - Span(left, right)) > 1 ||
+                      std::llabs(Span(sourceTop, sourceBottom) - Span(top, bottom)) > 1;
+  return clipped || scaled ? 1 : 2;
 }
 
 TPixelFormat PixelFormatOf(platform::SurfaceFormat format) {

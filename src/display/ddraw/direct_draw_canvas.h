@@ -15,6 +15,12 @@ class TVector3;
 // number), so that a quad far off screen cannot overflow integer rectangles.
 int32_t SaturatedCoordinate(double value);
 
+// How a quad (the rectangle of its vertices 0 and 3, texture coordinates
+// scaled by the surface size) can be copied onto a target of the given size:
+// 0 not at all, 1 with clipping or scaling, 2 by a plain copy.
+int32_t ClassifyQuadBlit(const TShape& quad, int32_t surfaceWidth, int32_t surfaceHeight, int32_t targetWidth,
+                         int32_t targetHeight);
+
 // The masks and depth of a surface format as the display describes them.
 TPixelFormat PixelFormatOf(platform::SurfaceFormat format);
 
