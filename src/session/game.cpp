@@ -2,6 +2,7 @@
 
 #include "app/command_line.h"
 #include "app/data_stream.h"
+#include "app/files.h"
 #include "app/game_data.h"
 #include "app/key_map.h"
 #include "app/log.h"
@@ -12,6 +13,7 @@
 #include "app/system_clock.h"
 #include "app/text_utils.h"
 #include "app/unit_test_registry.h"
+#include "display/arttools/art_tool_command.h"
 #include "screens/interface_sounds.h"
 #include "session/game_mode.h"
 #include "session/game_query.h"
@@ -23,6 +25,8 @@
 namespace {
 
 std::unique_ptr<TGame> gGame;
+
+const char* const kArtTriggerFile = "PrepFile.cfg";
 
 // The option that chooses a first mode this build cannot run yet.
 bool AsksForUnavailableMode(const TCommandLine& commandLine) { return commandLine.HasOption("designer"); }
@@ -53,6 +57,12 @@ TGame::TGame() : mailSender_(std::make_unique<TSmtpSession>()), mode_(CreateGame
 TGame::~TGame() = default;
 
 void TGame::Init(const TCommandLine* commandLine) {
+  // The trigger file asks for one art generation; it goes first so that the
+  // next start runs normally even when the generation fails.
+  if (FileExists(kArtTriggerFile)) {
+    RemoveFile(kArtTriggerFile);
+    if (!RunArtGeneration(".")) WriteLog("The art generation could not read or write some files\n");
+  }
   TSides::Instance()->SetCurrentSide(0);
   std::string ordersAddress;
   if (commandLine != nullptr && commandLine->GetOptionValue("emailaddress", ordersAddress) &&
