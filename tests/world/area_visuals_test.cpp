@@ -77,7 +77,6 @@ TEST_F(MapBarsTest, WithoutALibraryOrADefinitionNothingIsDrawn) {
   const TBoundingBox box(TVector3(), TVector3(1.0f, 1.0f, 0.0f));
   EXPECT_TRUE(TAreaList::DrawArea(box, nullptr).empty());
   view_.DropLibrary();
-  view_.Library().SetDefinitionText("Interface", kInterfaceDefinitions);
   EXPECT_TRUE(TAreaList::DrawArea(box, nullptr).empty());
   EXPECT_EQ(BuildRouteMarker("Route", TVector3(), TVector3(1.0f, 0.0f, 0.0f)), nullptr);
 }
