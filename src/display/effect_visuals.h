@@ -1,14 +1,21 @@
 // The narrow door through which the simulation's effect objects (smoke,
 // blasts, goo, corpses, shields, projectiles, sparks) ask the map view's
-// visual library for their visuals. Until the library exists no visual is
-// built: the objects keep a null visual and everything else about them runs
-// the same, so a world without a display behaves like one with it.
+// visual library for their visuals. Without a map view no visual is built:
+// the objects keep a null visual and everything else about them runs the
+// same, so a world without a display behaves like one with it.
 #pragma once
 
+#include <memory>
 #include <string_view>
 
 class TVector3;
 class TVisual;
+
+// Takes an effect's visual out of the map view before freeing it.
+struct TEffectVisualRelease {
+  void operator()(TVisual* visual) const;
+};
+using TEffectVisualPtr = std::unique_ptr<TVisual, TEffectVisualRelease>;
 
 // Draw parameter of a visual that appears during play, and of one drawn
 // behind the others of its layer (goo on the ground, a shield rebuilt from
@@ -17,10 +24,11 @@ constexpr float kNewVisualDrawParameter = 0.0f;
 constexpr float kBehindVisualDrawParameter = -9500.0f;
 
 // The visual `name` of the visual group, placed at the position object (which
-// the caller owns and may move), started at the time and added to the map
-// view with the draw parameter. Null when no visual library is loaded.
-TVisual* BuildEffectVisual(const TVector3& position, std::string_view group, std::string_view name, float startTime,
-                           float drawParameter);
+// the caller owns and may move and which must outlive the visual), started at
+// the time and added to the map view with the draw parameter. Null without a
+// map view or a definition of the name.
+TEffectVisualPtr BuildEffectVisual(const TVector3& position, std::string_view group, std::string_view name,
+                                   float startTime, float drawParameter);
 // Marks a visual to be drawn over walls (or clears the mark); a null visual
 // is ignored.
 void SetVisualDisplayMark(TVisual* visual, bool marked);

@@ -7,10 +7,19 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 class TColour;
 class TVector3;
 class TVisual;
+
+// A visual of the map view's library by category and name at the position
+// (which the caller owns and may move), tinted with the colour; with the flag
+// part 1 (the selection marker) starts hidden. The caller owns the visual and
+// hands it back through ReleaseUnitVisual. Null without a map view or a
+// definition of the name.
+TVisual* BuildUnitLibraryVisual(const std::string& category, const std::string& name, TVector3* position,
+                                const TColour& tint, bool hideSelectionMarker);
 
 // Parts and children of a composite; 0 and null for a null visual or an
 // index outside the composite.
@@ -35,6 +44,9 @@ void UpdateVisual(TVisual* visual, int32_t value);
 void FrameVisual(TVisual* visual);
 void SetVisualPose(TVisual* visual, int32_t pose);
 int32_t GetVisualPose(const TVisual* visual);
+// The colour of a plain bar (the sighting and combat markers); null leaves
+// the bar without colour, so it draws nothing.
+void SetVisualBarColour(TVisual* visual, const TColour* colour);
 // Tints the body's current frame; blend -0.5 lets alpha fade the frame.
 void SetCurrentFrameColour(TVisual* visual, const TColour& colour, float blend);
 

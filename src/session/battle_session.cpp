@@ -4,9 +4,11 @@
 
 #include "app/data_stream.h"
 #include "app/files.h"
+#include "app/interface_cursor.h"
 #include "app/message_stream.h"
 #include "app/text_utils.h"
 #include "app/version_info.h"
+#include "display/map_view.h"
 #include "display/mapview/map_view_hooks.h"
 #include "session/game.h"
 #include "session/game_query.h"
@@ -37,6 +39,8 @@ TBattleSession::TBattleSession(int32_t player)
   // Scores the session computes itself are kept in its own record.
   GetActionResolver().SetGameRecord(record_.get());
   GetSimulator().Start(TTurnSimulator::kPlayback);
+  // Only a shown battle has a map to point at.
+  if (TMapView::Exists()) cursor_ = std::make_unique<TInterfaceCursor>();
 }
 
 TBattleSession::~TBattleSession() = default;

@@ -15,6 +15,7 @@
 #include "session/battle.h"
 
 class Combatant;
+class TInterfaceCursor;
 class TReactionSettings;
 struct TVisualPreload;
 class TDataStream;
@@ -206,6 +207,8 @@ class TBattleSession : public TBattle {
   int32_t GetLoadedGameStateTurn() const { return loadedGameStateTurn_; }
   bool IsTurnCommitted() const { return turnCommitted_; }
   TGameRecord& GetGameRecord() const { return *record_; }
+  // The map cursor; null when the session was made without a map view.
+  TInterfaceCursor* GetCursor() const { return cursor_.get(); }
 
  private:
   // Offers a built order to the tutorial's filter and adds it when it
@@ -238,6 +241,7 @@ class TBattleSession : public TBattle {
   std::string gamesFolder_ = kGamesFolder;
   std::string failure_;
   std::string requestedScreen_;
+  std::unique_ptr<TInterfaceCursor> cursor_;
 };
 
 // A game id that may name a folder: 1 to 32 of A-Z, a-z, 0-9, "_" and "-".

@@ -5,6 +5,7 @@
 
 #include "app/log.h"
 #include "display/effect_visuals.h"
+#include "display/unit_visual_hooks.h"
 #include "session/sides.h"
 #include "sound/effect_sounds.h"
 #include "units/unit_type.h"
@@ -28,10 +29,10 @@ const Corpse* AsCorpse(const TGameObject* object) {
 
 Corpse::Corpse(const TVector3& position, const TUnitType& unitType, int32_t facing, float deathTime, int32_t owner)
     : TGameObject(position), unitType_(&unitType), facing_(facing), deathTime_(deathTime), owner_(owner) {
-  // The visual library hands the facing to the death visual once it exists.
   visual_ = BuildEffectVisual(Position(), DeathVisualGroup(unitType), DeathVisualName(unitType), deathTime_,
                               kDrawParameter);
-  AddVisual(visual_);
+  // A death visual holds one fall per facing.
+  SelectVisualChild(visual_.get(), facing_);
 }
 
 Corpse::~Corpse() = default;

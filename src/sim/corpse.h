@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "display/effect_visuals.h"
 #include "sim/world_effect.h"
 
 class TUnitType;
@@ -46,7 +47,7 @@ class Corpse : public TGameObject {
   std::string SubtypeName() const override;
   void GetAimPoint(TVector3& out) const override;
   float GetCreationTime() const override { return deathTime_; }
-  TVisual* GetVisual() const override { return visual_; }
+  TVisual* GetVisual() const override { return visual_.get(); }
 
   // What eating it gives (above 0.0001 means edible).
   float GetFoodValue() const;
@@ -71,7 +72,7 @@ class Corpse : public TGameObject {
   float deathTime_;
   int32_t owner_;
   bool destroyed_ = false;
-  TVisual* visual_ = nullptr;
+  TEffectVisualPtr visual_;
   bool started_ = false;
   bool deathSoundStarted_ = false;
   TEffectSound sound_;

@@ -36,7 +36,6 @@ Explosion::Explosion(const TVector3& position, float damage, float radius, float
   // the library builds one.
   visual_ = BuildEffectVisual(Position(), warp_ ? "greyVisual" : "Effects", warp_ ? "Implosion" : "Explosion",
                               startTime_, kNewVisualDrawParameter);
-  AddVisual(visual_);
   sound_.Start(GetSoundName(), Position(), startTime_, GetSoundVolume());
   SetSeenByAll(*this);
 }

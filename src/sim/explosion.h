@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "display/effect_visuals.h"
 #include "display/mapview/map_view_hooks.h"
 #include "sim/world_effect.h"
 
@@ -48,7 +49,7 @@ class Explosion : public TGameObject {
   bool IsDestroyed() const override { return finished_; }
   void CommitFlags() override { MergeObjectFlags(); }
   float GetCreationTime() const override { return startTime_; }
-  TVisual* GetVisual() const override { return visual_; }
+  TVisual* GetVisual() const override { return visual_.get(); }
 
   // The scheduled hit on the target, or null.
   const TExplosionHit* FindHit(int32_t targetId) const;
@@ -86,7 +87,7 @@ class Explosion : public TGameObject {
   bool finished_ = false;
   bool warp_;
   std::vector<TExplosionHit> hits_;
-  TVisual* visual_ = nullptr;
+  TEffectVisualPtr visual_;
   TEffectSound sound_;
   // Lights the ground around the blast for as long as it shows.
   TMapLight light_;

@@ -41,7 +41,6 @@ Goo::Goo(const TVector3& position, float startTime)
       visualNumber_(GetRandom()->Int(kVisualVariants - 1) + 1) {
   const std::string name = "Goo" + std::to_string(visualNumber_);
   visual_ = BuildEffectVisual(Position(), kVisualGroup, name, startTime_, kBehindVisualDrawParameter);
-  AddVisual(visual_);
 }
 
 Goo::~Goo() = default;
@@ -160,7 +159,6 @@ float TGooList::GooDamageSince(float time) const {
 GooExplosion::GooExplosion(const TVector3& position, float radius, float startTime)
     : TGameObject(position), radius_(radius), startTime_(startTime) {
   visual_ = BuildEffectVisual(Position(), kVisualGroup, kExplosionVisual, startTime_, kNewVisualDrawParameter);
-  AddVisual(visual_);
   sound_.Start(kExplosionSound, Position(), startTime_);
   SetSeenByAll(*this);
 }

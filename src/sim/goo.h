@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "display/effect_visuals.h"
 #include "sim/event_factory.h"
 #include "sim/world_effect.h"
 
@@ -44,7 +45,7 @@ class Goo : public TGameObject {
   bool IsDestroyed() const override { return strength_ < damageTaken_; }
   void CommitFlags() override { MergeObjectFlags(); }
   float GetCreationTime() const override { return startTime_; }
-  TVisual* GetVisual() const override { return visual_; }
+  TVisual* GetVisual() const override { return visual_.get(); }
 
   // Fresh goo on the patch: full strength, no damage, from the time.
   void Renew(float time);
@@ -61,7 +62,7 @@ class Goo : public TGameObject {
   float strength_ = kFullStrength;
   float damageTaken_ = 0.0f;
   int32_t visualNumber_;
-  TVisual* visual_ = nullptr;
+  TEffectVisualPtr visual_;
 };
 
 class TGooRecord : public TGameObjectRecord {
@@ -145,7 +146,7 @@ class GooExplosion : public TGameObject {
   // patches.
   void HandleDestroyed(TNewObjects& newObjects, const TGameData& gameData, float time) override;
   float GetCreationTime() const override { return startTime_; }
-  TVisual* GetVisual() const override { return visual_; }
+  TVisual* GetVisual() const override { return visual_.get(); }
 
   // Schedules goo at the point; a point already pending keeps its first time.
   void AddPendingGoo(const TVector3& position, float time);
@@ -171,7 +172,7 @@ class GooExplosion : public TGameObject {
   bool spread_ = false;
   bool finished_ = false;
   std::vector<TPendingGoo> pending_;
-  TVisual* visual_ = nullptr;
+  TEffectVisualPtr visual_;
   TEffectSound sound_;
 };
 

@@ -83,7 +83,6 @@ void Projectile::SetUp(float fireTime) {
   // its render flag is the library's business too.
   visual_ = BuildEffectVisual(Position(), weapon_->GetVisualName(), VisualNameFor(*weapon_), fireTime,
                               kNewVisualDrawParameter);
-  AddVisual(visual_);
 }
 
 std::unique_ptr<TGameObjectRecord> Projectile::MakeRecord() const {

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "display/effect_visuals.h"
 #include "sim/world_effect.h"
 #include "world/object_ref.h"
 
@@ -58,7 +59,7 @@ class Projectile : public TMobileObject {
   // The ricochet spark of a direct shot that went off within its range.
   void EmitEffects(TNewObjects& newObjects, const TGameData& gameData, float time) override;
   float GetCreationTime() const override { return fireTime_; }
-  TVisual* GetVisual() const override { return visual_; }
+  TVisual* GetVisual() const override { return visual_.get(); }
 
   // Goes off.
   virtual void Detonate();
@@ -112,7 +113,7 @@ class Projectile : public TMobileObject {
   // The blast (or fragments) appended when the shot went off at the time.
   void LeaveBlast(TNewObjects& newObjects, float time) const;
 
-  TVisual* visual_ = nullptr;
+  TEffectVisualPtr visual_;
   TEffectSound sound_;
   bool soundStarted_ = false;
   float integrity_ = 1.0f;

@@ -56,7 +56,7 @@ void Projectile::Update(float time) {
   FollowPath(time);
   TMobileObject::Update(time);
   if (IsOutOfRange(time)) Detonate();
-  RefreshEffectVisual(visual_);
+  RefreshEffectVisual(visual_.get());
   if (IsQuiet()) return;
   // A projectile restored later in its turn stays silent.
   if (!soundStarted_) {

@@ -21,7 +21,6 @@ constexpr std::string_view kVisualName = "Shield";
 Shield::Shield(const TVector3& position, float startTime, Combatant& owner)
     : TGameObject(position), startTime_(startTime), owner_(&owner) {
   visual_ = BuildEffectVisual(Position(), kVisualGroup, kVisualName, startTime_, kNewVisualDrawParameter);
-  AddVisual(visual_);
   AddSphere();
   AdoptOwner();
 }
@@ -29,7 +28,6 @@ Shield::Shield(const TVector3& position, float startTime, Combatant& owner)
 Shield::Shield(const TVector3& position, float startTime, int32_t ownerId, TObjectList* ownerList)
     : TGameObject(position), startTime_(startTime), owner_(ownerId, ownerList) {
   visual_ = BuildEffectVisual(Position(), kVisualGroup, kVisualName, startTime_, kBehindVisualDrawParameter);
-  AddVisual(visual_);
   AddSphere();
   AdoptOwner();
 }
@@ -51,7 +49,7 @@ Combatant* Shield::ResolveOwner() const { return AsCombatant(owner_.Resolve()); 
 
 void Shield::Update(float /*time*/) {
   if (const Combatant* owner = ResolveOwner()) SetPosition(owner->Position());
-  RefreshEffectVisual(visual_);
+  RefreshEffectVisual(visual_.get());
 }
 
 std::unique_ptr<TGameObjectRecord> Shield::MakeRecord() const { return std::make_unique<TShieldRecord>(*this); }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string_view>
 
+#include "display/effect_visuals.h"
 #include "sim/world_effect.h"
 #include "world/object_ref.h"
 
@@ -44,7 +45,7 @@ class Shield : public TGameObject {
   float GetRadius() const override;
   void GetAimPoint(TVector3& out) const override;
   float GetCreationTime() const override { return startTime_; }
-  TVisual* GetVisual() const override { return visual_; }
+  TVisual* GetVisual() const override { return visual_.get(); }
 
   // The owning unit's player; -1 once the unit is gone.
   int32_t QueryOwner() const;
@@ -69,7 +70,7 @@ class Shield : public TGameObject {
 
   float startTime_;
   float aimHeight_ = 0.0f;
-  TVisual* visual_ = nullptr;
+  TEffectVisualPtr visual_;
   TObjectRef owner_;
 };
 

@@ -21,7 +21,6 @@ Smoke::Smoke(const TVector3& position, float startTime, float initialDensity)
       // a display draw alike.
       visualStartTime_(startTime - GetRandom()->Float(kVisualOffsetRange)) {
   visual_ = BuildEffectVisual(Position(), kVisualGroup, kVisualName, visualStartTime_, kNewVisualDrawParameter);
-  AddVisual(visual_);
 }
 
 Smoke::~Smoke() = default;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string_view>
 
+#include "display/effect_visuals.h"
 #include "sim/world_effect.h"
 
 class Smoke : public TGameObject {
@@ -35,7 +36,7 @@ class Smoke : public TGameObject {
   // How much the smoke hides: 0.1 x density.
   float SphereOverlap(const TVector3& centre, float radius) const override;
   float GetCreationTime() const override { return startTime_; }
-  TVisual* GetVisual() const override { return visual_; }
+  TVisual* GetVisual() const override { return visual_.get(); }
 
   float GetStartTime() const { return startTime_; }
   float GetInitialDensity() const { return initialDensity_; }
@@ -50,7 +51,7 @@ class Smoke : public TGameObject {
   float density_;
   bool expired_ = false;
   float visualStartTime_;
-  TVisual* visual_ = nullptr;
+  TEffectVisualPtr visual_;
 };
 
 class TSmokeRecord : public TGameObjectRecord {

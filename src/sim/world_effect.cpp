@@ -38,7 +38,6 @@ TSpecialEffectObject::TSpecialEffectObject(const TVector3& position, const std::
       duration_(name == kPsychicAttack ? kPsychicAttackDuration : kDuration) {
   visual_ = BuildEffectVisual(Position(), visualGroup_, VisualNameFor(name_, visualGroup_), startTime_,
                               kNewVisualDrawParameter);
-  AddVisual(visual_);
   sound_.Start(name_, Position(), startTime_);
 }
 

@@ -15,6 +15,7 @@
 
 #include "app/data_stream.h"
 #include "app/files.h"
+#include "display/effect_visuals.h"
 #include "sound/effect_sounds.h"
 #include "world/game_object.h"
 #include "world/object_list.h"
@@ -78,7 +79,7 @@ class TSpecialEffectObject : public TGameObject {
   bool IsDestroyed() const override { return finished_; }
   void CommitFlags() override { MergeObjectFlags(); }
   float GetCreationTime() const override { return startTime_; }
-  TVisual* GetVisual() const override { return visual_; }
+  TVisual* GetVisual() const override { return visual_.get(); }
 
   const std::string& GetName() const { return name_; }
   const std::string& GetVisualGroup() const { return visualGroup_; }
@@ -93,7 +94,7 @@ class TSpecialEffectObject : public TGameObject {
   std::string visualGroup_;
   float startTime_;
   float duration_;
-  TVisual* visual_ = nullptr;
+  TEffectVisualPtr visual_;
   TEffectSound sound_;
   bool finished_ = false;
 };

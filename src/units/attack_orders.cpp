@@ -43,17 +43,38 @@ bool IsShootableKind(const TGameObject& object) {
 
 // --- TAttackMarker ---------------------------------------------------------------------
 
-TAttackMarker::TAttackMarker(std::string name) : name_(std::move(name)), legs_(1) {}
+TAttackMarker::TAttackMarker(std::string name)
+    : name_(std::move(name)), legs_(1), visual_(BuildOrderMarkerVisual(name_, nullptr)) {}
+
+void TAttackMarker::SetColour(const TColour& colour) {
+  colour_ = colour;
+  TintOrderMarkerVisual(visual_.get(), &*colour_, 1.0f);
+}
+
+void TAttackMarker::Show(bool show) {
+  shown_ = show;
+  ShowOrderMarkerVisual(visual_.get(), show);
+}
 
 void TAttackMarker::AddLeg() {
   legs_.emplace_back();
+  AddOrderMarkerLeg(visual_.get());
   changed_ = true;
 }
 
 void TAttackMarker::RemoveLastLeg() {
   if (legs_.size() <= 1) return;
   legs_.pop_back();
+  RemoveOrderMarkerLeg(visual_.get());
   changed_ = true;
+}
+
+void TAttackMarker::PlaceLeg(int32_t leg) {
+  const TLeg& parts = legs_[static_cast<std::size_t>(leg)];
+  for (int32_t i = 0; i < kPartCount; ++i) {
+    const TPart& part = parts[static_cast<std::size_t>(i)];
+    SetOrderMarkerPartEnds(visual_.get(), leg, i, part.from, part.to);
+  }
 }
 
 void TAttackMarker::Stretch(int32_t leg, const TVector3& from, const TVector3& to) {
@@ -64,6 +85,7 @@ void TAttackMarker::Stretch(int32_t leg, const TVector3& from, const TVector3& t
     part.from = AtHeight(from, i < 2 ? kRaisedHeight : 0.0f);
     part.to = to;
   }
+  PlaceLeg(leg);
   changed_ = true;
 }
 
@@ -76,6 +98,7 @@ void TAttackMarker::StretchLevel(int32_t leg, const TVector3& from, const TVecto
     part.from = AtHeight(from, z);
     part.to = AtHeight(to, z);
   }
+  PlaceLeg(leg);
   changed_ = true;
 }
 

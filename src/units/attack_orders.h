@@ -16,6 +16,7 @@
 
 #include "app/vector3.h"
 #include "display/colour.h"
+#include "display/interface_visual.h"
 #include "units/order.h"
 
 class Combatant;
@@ -40,11 +41,11 @@ class TAttackMarker {
   };
   using TLeg = std::array<TPart, kPartCount>;
 
-  // One leg, hidden.
+  // One leg, hidden. With a map view its visual is built, hidden too.
   explicit TAttackMarker(std::string name);
 
   const std::string& GetName() const { return name_; }
-  void SetColour(const TColour& colour) { colour_ = colour; }
+  void SetColour(const TColour& colour);
   // Null when the marker keeps the look of its visual.
   const TColour* GetColour() const { return colour_ ? &*colour_ : nullptr; }
 
@@ -58,19 +59,25 @@ class TAttackMarker {
   // Two parts run raised from end to end, two along the ground.
   void StretchLevel(int32_t leg, const TVector3& from, const TVector3& to);
 
-  void Show(bool show) { shown_ = show; }
+  void Show(bool show);
   bool IsShown() const { return shown_; }
+  // Null without a map view or a definition of the name.
+  TVisual* GetVisual() const { return visual_.get(); }
   // The display redraws a changed marker.
   void MarkChanged() { changed_ = true; }
   bool IsChanged() const { return changed_; }
   void ClearChanged() { changed_ = false; }
 
  private:
+  // Hands the leg's part ends to the visual.
+  void PlaceLeg(int32_t leg);
+
   std::string name_;
   std::optional<TColour> colour_;
   std::vector<TLeg> legs_;
   bool shown_ = false;
   bool changed_ = true;
+  TInterfaceVisualPtr visual_;
 };
 
 class TAttackOrder : public TOrder {

@@ -15,10 +15,12 @@ void TOrderPointMarker::Build(const std::string& name, const TVector3& position)
   position_ = position;
   built_ = true;
   changed_ = false;
+  visual_ = BuildOrderMarkerVisual(name_, &position_);
 }
 
 void TOrderPointMarker::Show(bool show) {
   hidden_ = !show;
+  ShowOrderMarkerVisual(visual_.get(), show);
   Draw();
 }
 

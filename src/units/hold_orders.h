@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "app/vector3.h"
+#include "display/interface_visual.h"
 #include "units/order.h"
 
 class TActionResolver;
@@ -23,7 +24,13 @@ class TOrderPointMarker {
  public:
   static constexpr std::string_view kCategory = "Interface";
 
-  // Places the marker; from now on it exists.
+  TOrderPointMarker() = default;
+  // The visual follows the marker's own position.
+  TOrderPointMarker(const TOrderPointMarker&) = delete;
+  TOrderPointMarker& operator=(const TOrderPointMarker&) = delete;
+
+  // Places the marker; from now on it exists. With a map view its visual is
+  // built, hidden until the marker is shown.
   void Build(const std::string& name, const TVector3& position);
   // Shown or hidden, then drawn.
   void Show(bool show);
@@ -38,6 +45,8 @@ class TOrderPointMarker {
   bool IsHidden() const { return hidden_; }
   bool IsChanged() const { return changed_; }
   int32_t GetDrawCount() const { return draws_; }
+  // Null without a map view or a definition of the name.
+  TVisual* GetVisual() const { return visual_.get(); }
 
  private:
   std::string name_;
@@ -46,6 +55,7 @@ class TOrderPointMarker {
   bool hidden_ = false;
   bool changed_ = false;
   int32_t draws_ = 0;
+  TInterfaceVisualPtr visual_;
 };
 
 // Stands for a while; the order-giving operation's hold lasts 1.0.

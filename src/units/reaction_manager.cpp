@@ -9,6 +9,7 @@
 #include "units/order_list.h"
 #include "units/reaction_policy.h"
 #include "units/sight_resolver.h"
+#include "units/unit_visual_state.h"
 #include "world/ammo_dump.h"
 #include "world/egg.h"
 #include "world/world.h"
@@ -70,7 +71,8 @@ void TReactionSettings::RefreshMarkers() {
 }
 
 void TReactionSettings::RefreshSightingMarker() {
-  if (ResolveUnit() == nullptr) return;
+  Combatant* unit = ResolveUnit();
+  if (unit == nullptr) return;
   if (sightingCode_ == kContinue) {
     sightingMarker_ = kContinueColour;
   } else if (sightingCode_ == kHalt) {
@@ -78,15 +80,18 @@ void TReactionSettings::RefreshSightingMarker() {
   } else if (sightingCode_ == kRetreat) {
     sightingMarker_ = kRetreatColour;
   }
+  unit->GetAnimator().ShowSightingColour(sightingMarker_ ? &*sightingMarker_ : nullptr);
 }
 
 void TReactionSettings::RefreshCombatMarker() {
-  if (ResolveUnit() == nullptr) return;
+  Combatant* unit = ResolveUnit();
+  if (unit == nullptr) return;
   if (policy_) {
     combatMarker_ = policy_->Colour();
   } else {
     combatMarker_.reset();
   }
+  unit->GetAnimator().ShowCombatColour(combatMarker_ ? &*combatMarker_ : nullptr);
 }
 
 bool TReactionSettings::Write(TDataStream& stream) const {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "display/colour.h"
+#include "display/unit_visual_hooks.h"
 #include "units/unit_type.h"
 #include "world/volume.h"
 
@@ -19,12 +20,24 @@ TUnitVisualMakers::TPoseMaker& PoseMaker() {
   return maker;
 }
 
+constexpr const char* kUnitCategory = "Visual";
+
+// The map view's library: the shared "Visual" definitions first, then those
+// of the type's race, where the data set keeps each race's units.
+TVisual* MakeMapLibraryVisual(const std::string& name, const TUnitType& unitType, const TVector3& position) {
+  // The visual follows the object's own position, which outlives it.
+  auto* at = const_cast<TVector3*>(&position);
+  const TColour& tint = GetRaceColour(unitType);
+  if (TVisual* visual = BuildUnitLibraryVisual(kUnitCategory, name, at, tint, true)) return visual;
+  return BuildUnitLibraryVisual(unitType.GetRace() + kUnitCategory, name, at, tint, true);
+}
+
 TVisual* MakeLibraryVisual(const std::string& name, const TUnitType& unitType, const TVector3& position) {
   const TUnitVisualMakers::TLibraryMaker& maker = LibraryMaker();
   if (!maker) {
-    return nullptr;
+    return MakeMapLibraryVisual(name, unitType, position);
   }
-  return maker("Visual", name, position, GetRaceColour(unitType), true);
+  return maker(kUnitCategory, name, position, GetRaceColour(unitType), true);
 }
 
 TVisual* MakePoseVisual(const std::string& name, const TVector3& position) {

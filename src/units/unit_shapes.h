@@ -15,8 +15,9 @@ class TUnitType;
 class TVector3;
 class TVisual;
 
-// The visual libraries belong to the display. Until it registers its makers
-// (and in every run without a display) the operations below give no visual.
+// The visual libraries belong to the display: without registered makers the
+// operations below ask the map view's library, and in every run without a
+// display they give no visual. Registered makers take their place (tests).
 class TUnitVisualMakers {
  public:
   // A visual of the category ("Visual") and name, at the position, tinted;

@@ -203,3 +203,9 @@ void TUnitAnimator::ShowMarkersFor(int32_t localPlayer) {
 bool TUnitAnimator::IsLocalPlayers() const { return owner_ == TGame::Instance()->GetLocalPlayer(); }
 
 void TUnitAnimator::ShowSelected(bool selected) { ShowPart(kSelectionMarkerPart, selected); }
+
+void TUnitAnimator::ShowSightingColour(const TColour* colour) {
+  SetVisualBarColour(Part(kSightingMarkerPart), colour);
+}
+
+void TUnitAnimator::ShowCombatColour(const TColour* colour) { SetVisualBarColour(Part(kCombatMarkerPart), colour); }

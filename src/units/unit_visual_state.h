@@ -16,6 +16,7 @@
 
 #include "sound/effect_sounds.h"
 
+class TColour;
 class TUnitType;
 class TVector3;
 class TVisual;
@@ -27,6 +28,8 @@ enum EUnitVisualPart : int32_t {
   kHealthBarPart = 2,
   kFirstExtraMarkerPart = 3,  // 3 and 4 are shown together with the health bar
   kSecondExtraMarkerPart = 4,
+  kSightingMarkerPart = kFirstExtraMarkerPart,
+  kCombatMarkerPart = kSecondExtraMarkerPart,
   kWeaponBarPart = 5,       // only in composites of 6 or more parts
 };
 
@@ -102,6 +105,9 @@ class TUnitAnimator {
   void ShowMarkers();
   void ShowMarkersFor(int32_t localPlayer);
   bool IsLocalPlayers() const;
+  // The colours of the unit's reactions; null leaves a marker uncoloured.
+  void ShowSightingColour(const TColour* colour);
+  void ShowCombatColour(const TColour* colour);
   // Shows or hides the selection marker.
   void ShowSelected(bool selected);
 

@@ -33,6 +33,7 @@ bool StrictlyWithin(float a, float b) { return std::fabs(a - b) < TOrder::kToler
 void TWayPointMarker::Tint(const TColour& colour, float strength) {
   tint_ = colour;
   tintStrength_ = strength;
+  TintOrderMarkerVisual(GetVisual(), &*tint_, tintStrength_);
 }
 
 // --- TMovementOrder ----------------------------------------------------------------------

@@ -258,3 +258,22 @@ bool TAreaList::Load(TDataStream& stream) {
 void TAreaList::SetColour(std::unique_ptr<TColour> colour) { colour_ = std::move(colour); }
 
 void TAreaList::Clear() { boxes_.clear(); }
+
+void TAreaList::Draw() const {
+  for (const auto& box : boxes_) {
+    for (const TMapVisualPtr& bar : DrawArea(*box, colour_.get())) RenderMapVisual(bar.get());
+  }
+}
+
+std::vector<TMapVisualPtr> TAreaList::DrawArea(const TBoundingBox& box, const TColour* colour) {
+  const TVector3& low = box.Min();
+  const TVector3& high = box.Max();
+  const TVector3 corners[] = {TVector3(low.x, low.y, 0.0f), TVector3(high.x, low.y, 0.0f),
+                              TVector3(high.x, high.y, 0.0f), TVector3(low.x, high.y, 0.0f)};
+  std::vector<TMapVisualPtr> bars;
+  for (std::size_t i = 0; i < 4; ++i) {
+    TMapVisualPtr bar = BuildMapBar("AreaBar", "Interface", corners[i], corners[(i + 1) % 4], colour);
+    if (bar != nullptr) bars.push_back(std::move(bar));
+  }
+  return bars;
+}

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/vector3.h"
+#include "display/visual_registry.h"
 
 class TColour;
 class TDataStream;
@@ -104,6 +105,14 @@ class TAreaList {
   void SetColour(std::unique_ptr<TColour> colour);
   const TColour* GetColour() const { return colour_.get(); }
   void Clear();
+
+  // Outlines every box on the ground in the list's colour (nothing without
+  // a map view to draw in).
+  void Draw() const;
+  // The outline of one box: four "AreaBar" bars of the interface visuals,
+  // corner to corner around the box at z 0, in the colour when one is given.
+  // Empty without a visual library or an "AreaBar" definition.
+  static std::vector<TMapVisualPtr> DrawArea(const TBoundingBox& box, const TColour* colour);
 
   std::size_t Count() const { return boxes_.size(); }
   TBoundingBox* At(std::size_t index) const { return index < boxes_.size() ? boxes_[index].get() : nullptr; }

@@ -8,6 +8,7 @@
 #include "app/data_stream.h"
 #include "app/files.h"
 #include "app/log.h"
+#include "display/visual_registry.h"
 #include "session/id_counter.h"
 #include "session/sides.h"
 #include "world/game_data.h"
@@ -77,8 +78,8 @@ void TMap::Resize(int32_t width, int32_t height) {
 
 void TMap::SetTerrainSet(const std::string& name) {
   terrainSet_ = name;
-  // The map view's visual library loads the visual definitions of the set;
-  // without a map view (server runs, tests) there is nothing to load.
+  // Without a map view (server runs, tests) there is nothing to load.
+  LoadTerrainVisualDefinitions(name);
 }
 
 // --- adding and removing -----------------------------------------------------

@@ -65,8 +65,6 @@ TTerrainTemplate::TTerrainTemplate(const TTerrainType& type)
     : name_(type.GetName()), sightShapeText_(type.GetSightShapeText()), fireShapeText_(type.GetFireShapeText()) {
   type.BuildFireVolume(fireVolume_, &origin_);
   type.BuildSightVolume(sightVolume_, &origin_);
-  // The "Terrain" visual of the type comes from the map view's visual
-  // library; without one (server runs, tests) the objects draw nothing.
 }
 
 bool TTerrainTemplate::Fits(const TTerrainType& type) const {
@@ -88,49 +86,74 @@ void TTerrainTemplates::Clear() { TemplateRegistry().clear(); }
 
 // --- TTerrainObject: construction --------------------------------------------
 
+namespace {
+
+constexpr const char* kTerrainCategory = "Terrain";
+constexpr float kGroundOffset = -10000.0f;
+constexpr float kWallOffset = 0.0f;
+constexpr float kObjectOffset = 0.5f;
+
+}  // namespace
+
 TTerrainObject::TTerrainObject(const TTerrainType& type, const TVector3& position, float creationTime)
     : TGameObject(position), type_(&type), creationTime_(creationTime) {
+  BuildVisual();
+  Place();
   type.BuildFireVolume(GetLofVolume(), &Position());
   type.BuildSightVolume(GetLosVolume(), &Position());
-  MarkGroundSquare();
 }
 
 TTerrainObject::TTerrainObject(const TTerrainType& type) : TGameObject(TVector3()), type_(&type), detached_(1) {
+  BuildVisual();
   type.BuildFireVolume(GetLofVolume(), &Position());
   type.BuildSightVolume(GetLosVolume(), &Position());
 }
 
 TTerrainObject::TTerrainObject(const TTerrainObject& templateObject, const TVector3& position, float creationTime)
     : TGameObject(position), type_(templateObject.type_), creationTime_(creationTime) {
+  visual_ = CopyMapVisual(templateObject.visual_.get(), &MutablePosition());
+  Place();
   GetLofVolume().Clone(templateObject.GetLofVolume(), &Position());
   GetLosVolume().Clone(templateObject.GetLosVolume(), &Position());
-  MarkGroundSquare();
 }
 
 TTerrainObject::TTerrainObject(const TTerrainTemplate& shared, const TTerrainType& type, const TVector3& position,
                                float creationTime)
     : TGameObject(position), type_(&type), creationTime_(creationTime) {
+  BuildVisual();
+  Place();
   GetLofVolume().Clone(shared.FireVolume(), &Position());
   GetLosVolume().Clone(shared.SightVolume(), &Position());
-  MarkGroundSquare();
 }
 
-void TTerrainObject::MarkGroundSquare() const {
+void TTerrainObject::BuildVisual() {
+  // The visual follows the object's own position.
+  visual_ = BuildMapVisual(type_->GetName(), kTerrainCategory, &MutablePosition(), false);
+}
+
+void TTerrainObject::Place() {
   // Light falls only where the ground is.
   if (IsGround()) MarkGroundLight(Position(), true);
+  AddVisualToMapView(visual_.get(), LayerOffset());
+  StartMapVisual(visual_.get(), creationTime_);
+}
+
+float TTerrainObject::LayerOffset() const {
+  if (IsGround()) return kGroundOffset;
+  return IsWall() ? kWallOffset : kObjectOffset;
 }
 
 TTerrainObject::~TTerrainObject() {
-  // A detached visual was never given to the map view. The visual library
-  // that builds visuals also frees them.
-  if (!IsDetached()) RemoveVisualFromMapView(visual_);
+  // The visual leaves the map view's layers as it goes (a detached one was
+  // never in them).
+  visual_.reset();
 }
 
 // --- TTerrainObject: game-object behaviour -----------------------------------
 
-void TTerrainObject::Update(float /*time*/) {
-  // A tile changes only through its visual's animation, which the visual
-  // library runs; there is no state of its own to bring forward.
+void TTerrainObject::Update(float time) {
+  // A tile changes only through its visual's animation.
+  UpdateMapVisual(visual_.get(), time);
 }
 
 std::unique_ptr<TGameObjectRecord> TTerrainObject::MakeRecord() const {
@@ -149,7 +172,7 @@ std::string TTerrainObject::SubtypeName() const { return type_->GetName(); }
 
 void TTerrainObject::SetPosition(const TVector3& point) {
   TGameObject::SetPosition(point);
-  // A visual, once there is one, is told here that it moved.
+  MarkMapVisualMoved(visual_.get());
 }
 
 float TTerrainObject::SphereOverlap(const TVector3& centre, float radius) const {
@@ -223,14 +246,9 @@ bool TTerrainObject::ApplyDamage(float amount, const TTerrainType& type) {
   return false;
 }
 
-bool TTerrainObject::IsAnimated() const {
-  // Only a visual animates, and without a visual library there is none.
-  return false;
-}
+bool TTerrainObject::IsAnimated() const { return MapVisualAnimates(visual_.get()); }
 
-void TTerrainObject::ToggleSwitchVisual() {
-  // Only a switch visual has images to flip; without a visual there are none.
-}
+void TTerrainObject::ToggleSwitchVisual() { ToggleMapVisualSwitch(visual_.get()); }
 
 void TTerrainObject::ToggleIfWall() {
   if (IsWall()) ToggleSwitchVisual();

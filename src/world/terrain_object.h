@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "app/vector3.h"
+#include "display/visual_registry.h"
 #include "world/game_object.h"
 #include "world/object_record.h"
 #include "world/volume.h"
@@ -20,7 +21,9 @@ class TTerrainType;
 class TVisual;
 
 // What every object of one terrain type shares and copies at its place: the
-// collision volumes built from the type's shapes and the "Terrain" visual.
+// collision volumes built from the type's shapes. (The "Terrain" visual is
+// shared through the visual library's prototype of the type, which lives as
+// long as the map view: a template outlives map views.)
 // A template keeps no pointer into the game data it was built from, so it
 // stays sound when that data goes; it remembers the type's name and shape
 // texts to tell whether a type of another game data still fits it.
@@ -35,8 +38,6 @@ class TTerrainTemplate {
 
   const TCompoundVolume& FireVolume() const { return fireVolume_; }
   const TCompoundVolume& SightVolume() const { return sightVolume_; }
-  // The detached visual that placed objects copy; null without a visual library.
-  TVisual* Visual() const { return visual_; }
 
  private:
   std::string name_;
@@ -46,7 +47,6 @@ class TTerrainTemplate {
   TVector3 origin_;
   TCompoundVolume fireVolume_;
   TCompoundVolume sightVolume_;
-  TVisual* visual_ = nullptr;
 };
 
 // The templates by terrain set and type name, filled on first use.
@@ -96,7 +96,7 @@ class TTerrainObject : public TGameObject {
   bool IsOpaque() const override;
   void GetAimPoint(TVector3& out) const override;
   float GetCreationTime() const override { return creationTime_; }
-  TVisual* GetVisual() const override { return visual_; }
+  TVisual* GetVisual() const override { return visual_.get(); }
   std::string ActionName() const override;
 
   const TTerrainType& GetType() const { return *type_; }
@@ -139,8 +139,15 @@ class TTerrainObject : public TGameObject {
   void ToggleIfObject();
 
  private:
-  // A ground tile stamps its square into the map view's lighting.
-  void MarkGroundSquare() const;
+  // The "Terrain" visual of the type at the object's position; none without
+  // a visual library.
+  void BuildVisual();
+  // A placed object: a ground tile stamps its square into the map view's
+  // lighting, the visual joins the map view's layer at the offset of its
+  // kind and starts at the creation time.
+  void Place();
+  // Ground far below everything; objects just above the walls of their place.
+  float LayerOffset() const;
   // The successor of a destroyed object, the smoke and the explosion.
   void AppendRemains(TNewObjects& out, std::size_t surrogateIndex, const TGameData& gameData, float time);
   // The object of the pending type that takes this one's place.
@@ -152,7 +159,7 @@ class TTerrainObject : public TGameObject {
   uint8_t removed_ = 0;
   float leftoverDamage_ = 0.0f;
   uint8_t detached_ = 0;
-  TVisual* visual_ = nullptr;
+  TMapVisualPtr visual_;
   float creationTime_ = 0.0f;
   std::string pendingName_ = "none";
 };
