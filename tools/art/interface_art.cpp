@@ -1,0 +1,163 @@
+// Marks on the map: order markers, the selection ring, the map cursor and the
+// deployment squares; and the shared helpers of the painters.
+#include <algorithm>
+#include <cmath>
+
+#include "app/text_utils.h"
+#include "art/painters.h"
+
+namespace art {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+const TRgba kInk{250, 250, 240, 255};
+const TRgba kDisc{20, 24, 28, 150};
+
+void Chevron(TCanvas& c, double cx, double cy, double size, bool forward, TRgba colour) {
+  const double d = forward ? 1.0 : -1.0;
+  c.Line(cx - d * size * 0.5, cy - size, cx + d * size * 0.5, cy, 3.0, colour);
+  c.Line(cx + d * size * 0.5, cy, cx - d * size * 0.5, cy + size, 3.0, colour);
+}
+
+void Eye(TCanvas& c, double cx, double cy, TRgba colour) {
+  c.FillPolygon({cx - 10, cy, cx - 4, cy - 5, cx + 4, cy - 5, cx + 10, cy, cx + 4, cy + 5, cx - 4, cy + 5}, kInk);
+  c.FillEllipse(cx, cy, 3.5, 3.5, colour);
+}
+
+void Crosshair(TCanvas& c, double cx, double cy, TRgba colour) {
+  c.Ring(cx, cy, 8, 8, 2.0, colour);
+  c.Line(cx - 12, cy, cx - 4, cy, 2.0, colour);
+  c.Line(cx + 4, cy, cx + 12, cy, 2.0, colour);
+  c.Line(cx, cy - 12, cx, cy - 4, 2.0, colour);
+  c.Line(cx, cy + 4, cx, cy + 12, 2.0, colour);
+}
+
+void ShieldShape(TCanvas& c, double cx, double cy, TRgba colour) {
+  c.FillPolygon({cx - 8, cy - 9, cx + 8, cy - 9, cx + 8, cy, cx, cy + 10, cx - 8, cy}, colour);
+}
+
+void Slash(TCanvas& c, double cx, double cy) { c.Line(cx - 10, cy + 10, cx + 10, cy - 10, 3.0, {235, 50, 40, 255}); }
+
+// The emblem of one order marker, centred in a 32 x 32 image.
+bool Marker(const std::string& base, TCanvas& c) {
+  const double cx = c.Width() * 0.5;
+  const double cy = c.Height() * 0.5;
+  const double scale = c.Width() / 32.0;
+  c.FillEllipse(cx, cy, 14.5 * scale, 14.5 * scale, kDisc);
+  c.Ring(cx, cy, 14.0 * scale, 14.0 * scale, 1.5, {230, 230, 220, 220});
+  const TRgba green{90, 230, 100, 255};
+  const TRgba yellow{240, 210, 60, 255};
+  const TRgba red{235, 60, 45, 255};
+  if (base == "HoldPoint") {
+    c.FillRect(static_cast<int32_t>(cx - 6), static_cast<int32_t>(cy - 7), 4, 14, yellow);
+    c.FillRect(static_cast<int32_t>(cx + 2), static_cast<int32_t>(cy - 7), 4, 14, yellow);
+  } else if (base == "SuicidePoint") {
+    for (int k = 0; k < 8; ++k) {
+      const double a = kPi * k / 4;
+      c.Line(cx, cy, cx + std::cos(a) * 10, cy + std::sin(a) * 10, 3.0, red);
+    }
+    c.FillEllipse(cx, cy, 4, 4, yellow);
+  } else if (base == "LayPoint") {
+    c.FillEllipse(cx, cy + 1, 6, 8, {214, 204, 176, 255});
+  } else if (base == "EatPoint") {
+    c.FillEllipse(cx, cy, 9, 9, green);
+    c.FillPolygon({cx, cy, cx + 11, cy - 6, cx + 11, cy + 6}, kDisc);
+  } else if (base == "WayPoint") {
+    c.Line(cx - 4, cy + 9, cx - 4, cy - 9, 2.0, kInk);
+    c.FillPolygon({cx - 3, cy - 9, cx + 8, cy - 5, cx - 3, cy - 1}, green);
+  } else if (base == "ActivatePoint") {
+    c.FillPolygon({cx + 2, cy - 11, cx - 6, cy + 1, cx - 1, cy + 1, cx - 3, cy + 11, cx + 6, cy - 2, cx + 1, cy - 2},
+                  yellow);
+  } else if (base == "ActivateShieldPoint" || base == "DeactivateShieldPoint") {
+    ShieldShape(c, cx, cy, {120, 210, 240, 255});
+    if (base[0] == 'D') Slash(c, cx, cy);
+  } else if (base == "SightContinuePoint") {
+    Eye(c, cx, cy - 3, green);
+    Chevron(c, cx, cy + 8, 3.0, true, green);
+  } else if (base == "SightHaltPoint") {
+    Eye(c, cx, cy - 3, yellow);
+    c.FillRect(static_cast<int32_t>(cx - 6), static_cast<int32_t>(cy + 6), 12, 3, yellow);
+  } else if (base == "SightRetreatPoint") {
+    Eye(c, cx, cy - 3, red);
+    Chevron(c, cx, cy + 8, 3.0, false, red);
+  } else if (base == "HoldFirePoint") {
+    Crosshair(c, cx, cy, {200, 200, 200, 255});
+    Slash(c, cx, cy);
+  } else if (base == "FireAtWillPoint") {
+    Crosshair(c, cx, cy, red);
+  } else if (base == "PursuePoint") {
+    Chevron(c, cx - 3, cy, 7.0, true, {250, 150, 40, 255});
+    Chevron(c, cx + 5, cy, 7.0, true, {250, 150, 40, 255});
+  } else if (base == "RetreatPoint") {
+    Chevron(c, cx + 3, cy, 7.0, false, kInk);
+    Chevron(c, cx - 5, cy, 7.0, false, kInk);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void Cursor(const TImageNeed& need, TCanvas& c) {
+  int32_t frames = 0;
+  for (const TCell& cell : need.cells) frames = std::max(frames, (cell.x + cell.width) / std::max(cell.width, 1));
+  for (const TCell& cell : need.cells) {
+    const int32_t frame = cell.x / std::max(cell.width, 1);
+    const double bounce = 4.0 * std::sin(2.0 * kPi * frame / std::max(frames, 1));
+    const double cx = cell.x + cell.width * 0.5;
+    const double tip = cell.y + cell.height * 0.9 - 2.0 - bounce;
+    const TRgba fill{250, 220, 60, 255};
+    c.FillPolygon({cx, tip, cx - 12, tip - 14, cx - 5, tip - 14, cx - 5, tip - 30, cx + 5, tip - 30, cx + 5, tip - 14,
+                   cx + 12, tip - 14},
+                  fill);
+    c.Outline(cell.x, cell.y, cell.width, cell.height, 0.3);
+  }
+}
+
+}  // namespace
+
+std::string BaseName(const std::string& path) {
+  std::string base = path;
+  if (const auto slash = base.find_last_of("/\\"); slash != std::string::npos) base.erase(0, slash + 1);
+  if (const auto dot = base.rfind('.'); dot != std::string::npos) base.erase(dot);
+  return base;
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+bool PaintInterfaceImage(const TImageNeed& need, TCanvas& canvas) {
+  if (need.path.rfind("Art/Interface/", 0) != 0) return false;
+  const std::string base = BaseName(need.path);
+  const double w = canvas.Width();
+  const double h = canvas.Height();
+  if (base == "Selection") {
+    canvas.Ring(w * 0.5, h * 0.5, w * 0.42, h * 0.4, 2.5, {90, 240, 100, 230});
+  } else if (base == "CursorBottom") {
+    canvas.FillDiamond(1, 1, w - 2, h - 2, {250, 220, 60, 60});
+    canvas.Line(w * 0.5, 1, w - 1, h * 0.5, 2.0, {250, 220, 60, 255});
+    canvas.Line(w - 1, h * 0.5, w * 0.5, h - 1, 2.0, {250, 220, 60, 255});
+    canvas.Line(w * 0.5, h - 1, 1, h * 0.5, 2.0, {250, 220, 60, 255});
+    canvas.Line(1, h * 0.5, w * 0.5, 1, 2.0, {250, 220, 60, 255});
+  } else if (base == "CursorTop") {
+    Cursor(need, canvas);
+  } else if (base.rfind("DeployTile", 0) == 0) {
+    // The deployment squares of the two sides: blue, then green.
+    const TRgba colour = EndsWith(base, "0") ? TRgba{40, 80, 255, 110} : TRgba{40, 230, 80, 110};
+    canvas.FillDiamond(0, 0, w, h, colour);
+    canvas.FillDiamond(w * 0.25, h * 0.25, w * 0.5, h * 0.5, WithAlpha(colour, 60));
+  } else {
+    return Marker(base, canvas);
+  }
+  return true;
+}
+
+void PaintPlaceholder(const TImageNeed& need, TCanvas& canvas) {
+  for (const TCell& cell : need.cells) {
+    canvas.FillRect(cell.x + 2, cell.y + 2, cell.width - 4, cell.height - 4, {200, 60, 200, 160});
+    canvas.Ring(cell.x + cell.width * 0.5, cell.y + cell.height * 0.5, cell.width * 0.3, cell.height * 0.3, 2.0,
+                {255, 255, 255, 255});
+  }
+}
+
+}  // namespace art
