@@ -97,7 +97,7 @@ void Blast(TCanvas& canvas, const TCell& cell, int32_t frame, int32_t frames, TR
            uint32_t seed) {
   TNoise noise(seed + static_cast<uint32_t>(frame) * 7919u);
   const double t = frames > 1 ? static_cast<double>(frame) / (frames - 1) : 1.0;
-  const double grow = inward ? 1.0 - t * 0.85 : 0.3 + 0.7 * std::sqrt(t);
+  const double grow = inward ? 1.0 - t * 0.7 : 0.3 + 0.7 * std::sqrt(t);
   const double cx = cell.x + cell.width * 0.5;
   const double cy = cell.y + cell.height * 0.55;
   const double r = cell.width * 0.42 * grow;

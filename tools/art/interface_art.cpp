@@ -2,6 +2,8 @@
 // deployment squares; and the shared helpers of the painters.
 #include <algorithm>
 #include <cmath>
+#include <set>
+#include <vector>
 
 #include "app/text_utils.h"
 #include "art/painters.h"
@@ -40,6 +42,11 @@ void Slash(TCanvas& c, double cx, double cy) { c.Line(cx - 10, cy + 10, cx + 10,
 
 // The emblem of one order marker, centred in a 32 x 32 image.
 bool Marker(const std::string& base, TCanvas& c) {
+  static const std::set<std::string> kMarkers = {
+      "HoldPoint",         "SuicidePoint",       "LayPoint",       "EatPoint",          "WayPoint",
+      "ActivatePoint",     "ActivateShieldPoint", "DeactivateShieldPoint", "SightContinuePoint", "SightHaltPoint",
+      "SightRetreatPoint", "HoldFirePoint",      "FireAtWillPoint", "PursuePoint",       "RetreatPoint"};
+  if (kMarkers.count(base) == 0) return false;
   const double cx = c.Width() * 0.5;
   const double cy = c.Height() * 0.5;
   const double scale = c.Width() / 32.0;
@@ -113,6 +120,60 @@ void Cursor(const TImageNeed& need, TCanvas& c) {
   }
 }
 
+// Screen furniture for widgets, by the word in the image's name: bevelled
+// buttons (one state a cell: normal, lit, pressed, greyed, in cell order),
+// dark panels, frames and a pointer.
+bool WidgetPiece(const std::string& base, const TImageNeed& need, TCanvas& c) {
+  const TRgba steel{70, 82, 96, 255};
+  auto bevel = [&](int32_t x, int32_t y, int32_t w, int32_t h, TRgba face, bool sunk) {
+    c.FillRect(x, y, w, h, face);
+    const TRgba light = Shade(face, sunk ? 0.6 : 1.5);
+    const TRgba dark = Shade(face, sunk ? 1.5 : 0.6);
+    c.FillRect(x, y, w, 2, light);
+    c.FillRect(x, y, 2, h, light);
+    c.FillRect(x, y + h - 2, w, 2, dark);
+    c.FillRect(x + w - 2, y, 2, h, dark);
+  };
+  std::vector<TCell> cells = need.cells;
+  if (cells.empty()) cells.push_back({0, 0, c.Width(), c.Height(), {}, {}});
+  if (ContainsText(base, "Button")) {
+    for (std::size_t k = 0; k < cells.size(); ++k) {
+      const TCell& cell = cells[k];
+      const int state = static_cast<int>(k % 4);
+      const TRgba face = state == 1 ? Shade(steel, 1.3) : state == 3 ? TRgba{90, 90, 90, 255} : steel;
+      bevel(cell.x, cell.y, cell.width, cell.height, face, state == 2);
+    }
+  } else if (ContainsText(base, "Panel")) {
+    for (const TCell& cell : cells) {
+      c.FillRect(cell.x, cell.y, cell.width, cell.height, {18, 24, 32, 210});
+      c.FillRect(cell.x, cell.y, cell.width, 1, {150, 170, 190, 255});
+      c.FillRect(cell.x, cell.y + cell.height - 1, cell.width, 1, {150, 170, 190, 255});
+      c.FillRect(cell.x, cell.y, 1, cell.height, {150, 170, 190, 255});
+      c.FillRect(cell.x + cell.width - 1, cell.y, 1, cell.height, {150, 170, 190, 255});
+    }
+  } else if (ContainsText(base, "Frame")) {
+    for (const TCell& cell : cells) {
+      bevel(cell.x, cell.y, cell.width, 4, steel, false);
+      bevel(cell.x, cell.y + cell.height - 4, cell.width, 4, steel, false);
+      bevel(cell.x, cell.y, 4, cell.height, steel, false);
+      bevel(cell.x + cell.width - 4, cell.y, 4, cell.height, steel, false);
+    }
+  } else if (ContainsText(base, "Cursor") || ContainsText(base, "Pointer")) {
+    for (const TCell& cell : cells) {
+      const double s = std::min(cell.width, cell.height) / 32.0;
+      const double x = cell.x + 1;
+      const double y = cell.y + 1;
+      c.FillPolygon({x, y, x, y + 22 * s, x + 6 * s, y + 16 * s, x + 10 * s, y + 25 * s, x + 14 * s, y + 23 * s,
+                     x + 10 * s, y + 15 * s, x + 17 * s, y + 15 * s},
+                    {245, 245, 235, 255});
+      c.Outline(cell.x, cell.y, cell.width, cell.height, 0.1);
+    }
+  } else {
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string BaseName(const std::string& path) {
@@ -147,7 +208,7 @@ bool PaintInterfaceImage(const TImageNeed& need, TCanvas& canvas) {
     canvas.FillDiamond(0, 0, w, h, colour);
     canvas.FillDiamond(w * 0.25, h * 0.25, w * 0.5, h * 0.5, WithAlpha(colour, 60));
   } else {
-    return Marker(base, canvas);
+    return Marker(base, canvas) || WidgetPiece(base, need, canvas);
   }
   return true;
 }

@@ -151,12 +151,18 @@ void FaceQuad(TCanvas& canvas, const TView& view, int face, double from, double 
   canvas.FillPolygon({x[0], y[0], x[1], y[1], x[2], y[2], x[3], y[3]}, colour);
 }
 
-void WallCell(TCanvas& canvas, const std::vector<TUse>& uses, const TUse& use) {
-  const TCell& cell = use.cell;
-  TCanvas frame(cell.width, cell.height);
+// Terrain sprites stand on the middle of the floor diamond at the foot of their cell.
+TView StandingView(const TCell& cell) {
   TView view;
   view.groundX = cell.width * 0.5;
   view.groundY = cell.height - 16.0;
+  return view;
+}
+
+void WallCell(TCanvas& canvas, const std::vector<TUse>& uses, const TUse& use) {
+  const TCell& cell = use.cell;
+  TCanvas frame(cell.width, cell.height);
+  TView view = StandingView(cell);
   const bool stump = use.stump;
   const double height = stump ? 0.3 : (cell.height - 32.0) / 40.0;
   TModel model;
@@ -240,9 +246,7 @@ void ForceField(TCanvas& frame, const TView& view, bool alongX, double phase) {
 void ObjectCell(TCanvas& canvas, const std::vector<TUse>& uses, const TUse& use) {
   const TCell& cell = use.cell;
   TCanvas frame(cell.width, cell.height);
-  TView view;
-  view.groundX = cell.width * 0.5;
-  view.groundY = cell.height - 16.0;
+  TView view = StandingView(cell);
   TModel model;
   TNoise noise(SeedOf((*use.visuals.begin()).c_str()));
   const bool stump = use.stump;
