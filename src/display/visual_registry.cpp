@@ -13,6 +13,16 @@ namespace {
 // The library lent to the map view; see TMapVisualLibraryLoan.
 TVisualLibrary* gLentLibrary = nullptr;
 
+// The library the map view owns, when its build carries one.
+template <class TView>
+TVisualLibrary* OwnLibraryOf(TView& view) {
+  if constexpr (requires { view.GetVisualLibrary(); }) {
+    return view.GetVisualLibrary();
+  } else {
+    return nullptr;
+  }
+}
+
 TVisualSwitch* AsSwitch(TVisual* visual) {
   return visual != nullptr && visual->IsOfClass(TVisualSwitch::kClassName) ? static_cast<TVisualSwitch*>(visual)
                                                                            : nullptr;
@@ -38,7 +48,10 @@ void TMapVisualDeleter::operator()(TVisual* visual) const {
   delete visual;
 }
 
-TVisualLibrary* MapVisualLibrary() { return TMapView::Exists() ? gLentLibrary : nullptr; }
+TVisualLibrary* MapVisualLibrary() {
+  if (!TMapView::Exists()) return nullptr;
+  return gLentLibrary != nullptr ? gLentLibrary : OwnLibraryOf(*TMapView::Instance());
+}
 
 TMapVisualLibraryLoan::TMapVisualLibraryLoan(TVisualLibrary& library) : previous_(gLentLibrary) {
   gLentLibrary = &library;
@@ -101,7 +114,16 @@ int32_t MapVisualSwitchIndex(const TVisual* visual) {
 }
 
 void RenderMapVisual(TVisual* visual) {
-  if (visual != nullptr) visual->Render();
+  if (visual != nullptr && !visual->IsHidden()) visual->Render();
+}
+
+void SetMapVisualShown(TVisual* visual, bool shown) {
+  if (visual == nullptr) return;
+  if (shown) {
+    visual->Show();
+  } else {
+    visual->Hide();
+  }
 }
 
 TMapVisualPtr BuildMapBar(const std::string& name, const std::string& category, const TVector3& from,

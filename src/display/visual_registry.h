@@ -22,12 +22,14 @@ struct TMapVisualDeleter {
 };
 using TMapVisualPtr = std::unique_ptr<TVisual, TMapVisualDeleter>;
 
-// The visual library that the map view builds visuals from; null without a
-// map view or without a library.
+// The visual library that the map view builds visuals from: a lent one
+// while a loan lives, else the map view's own; null without a map view or
+// without a library.
 TVisualLibrary* MapVisualLibrary();
 
-// Lends a library to the map view for as long as the loan lives. A newer
-// loan hides an older one until it ends.
+// Lends a library to the map view for as long as the loan lives, in place
+// of its own (tests give their own definitions this way). A newer loan
+// hides an older one until it ends.
 class TMapVisualLibraryLoan {
  public:
   explicit TMapVisualLibraryLoan(TVisualLibrary& library);
@@ -69,8 +71,9 @@ bool MapVisualAnimates(const TVisual* visual);
 bool ToggleMapVisualSwitch(TVisual* visual);
 // The selected child of the visual's switch; -1 when it has none.
 int32_t MapVisualSwitchIndex(const TVisual* visual);
-// Draws the visual now, with its own offset and no light.
+// Draws the visual now, with its own offset and no light, unless hidden.
 void RenderMapVisual(TVisual* visual);
+void SetMapVisualShown(TVisual* visual, bool shown);
 
 // A bar of the category and name laid between two points: every world bar
 // of the visual runs from the first point to the second, in the colour when

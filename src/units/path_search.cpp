@@ -91,7 +91,36 @@ float TRoute::TravelTime(float speed) const {
 
 void TRoute::Clear() {
   points_.clear();
+  markers_.clear();
   cursor_ = 0;
+}
+
+void TRoute::ShowMarkers(bool show) {
+  markersShown_ = show;
+  for (std::size_t i = cursor_; i < markers_.size(); ++i) SetMapVisualShown(markers_[i].get(), show);
+}
+
+void TRoute::DrawMarkers() const {
+  for (const TMapVisualPtr& marker : markers_) RenderMapVisual(marker.get());
+}
+
+TVisual* TRoute::MarkerAt(std::size_t segment) const {
+  return segment < markers_.size() ? markers_[segment].get() : nullptr;
+}
+
+void TRoute::BuildMarkers() {
+  markers_.clear();
+  if (markerKey_.empty()) return;
+  for (std::size_t i = 1; i < points_.size(); ++i) {
+    TMapVisualPtr marker = BuildRouteMarker(markerKey_, points_[i - 1], points_[i]);
+    // Without a map view no segment gets one, and then none is kept.
+    if (marker == nullptr) {
+      markers_.clear();
+      return;
+    }
+    SetMapVisualShown(marker.get(), markersShown_);
+    markers_.push_back(std::move(marker));
+  }
 }
 
 // --- TPathSearch -----------------------------------------------------------------
@@ -143,6 +172,7 @@ void TPathSearch::Run(const TVector3& start, const TVector3& goal, TPathMeasure&
   BuildRoute(end);
   open_->Clear();
   measure_ = nullptr;
+  BuildMarkers();
 }
 
 TPathSearch::TSearchNode* TPathSearch::MakeNode(const TVector3& position, TSearchNode* parent) {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/vector3.h"
+#include "display/visual_registry.h"
 #include "world/volume.h"
 
 class TGameObject;
@@ -57,8 +58,9 @@ class TPathMeasure {
 };
 
 // The points of a found route from the start to its end, with the cursor of
-// the walker. Route markers belong to the map view; the marker key names
-// them ("Interface" category), and an empty key means none are wanted.
+// the walker, and the markers that draw it: one "Interface" visual of the
+// marker key per segment, built through the map view (none without one, and
+// none for an empty key).
 class TRoute {
  public:
   explicit TRoute(std::string markerKey);
@@ -82,12 +84,16 @@ class TRoute {
   // Back to the first point, with the markers shown.
   void Restart() {
     cursor_ = 0;
-    markersShown_ = true;
+    ShowMarkers(true);
   }
-  // Shows or hides the markers from the cursor on (the markers are drawn by
-  // the map view; the route only keeps whether they are shown).
-  void ShowMarkers(bool show) { markersShown_ = show; }
+  // Shows or hides the markers from the cursor on.
+  void ShowMarkers(bool show);
   bool AreMarkersShown() const { return markersShown_; }
+  // Draws the markers that are shown.
+  void DrawMarkers() const;
+  std::size_t MarkerCount() const { return markers_.size(); }
+  // Null past the last segment.
+  TVisual* MarkerAt(std::size_t segment) const;
 
   // The box spanned by a and b, widened by the margin in x and y on both
   // sides; candidates outside it are not considered.
@@ -112,7 +118,7 @@ class TRoute {
   // jump between Regenerators and takes 1.0. A unit that cannot move
   // (speed 0 or less) never finishes a walking segment.
   float TravelTime(float speed) const;
-  // Drops the points; the cursor returns to 0.
+  // Drops the points and the markers; the cursor returns to 0.
   void Clear();
 
   const std::string& MarkerKey() const { return markerKey_; }
@@ -123,6 +129,8 @@ class TRoute {
 
  protected:
   std::deque<TVector3>& MutablePoints() { return points_; }
+  // One marker per segment of the points, shown or hidden as the route is.
+  void BuildMarkers();
 
  private:
   std::deque<TVector3> points_;
@@ -131,6 +139,7 @@ class TRoute {
   std::unique_ptr<TBoxVolume> searchBox_;
   float costLimit_ = 0.0f;
   std::string markerKey_;
+  std::vector<TMapVisualPtr> markers_;
 };
 
 class TPathSearch : public TRoute {
