@@ -6,6 +6,7 @@
 
 #include "app/key_map.h"
 #include "app/mouse.h"
+#include "display/text/text_run.h"
 #include "platform/clipboard.h"
 #include "screens/interface_sounds.h"
 #include "ui/commands/command.h"
@@ -189,4 +190,19 @@ void TEditBox::Paste() {
   for (const char character : pasted) InsertTyped(static_cast<uint8_t>(character));
   clipboard->SetText(std::string());
   ShowCaret();
+}
+
+std::string TObtuseEditBox::Mask(const std::string& text) {
+  std::string shown = text;
+  for (char& c : shown) {
+    if (c != kCaret) c = '*';
+  }
+  return shown;
+}
+
+void TObtuseEditBox::Rebuild() {
+  std::unique_ptr<TTextRun> run = LayoutText(Mask(ShownText()));
+  const TTextRun* laidOut = run.get();
+  SetRun(std::move(run));
+  UpdateWidth(laidOut);
 }

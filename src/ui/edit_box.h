@@ -88,3 +88,16 @@ class TEditBox : public TBoxText {
   // Where this box put the caret into the edited text.
   std::size_t caretAt_ = kNoCaret;
 };
+
+// An edit box for secrets: it shows every character but the caret as "*",
+// while the edited text its command receives stays as typed.
+class TObtuseEditBox : public TEditBox {
+ public:
+  using TEditBox::TEditBox;
+
+  void Rebuild() override;
+
+  // The shown copy of a text: every character but the caret becomes "*".
+  static std::string Mask(const std::string& text);
+};
+

@@ -75,6 +75,25 @@ std::unique_ptr<TWidget> MakeBoxText(TElementLine& line) {
 }
 
 // An edit box reads the centring first and the style only under it.
+// Every key of the secret box is read for itself, whether the others are
+// there or not.
+std::unique_ptr<TWidget> MakeObtuseEditBox(TElementLine& line) {
+  if (!line.Require(7)) return nullptr;
+  TConfigParser keys = KeyLines(line);
+  TTextKeys read;
+  keys.GetString("Text", read.text);
+  keys.GetString("ID", read.id);
+  keys.GetBool("Centred", read.centred);
+  keys.GetString("Style", read.style);
+  keys.GetString("Command0", read.command0);
+  std::string command1;
+  keys.GetString("Command1", command1);
+  std::unique_ptr<TCommand> first = line.CommandNamed(read.command0);
+  std::unique_ptr<TCommand> end = line.CommandNamed(command1);
+  return std::make_unique<TObtuseEditBox>(read.id, line.Position(1), read.text, read.centred, read.style,
+                                          std::move(first), line.Position(6), std::move(end));
+}
+
 std::unique_ptr<TWidget> MakeEditBox(TElementLine& line) {
   if (!line.Require(7)) return nullptr;
   TConfigParser keys = KeyLines(line);
@@ -104,5 +123,6 @@ void RegisterWidgetTypes(TInterfaceLoader& loader) {
   loader.Register("Interactive Text", MakeInteractiveText);
   loader.Register("Box Text", MakeBoxText);
   loader.Register("Edit Box", MakeEditBox);
+  loader.Register("Obtuse Edit Box", MakeObtuseEditBox);
   RegisterControlTypes(loader);
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/key_map.h"
+#include "display/text/text_run.h"
 #include "platform/clipboard.h"
 #include "screens/interface_sounds.h"
 #include "support/temp_folder.h"
@@ -507,6 +508,47 @@ TEST_F(EditBoxLoadingTest, TheFixtureSectionLoadsAndEdits) {
   EXPECT_EQ(log.executed, (std::vector<std::string>{"SetName"}));
   EXPECT_EQ(TInterfaceSounds::Instance()->GetPlayCount(), 2);
   TInterfaceSounds::DestroyInstance();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EditBoxTest, TheObtuseBoxShowsStarsButHandsOnTheTypedText) {
+  EXPECT_EQ(TObtuseEditBox::Mask("ab|c"), "**|*");
+  auto owned = std::make_unique<TObtuseEditBox>("secret", At(100, 100), "", false, "^n", nullptr, At(260, 164),
+                                                std::make_unique<JournalCommand>("end", journal));
+  TObtuseEditBox& box = *owned;
+  screen.AddChild(std::move(owned));
+  input.Click(150, 120);
+  ASSERT_TRUE(box.IsActivated());
+  input.Type("pass");
+  input.Press(kLeft);
+  input.Frame();
+  EXPECT_EQ(box.GetResult(), "pas|s");
+  ASSERT_NE(box.GetRun(), nullptr);
+  EXPECT_EQ(box.GetRun()->ChainText(), "***|*");
+  EXPECT_EQ(display.Texts().Texts().back(), "***|*");
+  input.Press(kReturn);
+  ASSERT_FALSE(journal.empty());
+  EXPECT_EQ(journal.front(), "end(pass)");
+}
+
+TEST_F(EditBoxLoadingTest, TheObtuseBoxReadsEveryKeyForItself) {
+  TInterfaceLoader loader("");
+  RegisterWidgetTypes(loader);
+  // Style and the commands count although "Centred" is missing.
+  std::unique_ptr<TWidget> widget = loader.CreateElement(
+      "Obtuse Edit Box | AbsPosX = 10, AbsPosY = 20 | A | B | C | D | AbsPosX = 110, RelPosY = -100 | "
+      "ID = secret | Style = ^n | Command0 = Get | Command1 = Set",
+      interpreter);
+  auto* box = dynamic_cast<TObtuseEditBox*>(widget.get());
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->GetName(), "secret");
+  EXPECT_EQ(box->GetStyle(), "^n");
+  EXPECT_FALSE(box->IsCentred());
+  EXPECT_EQ(testing_ui::CommandName(box->GetCommand()), "Get");
+  EXPECT_EQ(testing_ui::CommandName(box->GetEndCommand()), "Set");
 }
 
 }  // namespace
