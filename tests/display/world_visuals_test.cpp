@@ -167,6 +167,18 @@ TEST_P(ShippedTerrainSetTest, ABattleLoadsItsTerrainVisualsBeforeItIsShown) {
   EXPECT_EQ(library_->GetLoadCount(), 1);
 }
 
+// Area outlines, node graphs and route markers of every movement kind have
+// their interface pictures in the shipped set.
+TEST_P(ShippedTerrainSetTest, TheInterfaceSetHasTheWorldsBarsAndMarkers) {
+  for (const char* name :
+       {"AreaBar", "NodeConnection", "MovementPoint", "ANodePath", "Movement", "BasicMovement", "ActivateMovement",
+        "CloseAttackMovement", "CloseCombatMovement", "FollowMovement", "HealMovement", "PursueMovement",
+        "ResupplyMovement", "SuicideAttackMovement"}) {
+    TVector3 at;
+    EXPECT_NE(library_->BuildVisual(&at, false, name, "Interface", nullptr), nullptr) << name;
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Displays, ShippedTerrainSetTest, ::testing::Values(false, true));
 
 // Tiles placed by hand on an empty battle world, with definitions of our own
