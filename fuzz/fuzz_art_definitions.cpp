@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   FuzzedDataProvider provider(data, size);
   const std::string definitions = provider.ConsumeRandomLengthString(4096);
   const std::string handMade = provider.ConsumeRandomLengthString(2048);
-  const std::string mapViewList = provider.ConsumeRemainingAsString();
+  const std::string mapViewList = provider.ConsumeRemainingBytesAsString();
   WriteFile("Configs/DDVisuals.cfg", handMade);
   WriteFile("Configs/MapView.cfg", mapViewList);
 
