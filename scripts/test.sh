@@ -22,6 +22,9 @@ DVX_JOBS="$jobs" scripts/fuzz-ci.sh build-asan
 echo "== real window under Xvfb"
 scripts/xvfb-smoke.sh build
 
+echo "== the battle world in a real window on each display under Xvfb"
+scripts/xvfb-battle.sh build
+
 echo "== OpenGL device against the software device under Xvfb"
 xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
   unset DVX_HEADLESS SDL_VIDEODRIVER

@@ -6,8 +6,10 @@
 #include <SDL_opengl.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
+#include "platform/png_file.h"
 #include "platform/render_device.h"
 #include "platform/render_device_gl_api.h"
 #include "platform/render_device_internal.h"
@@ -49,6 +51,7 @@ class OpenGLDevice final : public DeviceBase {
   explicit OpenGLDevice(std::shared_ptr<RenderFaults> faults) : DeviceBase(std::move(faults)) {}
 
   ~OpenGLDevice() override {
+    WriteScreenshot();
     if (context_ != nullptr) MakeCurrent();
     if (link_) {
       if (link_->alive) {
@@ -89,6 +92,7 @@ class OpenGLDevice final : public DeviceBase {
     const DeviceResult allowed = loss_.BeforePresent();
     if (!Succeeded(allowed)) return allowed;
     MakeCurrent();
+    KeepFrameForScreenshot();
     int drawableWidth = 0, drawableHeight = 0;
     SDL_GL_GetDrawableSize(window_, &drawableWidth, &drawableHeight);
     gl_.BindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -179,6 +183,24 @@ class OpenGLDevice final : public DeviceBase {
   }
 
  private:
+  // DVX_SCREENSHOT names a PNG file that receives the last frame presented,
+  // as the software device's presenter does. The frame is kept at each
+  // Present, since the frame-buffer texture may be cleared or gone by the
+  // time the device closes.
+  static const char* ScreenshotPath() {
+    const char* screenshot = std::getenv("DVX_SCREENSHOT");
+    return screenshot != nullptr && *screenshot != '\0' ? screenshot : nullptr;
+  }
+  void KeepFrameForScreenshot() {
+    if (ScreenshotPath() == nullptr || window_ == nullptr) return;
+    if (!ReadBackBuffer(lastFrame_, lastFrameWidth_, lastFrameHeight_)) lastFrame_.clear();
+  }
+  void WriteScreenshot() const {
+    if (ScreenshotPath() != nullptr && !lastFrame_.empty()) {
+      WritePng(ScreenshotPath(), lastFrame_, lastFrameWidth_, lastFrameHeight_);
+    }
+  }
+
   static RenderStates CopyStates() {
     RenderStates copy;
     copy.colourOp = TextureOp::kSelectTexture;
@@ -355,6 +377,9 @@ class OpenGLDevice final : public DeviceBase {
   GLuint white_ = 0;
   GLuint scratch_ = 0;
   GLuint framebuffer_ = 0;
+  std::vector<uint32_t> lastFrame_;
+  int32_t lastFrameWidth_ = 0;
+  int32_t lastFrameHeight_ = 0;
   GLuint colourTexture_ = 0;
 };
 
