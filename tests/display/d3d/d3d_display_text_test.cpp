@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "display/text/font_manager.h"
 #include "display/text/glyph_sheet_font.h"
 #include "platform/font_face_map.h"
+#include "platform/window.h"
 
 namespace {
 
@@ -234,6 +236,55 @@ TEST(D3DDisplayText, TheDisplaysOwnTextOperationsDrawAndMeasureNothing) {
   const float measures[] = {scene.display->GetTextWidth("measure", 0, 7), scene.display->GetStringWidth("measure"),
                             scene.display->GetTextHeight("measure")};
   for (float measure : measures) EXPECT_FLOAT_EQ(measure, 0.0f);
+}
+
+}  // namespace
+
+namespace {
+
+// Text drawn by a 3D display on the given device, read back.
+std::vector<uint32_t> TextFrame(const TD3DDisplayOptions::TDeviceFactory& createDevice) {
+  TD3DDisplayOptions options;
+  options.faults = std::make_shared<platform::RenderFaults>();
+  options.createDevice = createDevice;
+  options.fatal = [](const std::string& message) { throw d3d_test::FatalDisplayError(message); };
+  TDirect3D8Display display(false, 96, 48, std::move(options));
+  TGlyphSheetFont font(Faces(), &display);
+  if (!display.IsInitialised() || !font.Create("Arial", 16.0f, false, false, nullptr)) return {};
+  const TColour orange(1.0f, 0.5f, 0.0f, 1.0f);
+  display.BeginFrame();
+  font.DrawText(3.0f, 4.0f, 0.0f, 1.0f, 1.0f, &orange, "Glyph 42");
+  const TColour faint(0.2f, 0.6f, 1.0f, 0.5f);
+  font.DrawText(3.0f, 24.0f, 0.0f, 1.0f, 1.0f, &faint, "half seen");
+  std::vector<uint32_t> pixels;
+  int32_t width = 0;
+  int32_t height = 0;
+  display.GetRenderDevice()->ReadBackBuffer(pixels, width, height);
+  for (uint32_t& pixel : pixels) pixel &= 0x00FFFFFFu;
+  return pixels;
+}
+
+// Run under Xvfb with the other OpenGL comparisons.
+TEST(OpenGLDeviceTest, DrawsGlyphTextAsTheSoftwareDeviceDoes) {
+  if (platform::IsHeadless()) GTEST_SKIP() << "no display: the OpenGL device is compared under Xvfb";
+  if (!SansInstalled()) GTEST_SKIP() << "no sans font file is installed";
+  const std::vector<uint32_t> expected = TextFrame(&platform::CreateSoftwareDevice);
+  const std::vector<uint32_t> actual = TextFrame(&platform::CreateOpenGLDevice);
+  ASSERT_EQ(actual.size(), expected.size());
+  ASSERT_GT(std::count_if(expected.begin(), expected.end(), [](uint32_t p) { return p != kBlack; }), 50);
+  int32_t far = 0;
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    int difference = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+      difference = std::max(difference, std::abs(static_cast<int>((expected[i] >> shift) & 0xFFu) -
+                                                 static_cast<int>((actual[i] >> shift) & 0xFFu)));
+    }
+    if (difference > 3 && ++far <= 10) {
+      ADD_FAILURE() << "pixel " << i % 96 << "," << i / 96 << ": software " << std::hex << expected[i] << ", OpenGL "
+                    << actual[i];
+    }
+  }
+  EXPECT_EQ(far, 0);
 }
 
 }  // namespace
