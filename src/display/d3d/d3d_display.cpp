@@ -2,12 +2,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 #include "app/log.h"
 #include "app/message_box.h"
 #include "display/d3d/d3d_view.h"
 #include "display/d3d/d3d_visual_builders.h"
+#include "display/text/font_manager.h"
+#include "display/text/text_run.h"
 #include "display/visuals/bar_visual.h"
 #include "display/visuals/shape.h"
 
@@ -23,6 +28,34 @@ int32_t Truncated(float value) {
   if (value <= -2147483648.0f) return INT32_MIN;
   if (value >= 2147483647.0f) return INT32_MAX;
   return static_cast<int32_t>(value);
+}
+
+// A glyph sheet's texels on the device.
+class TD3DGlyphTexture : public TGlyphSheetTexture {
+ public:
+  explicit TD3DGlyphTexture(std::unique_ptr<platform::RenderTexture> texture) : texture_(std::move(texture)) {}
+  const platform::RenderTexture& Get() const { return *texture_; }
+
+ private:
+  std::unique_ptr<platform::RenderTexture> texture_;
+};
+
+// Copies 16-bit texels row by row into a locked texture of the same size.
+bool UploadTexels(platform::RenderTexture& texture, const std::vector<uint16_t>& texels) {
+  const auto width = static_cast<std::size_t>(texture.Width());
+  const auto height = static_cast<std::size_t>(texture.Height());
+  if (texels.size() < width * height) return false;
+  uint8_t* bits = nullptr;
+  int32_t pitch = 0;
+  if (!platform::Succeeded(texture.Lock(bits, pitch)) || bits == nullptr) return false;
+  const std::size_t rowBytes = width * sizeof(uint16_t);
+  const bool fits = pitch >= 0 && static_cast<std::size_t>(pitch) >= rowBytes;
+  if (fits) {
+    for (std::size_t row = 0; row < height; ++row) {
+      std::memcpy(bits + row * static_cast<std::size_t>(pitch), texels.data() + row * width, rowBytes);
+    }
+  }
+  return platform::Succeeded(texture.Unlock()) && fits;
 }
 
 }  // namespace
@@ -222,8 +255,57 @@ std::unique_ptr<TSurface> TDirect3D8Display::CreateSurface(const TSurfaceKey& ke
   return std::make_unique<TD3D8Texture>(*this, key);
 }
 
-void TDirect3D8Display::DrawFps(int32_t /*framesPerSecond*/) {
-  // The rate is drawn as a text run, which this display does not lay out yet.
+void TDirect3D8Display::DrawFps(int32_t framesPerSecond) {
+  const TFontManager* fonts = view_ != nullptr ? view_->GetFontManager() : nullptr;
+  if (device_ == nullptr || fonts == nullptr) return;
+  char text[32];
+  std::snprintf(text, sizeof text, "%d fps", framesPerSecond);
+  const std::unique_ptr<TTextRun> run = TTextRun::Layout(*fonts, "^1", text);
+  if (run != nullptr) run->DrawOnBaseline(0.0f, 0.0f);
+}
+
+int32_t TDirect3D8Display::GetMaxTextureWidth() const {
+  return device_ != nullptr ? device_->MaxTextureWidth() : 0;
+}
+
+std::unique_ptr<TGlyphSheetTexture> TDirect3D8Display::CreateGlyphTexture(const TGlyphSheet& sheet) {
+  if (device_ == nullptr || sheet.GetWidth() <= 0 || sheet.GetHeight() <= 0) return nullptr;
+  std::unique_ptr<platform::RenderTexture> texture;
+  const platform::DeviceResult result =
+      device_->CreateTexture(sheet.GetWidth(), sheet.GetHeight(), platform::TextureFormat::kA4R4G4B4,
+                             platform::TexturePool::kManaged, texture);
+  if (!platform::Succeeded(result) || texture == nullptr) {
+    WriteLog("Failed to create the texture of font " + sheet.GetFace() + ": " + platform::DeviceResultName(result) +
+             "\n");
+    return nullptr;
+  }
+  if (!UploadTexels(*texture, sheet.GetTexels())) {
+    WriteLog("Failed to fill the texture of font " + sheet.GetFace() + "\n");
+    return nullptr;
+  }
+  return std::make_unique<TD3DGlyphTexture>(std::move(texture));
+}
+
+void TDirect3D8Display::DrawGlyphTriangles(const TGlyphSheetTexture& texture, const TVertex* vertices,
+                                           uint32_t vertexCount) {
+  const auto* glyphs = dynamic_cast<const TD3DGlyphTexture*>(&texture);
+  if (device_ == nullptr || glyphs == nullptr || vertices == nullptr || vertexCount < 3) return;
+  const platform::RenderStates saved = device_->GetRenderStates();
+  platform::RenderStates states = saved;
+  states.alphaBlend = true;
+  states.srcBlend = platform::BlendFactor::kSrcAlpha;
+  states.destBlend = platform::BlendFactor::kInvSrcAlpha;
+  states.alphaTest = true;
+  states.alphaRef = 8;
+  states.alphaFunc = platform::CompareFunction::kGreaterEqual;
+  states.colourOp = platform::TextureOp::kModulate;
+  states.alphaOp = platform::TextureOp::kModulate;
+  device_->SetRenderStates(states);
+  device_->SetTexture(&glyphs->Get());
+  device_->DrawPrimitiveUP(platform::PrimitiveType::kTriangleList, vertexCount / 3, vertices, sizeof(TVertex));
+  // The textures of the visuals expect their own binding and state back.
+  device_->SetTexture(boundTexture_);
+  device_->SetRenderStates(saved);
 }
 
 bool TDirect3D8Display::IsOffScreen(const TVector3& point, float marginX, float marginY) const {

@@ -12,6 +12,7 @@
 #include "display/d3d/d3d_texture.h"
 #include "display/display.h"
 #include "display/pixel_format.h"
+#include "display/text/glyph_sheet.h"
 #include "platform/render_device.h"
 
 class TD3DView;
@@ -28,7 +29,7 @@ struct TD3DDisplayOptions {
   std::function<void(const std::string&)> fatal;
 };
 
-class TDirect3D8Display : public TDisplay3D, public TTextureHost {
+class TDirect3D8Display : public TDisplay3D, public TTextureHost, public TGlyphSheetDevice {
  public:
   static constexpr int32_t kLostDeviceTests = 20;
   static constexpr uint32_t kLostDeviceWaitMs = 500;
@@ -59,7 +60,10 @@ class TDirect3D8Display : public TDisplay3D, public TTextureHost {
   void DrawVisual(TBarVisual* bar, const TVector3& position, bool onTop) override;
   void DrawBar(TWorldBar* /*bar*/, const TVector3& /*offset*/) override {}
   std::unique_ptr<TSurface> CreateSurface(const TSurfaceKey& key) override;
+  // The rate as "<n> fps" in the style "^1" at the top-left corner.
   void DrawFps(int32_t framesPerSecond) override;
+  // Text on this display is drawn by the fonts themselves: the display's own
+  // text queue takes nothing and measures nothing.
   void DrawText(const std::string& /*text*/, int32_t /*x*/, int32_t /*y*/, const TColour& /*colour*/) override {}
   float GetTextWidth(const std::string& /*text*/, int32_t /*begin*/, int32_t /*end*/) override { return 0.0f; }
   float GetStringWidth(const std::string& /*text*/) override { return 0.0f; }
@@ -90,6 +94,12 @@ class TDirect3D8Display : public TDisplay3D, public TTextureHost {
   void SetTexture(TD3D8Texture* texture) override;
   void DrawTexturedQuad(TShape* quad, TD3D8Texture* texture) override;
   void CopyToBackBuffer(TShape* quad, TD3D8Texture* texture) override;
+
+  // What the glyph-sheet fonts need.
+  int32_t GetMaxTextureWidth() const override;
+  std::unique_ptr<TGlyphSheetTexture> CreateGlyphTexture(const TGlyphSheet& sheet) override;
+  void DrawGlyphTriangles(const TGlyphSheetTexture& texture, const TVertex* vertices,
+                          uint32_t vertexCount) override;
 
   void HandleDeviceLost();
   bool ResetDevice();

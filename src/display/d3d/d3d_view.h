@@ -6,6 +6,7 @@
 #include "app/vector3.h"
 
 class TDisplay3D;
+class TFontManager;
 class TShapeFactory;
 
 class TD3DView {
@@ -23,6 +24,8 @@ class TD3DView {
   // Null while no 3D display exists.
   virtual TDisplay3D* GetDisplay3D() const = 0;
   virtual TShapeFactory& GetShapeFactory() const = 0;
+  // The text styles the frame rate is drawn in; null when there are none.
+  virtual const TFontManager* GetFontManager() const { return nullptr; }
   // Releases and restores the whole display (fonts, surfaces, device).
   virtual void RebuildDisplay() = 0;
 };

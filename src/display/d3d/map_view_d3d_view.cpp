@@ -50,3 +50,7 @@ void TMapViewD3DView::RebuildDisplay() {
   TMapView::Instance()->ReleaseDisplay();
   TMapView::Instance()->RestoreDisplay();
 }
+
+const TFontManager* TMapViewD3DView::GetFontManager() const {
+  return TMapView::Exists() ? TMapView::Instance()->GetFontManager() : nullptr;
+}

@@ -21,6 +21,8 @@ class TMapViewD3DView : public TD3DView {
   TDisplay3D* GetDisplay3D() const override { return display_; }
   // The map view's shape factory, or the view's own while no map view has one.
   TShapeFactory& GetShapeFactory() const override;
+  // The map view's font manager; null without a map view.
+  const TFontManager* GetFontManager() const override;
   void RebuildDisplay() override;
 
  private:

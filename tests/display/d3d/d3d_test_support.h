@@ -37,6 +37,7 @@ class TestView : public TD3DView {
   TDisplay3D* GetDisplay3D() const override { return display; }
   TShapeFactory& GetShapeFactory() const override { return *factory; }
   void RebuildDisplay() override { ++rebuilds; }
+  const TFontManager* GetFontManager() const override { return fonts; }
 
   float zoom = 1.0f;
   TVector3 camera;  // subtracted from every projected point
@@ -46,6 +47,7 @@ class TestView : public TD3DView {
   TDisplay3D* display = nullptr;
   std::unique_ptr<TShapeFactory> factory = std::make_unique<TShapeFactory>();
   int32_t rebuilds = 0;
+  const TFontManager* fonts = nullptr;
 };
 
 // The software display of the size, drawn through by the view.
