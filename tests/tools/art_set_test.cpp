@@ -132,6 +132,28 @@ TEST(ArtCatalogue, ReadsImageNamesSizesAndCellsFromADefinitionFile) {
   EXPECT_EQ(walker->name, "Art\\Units\\WalkerRun.tga");
 }
 
+// A section that opens with a floor is that floor: the lines behind it are
+// never built, so they ask nothing of any image. Children of a container all
+// count.
+TEST(ArtCatalogue, ReadsOnlyTheFloorOfASectionThatOpensWithOne) {
+  art::TArtCatalogue catalogue;
+  catalogue.AddDefinitions(
+      "[Floor]\n  DirectDrawFloor | Art/ground_2D_0.tga | 64,32 |0.000 ,0.125 ,0.250 ,0.250\n"
+      "DirectDrawFloor | Art/ground.png | 64, 32 | 0.125, 0.000, 0.250, 0.125 | 0\n"
+      "[Glow]\n# a note\nCycle | 2 | YES\n"
+      "PictureVisual | Art\\Glow.tga | 32, 32 | 64, 32, 0, 0, 32, 32 | 0.5, 0.5\n"
+      "PictureVisual | Art\\Glow.tga | 32, 32 | 64, 32, 32, 0, 64, 32 | 0.5, 0.5\nEnd\n",
+      "test");
+  EXPECT_EQ(catalogue.Find("Art/ground.png"), nullptr);
+  const art::TImageNeed* sheet = catalogue.Find("Art/ground_2D_0.tga");
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_EQ(sheet->width, 256);
+  EXPECT_EQ(sheet->height, 256);
+  const art::TImageNeed* glow = catalogue.Find("Art/Glow.tga");
+  ASSERT_NE(glow, nullptr);
+  EXPECT_EQ(glow->cells.size(), 2u);
+}
+
 TEST(ArtCatalogue, ReportsRectanglesThatDisagreeOnAnImageSizeOrExceedAnyImage) {
   art::TArtCatalogue catalogue;
   catalogue.AddDefinitions(

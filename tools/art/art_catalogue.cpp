@@ -25,6 +25,9 @@ bool IsTexturedQuad(const std::string& word) {
          word == "DirectDrawTerrain";
 }
 
+// A section that opens with a floor is that floor alone.
+bool IsFloor(const std::string& word) { return word == "Mesh" || word == "DirectDrawFloor"; }
+
 std::string TypeWordOf(const std::string& field) {
   for (const char* word : kTypeWords) {
     if (ContainsText(field, word)) return word;
@@ -76,15 +79,23 @@ void TArtCatalogue::AddDefinitions(const std::string& text, const std::string& s
   TConfigParser parser(text);
   while (parser.NextSection()) {
     const std::string visual = parser.GetSectionName();
+    bool first = true;
     for (const std::string& rawLine : SplitString(parser.GetSectionBody(), "\n")) {
       const std::string line = TrimText(rawLine);
-      if (line.empty()) continue;
+      if (line.empty() || line[0] == '#') continue;
       std::vector<std::string> fields;
       for (const std::string& field : SplitString(line, "|")) {
         std::string trimmed = TrimText(field);
         if (!trimmed.empty()) fields.push_back(std::move(trimmed));
       }
-      if (!fields.empty()) AddEntry(fields, visual, source);
+      if (fields.empty()) continue;
+      AddEntry(fields, visual, source);
+      // The library builds the floor and reads no further: lines behind it
+      // (the 3D floor line the 2D art tool keeps behind its tile line) ask
+      // nothing of any image. Sections of pictures are also read line by
+      // line by the interface, so every picture line counts.
+      if (first && IsFloor(TypeWordOf(fields[0]))) break;
+      first = false;
     }
   }
 }
