@@ -81,7 +81,15 @@ bool TArtGenerator::ConvertEffectImage(int number, uint32_t& width, uint32_t& he
 
 void TArtGenerator::GenerateEffectSprites(TConfigParser& parser) {
   if (!ContainsText(parser.GetText(), "Explosion") || !parser.SelectSection("Explosion")) return;
-  if (!ContainsText(parser.GetSectionBody(), "Effects")) return;
+  const std::string body = parser.GetSectionBody();
+  if (!ContainsText(body, "Effects")) return;
+  // An explosion drawn from pictures (whose paths may well hold "Effects")
+  // has no sprite to readdress; reading the effect images for it would only
+  // fail on a data set that has none, and the 2D file needs nothing from them.
+  if (!ContainsText(body, "PolygonSprite")) {
+    run_.Note("No polygon sprites in the section \"Explosion\"; the effect images are left alone");
+    return;
+  }
   uint32_t width = 0;
   uint32_t height = 0;
   bool anyRead = false;

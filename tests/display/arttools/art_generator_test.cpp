@@ -266,6 +266,28 @@ TEST_F(ArtGeneratorSet, DoublesTheEffectImages) {
   }
 }
 
+// An explosion drawn from pictures mentions "Effects" only in its paths: it
+// has no sprite to readdress, so the effect images are neither needed nor read.
+TEST_F(ArtGeneratorSet, AnExplosionWithoutPolygonSpritesIsLeftToTheTypeConversion) {
+  fs::remove(Data("Configs/groundVisual3D.cfg"));
+  for (int n = 0; n < 3; ++n) fs::remove(Data("Art/Effects_" + std::to_string(n) + ".png"));
+  {
+    std::ofstream out(Data("Configs/effectsVisual3D.cfg"), std::ios::binary);
+    out << "[Explosion]\n"
+           "Cycle | 12.0 | YES\n"
+           "PictureVisual | Art\\Effects\\Explosion.tga | 64, 64 | 512, 64, 0, 0, 64, 64 | 0.5, 0.5\n"
+           "End\n";
+  }
+  TArtRun run("data");
+  EXPECT_TRUE(Run(run)) << (run.Problems().empty() ? "" : run.Problems().front());
+  EXPECT_EQ(ReadText(Data("Configs/effectsVisual2D.cfg")),
+            "[Explosion]\n"
+            "Cycle | 12.0 | YES\n"
+            "DirectDrawPicture | Art\\Effects\\Explosion.tga | 64, 64 | 512, 64, 0, 0, 64, 64 | 0.5, 0.5\n"
+            "End\n");
+  for (int n = 0; n < 3; ++n) EXPECT_FALSE(fs::exists(Data("Art/Effects_" + std::to_string(n) + ".tga"))) << n;
+}
+
 TEST_F(ArtGeneratorSet, PacksTheMapViewImagesAtHalfSize) {
   TArtRun run("data");
   ASSERT_TRUE(Run(run));
