@@ -62,3 +62,24 @@ TPixelFormat TPixelFormat::MaskedR5G6B5() { return MaskedFormat(0xF800u, 0x07E0u
 TPixelFormat TPixelFormat::ShiftedA8R8G8B8() { return ShiftedFormat(8); }
 
 TPixelFormat TPixelFormat::ShiftedA4R4G4B4() { return ShiftedFormat(4); }
+
+uint32_t TPixelFormat::MaskShift(uint32_t mask) {
+  if (mask == 0) return 0;
+  uint32_t shift = 0;
+  while ((mask & 1u) == 0) {
+    mask >>= 1;
+    ++shift;
+  }
+  return shift;
+}
+
+uint32_t TPixelFormat::MaskWidth(uint32_t mask) {
+  if (mask == 0) return 0;
+  mask >>= MaskShift(mask);
+  uint32_t width = 0;
+  while ((mask & 1u) != 0) {
+    mask >>= 1;
+    ++width;
+  }
+  return width;
+}

@@ -38,6 +38,11 @@ class TPixelFormat {
   static TPixelFormat ShiftedA8R8G8B8();
   static TPixelFormat ShiftedA4R4G4B4();
 
+  // Trailing zero bits of a mask (0 for an empty mask), and the number of
+  // ones in its lowest run: the shift and width of the channel it selects.
+  static uint32_t MaskShift(uint32_t mask);
+  static uint32_t MaskWidth(uint32_t mask);
+
  private:
   uint32_t ChannelOf(uint32_t pixel, int channel) const;
 

@@ -125,4 +125,17 @@ TEST(PixelFormat, ShiftsBeyondThePixelHoldNothing) {
   EXPECT_EQ(format.Pack(0xFF, 0, 0, 0), 0u);
 }
 
+TEST(PixelFormat, MaskShiftAndWidth) {
+  struct Case {
+    uint32_t mask, shift, width;
+  };
+  const Case cases[] = {{0xFF000000u, 24, 8}, {0x00FF0000u, 16, 8}, {0x0000FF00u, 8, 8}, {0x000000FFu, 0, 8},
+                        {0xF000u, 12, 4},     {0x07E0u, 5, 6},      {0xF800u, 11, 5},     {0x0u, 0, 0},
+                        {0x0F0Fu, 0, 4}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(TPixelFormat::MaskShift(c.mask), c.shift) << std::hex << c.mask;
+    EXPECT_EQ(TPixelFormat::MaskWidth(c.mask), c.width) << std::hex << c.mask;
+  }
+}
+
 }  // namespace

@@ -22,8 +22,8 @@ TPlacement PlacementOf(const TChannelMasks& masks) {
   const uint32_t all[4] = {masks.red, masks.green, masks.blue, masks.alpha};
   TPlacement placement;
   for (int i = 0; i < 4; ++i) {
-    placement.shift[i] = MaskShift(all[i]);
-    placement.width[i] = MaskWidth(all[i]);
+    placement.shift[i] = TPixelFormat::MaskShift(all[i]);
+    placement.width[i] = TPixelFormat::MaskWidth(all[i]);
   }
   return placement;
 }
@@ -64,27 +64,6 @@ void Fill(const TImage& image, TPixelReader read, uint32_t columns, uint32_t row
 }
 
 }  // namespace
-
-uint32_t MaskShift(uint32_t mask) {
-  if (mask == 0) return 0;
-  uint32_t shift = 0;
-  while ((mask & 1u) == 0) {
-    mask >>= 1;
-    ++shift;
-  }
-  return shift;
-}
-
-uint32_t MaskWidth(uint32_t mask) {
-  if (mask == 0) return 0;
-  mask >>= MaskShift(mask);
-  uint32_t width = 0;
-  while ((mask & 1u) != 0) {
-    mask >>= 1;
-    ++width;
-  }
-  return width;
-}
 
 int32_t RetrySize(int32_t size) {
   int32_t result = 2;

@@ -15,11 +15,6 @@ class TPixelShader;
 
 namespace texture_convert {
 
-// Number of trailing zero bits of a mask (0 for an empty mask).
-uint32_t MaskShift(uint32_t mask);
-// Number of one bits in the lowest run of ones of a mask.
-uint32_t MaskWidth(uint32_t mask);
-
 // The size a texture is tried at again after a failed creation: the smallest
 // power of two that is at least the size and at least 2.
 int32_t RetrySize(int32_t size);

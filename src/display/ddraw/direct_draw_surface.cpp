@@ -9,6 +9,7 @@
 #include "display/image/jpeg_image.h"
 #include "display/image/png_image.h"
 #include "display/image/tga_image.h"
+#include "display/pixel_format.h"
 #include "display/visuals/shape.h"
 
 using platform::SurfaceLock;
@@ -16,27 +17,6 @@ using platform::SurfaceMemory;
 using platform::SurfaceResult;
 
 namespace {
-
-// Trailing zero bits of a mask, and the width of its lowest run of ones.
-uint32_t MaskShift(uint32_t mask) {
-  if (mask == 0) return 0;
-  uint32_t shift = 0;
-  while ((mask & 1u) == 0) {
-    mask >>= 1;
-    ++shift;
-  }
-  return shift;
-}
-
-uint32_t MaskWidth(uint32_t mask) {
-  mask >>= MaskShift(mask);
-  uint32_t width = 0;
-  while ((mask & 1u) != 0) {
-    mask >>= 1;
-    ++width;
-  }
-  return width;
-}
 
 // Turns the R, G, B bytes of a picture into pixels of one surface layout,
 // with the shifts worked out once.
@@ -47,8 +27,8 @@ class TPixelPacker {
     for (int i = 0; i < 3; ++i) {
       const uint32_t mask = format.GetMask(channels[i]);
       masked_ = masked_ && mask != 0;
-      shift_[i] = MaskShift(mask);
-      drop_[i] = 8 - std::min<uint32_t>(MaskWidth(mask), 8);
+      shift_[i] = TPixelFormat::MaskShift(mask);
+      drop_[i] = 8 - std::min<uint32_t>(TPixelFormat::MaskWidth(mask), 8);
     }
     wide_ = format.GetBitsPerPixel() == 32;
   }

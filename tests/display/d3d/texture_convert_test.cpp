@@ -62,19 +62,6 @@ struct Texels {
   tc::TTexelArea area;
 };
 
-TEST(TextureConvert, MaskShiftAndWidth) {
-  struct Case {
-    uint32_t mask, shift, width;
-  };
-  const Case cases[] = {{0xFF000000u, 24, 8}, {0x00FF0000u, 16, 8}, {0x0000FF00u, 8, 8}, {0x000000FFu, 0, 8},
-                        {0xF000u, 12, 4},     {0x07E0u, 5, 6},      {0xF800u, 11, 5},     {0x0u, 0, 0},
-                        {0x0F0Fu, 0, 4}};
-  for (const Case& c : cases) {
-    EXPECT_EQ(tc::MaskShift(c.mask), c.shift) << std::hex << c.mask;
-    EXPECT_EQ(tc::MaskWidth(c.mask), c.width) << std::hex << c.mask;
-  }
-}
-
 TEST(TextureConvert, RetrySizesArePowersOfTwoOfAtLeastTwo) {
   const int32_t cases[][2] = {{0, 2}, {1, 2}, {2, 2}, {3, 4}, {100, 128}, {256, 256}, {257, 512}};
   for (const auto& c : cases) EXPECT_EQ(tc::RetrySize(c[0]), c[1]) << c[0];
