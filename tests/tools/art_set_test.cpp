@@ -194,6 +194,30 @@ TEST(ArtGenerator, DrawsAndWritesTheSameBytesOnEveryRun) {
   }
 }
 
+TEST(ArtSet, LeavesTheImagesThe2DArtToolMakesToIt) {
+  struct TCase {
+    const char* path;
+    bool made;
+  };
+  const TCase cases[] = {
+      {"Art/city_floor_2D_0.tga", true},    {"Art\\city_floor_2D_17.tga", true}, {"Art/Effects_2.tga", true},
+      {"Art/mapView0.tga", true},           {"Art\\mapView12.tga", true},        {"Art/city_floor.png", false},
+      {"Art/Wall2D.tga", false},            {"Art/_2D_0.tga", false},           {"Art/city_floor_2D_x.tga", false},
+      {"Art/city_floor_2D_0.png", false},   {"Art/Effects/Explosion.tga", false}, {"Art/Effects/Effects_0.tga", false},
+      {"Art/mapView.tga", false},           {"Art/Units/mapView0.tga", false},
+  };
+  for (const TCase& c : cases) EXPECT_EQ(art::IsMadeBy2DArtTool(c.path), c.made) << c.path;
+  // Every floor sheet the shipped 2D definitions name is one of them.
+  const art::TArtCatalogue catalogue = ShippedCatalogue();
+  int sheets = 0;
+  for (const auto& [path, need] : catalogue.Needs()) {
+    if (path.find("_2D_") == std::string::npos) continue;
+    ++sheets;
+    EXPECT_TRUE(art::IsMadeBy2DArtTool(path)) << path;
+  }
+  EXPECT_GT(sheets, 0);
+}
+
 // Interface pieces that no shipped definition names yet are drawn by their
 // kind, not left to the placeholder.
 TEST(ArtGenerator, DrawsWidgetPiecesByTheKindTheirNameGives) {

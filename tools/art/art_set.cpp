@@ -20,6 +20,30 @@ std::vector<std::string> DefinitionFiles(const std::string& dataFolder) {
   return files;
 }
 
+namespace {
+
+bool IsNumberedTga(const std::string& name, const std::string& stem) {
+  const std::string suffix = ".tga";
+  if (name.size() <= stem.size() + suffix.size() || name.compare(0, stem.size(), stem) != 0 ||
+      !EndsWith(name, suffix)) {
+    return false;
+  }
+  const std::string number = name.substr(stem.size(), name.size() - stem.size() - suffix.size());
+  return std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+}  // namespace
+
+bool IsMadeBy2DArtTool(const std::string& path) {
+  const std::string normal = TArtCatalogue::NormalisePath(path);
+  const std::size_t slash = normal.rfind('/');
+  const std::string name = slash == std::string::npos ? normal : normal.substr(slash + 1);
+  const std::string folder = slash == std::string::npos ? "" : normal.substr(0, slash);
+  const std::size_t mark = name.rfind("_2D_");
+  if (mark != std::string::npos && mark > 0 && IsNumberedTga(name.substr(mark), "_2D_")) return true;
+  return folder == "Art" && (IsNumberedTga(name, "Effects_") || IsNumberedTga(name, "mapView"));
+}
+
 std::unique_ptr<TCanvas> DrawImage(const TImageNeed& need, const TArtCatalogue& catalogue, bool& known) {
   auto canvas = std::make_unique<TCanvas>(std::max(need.width, 1), std::max(need.height, 1));
   known = PaintUnitSheet(need, *canvas) || PaintEffectSheet(need, *canvas) || PaintInterfaceImage(need, *canvas) ||

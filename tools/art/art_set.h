@@ -15,6 +15,12 @@ namespace art {
 // and "Configs/*Visual3D.cfg", sorted by name.
 std::vector<std::string> DefinitionFiles(const std::string& dataFolder);
 
+// True for the images the 2D art tool (`dvx --arttool`) derives from the 3D
+// set: floor tile sheets ("name_2D_n.tga"), doubled effect images
+// ("Art/Effects_n.tga") and map-view sheets ("Art/mapViewn.tga"). The
+// painter leaves them to that tool, so that its output is the one kept.
+bool IsMadeBy2DArtTool(const std::string& path);
+
 // Draws the image. `known` is false when no painter knew it and a placeholder was drawn.
 std::unique_ptr<TCanvas> DrawImage(const TImageNeed& need, const TArtCatalogue& catalogue, bool& known);
 
