@@ -248,17 +248,19 @@ TEST(SoftSurface, StretchSamplesUnderPixelCentres) {
       {"five onto three", 5, 3, {0, 2, 4}},
       {"equal", 4, 4, {0, 1, 2, 3}},
   };
-  SoftSurfaceDevice device(SurfaceFormat::kX8R8G8B8);
-  for (const Case& c : cases) {
-    auto source = Numbered(device, c.sourceWidth, c.sourceWidth);
-    auto target = device.CreateSurface(c.destWidth, c.destWidth, SurfaceMemory::kVideo);
-    ASSERT_EQ(target->Blt(nullptr, *source, nullptr, SourceKey::kIgnore), SurfaceResult::kOk) << c.what;
-    for (int32_t y = 0; y < c.destWidth; ++y) {
-      for (int32_t x = 0; x < c.destWidth; ++x) {
-        // Rows follow the same sampling as columns.
-        ASSERT_EQ(target->GetPixel(x, y), NumberOf(c.columns[static_cast<std::size_t>(x)],
-                                                   c.columns[static_cast<std::size_t>(y)]))
-            << c.what << " at " << x << ", " << y;
+  for (SurfaceFormat format : {SurfaceFormat::kX8R8G8B8, SurfaceFormat::kR5G6B5}) {
+    SoftSurfaceDevice device(format);
+    for (const Case& c : cases) {
+      auto source = Numbered(device, c.sourceWidth, c.sourceWidth);
+      auto target = device.CreateSurface(c.destWidth, c.destWidth, SurfaceMemory::kVideo);
+      ASSERT_EQ(target->Blt(nullptr, *source, nullptr, SourceKey::kIgnore), SurfaceResult::kOk) << c.what;
+      for (int32_t y = 0; y < c.destWidth; ++y) {
+        for (int32_t x = 0; x < c.destWidth; ++x) {
+          // Rows follow the same sampling as columns.
+          ASSERT_EQ(target->GetPixel(x, y), NumberOf(c.columns[static_cast<std::size_t>(x)],
+                                                     c.columns[static_cast<std::size_t>(y)]))
+              << c.what << " at " << x << ", " << y << " in " << static_cast<int>(format);
+        }
       }
     }
   }
@@ -331,8 +333,10 @@ TEST(SoftSurface, SixteenBitPixelsWidenByRepeatingTopBits) {
   }
 }
 
-TEST(SoftSurface, LostSurfacesRefuseWorkUntilRestored) {
-  SoftSurfaceDevice device(SurfaceFormat::kX8R8G8B8);
+class LostSurface : public ::testing::TestWithParam<SurfaceFormat> {};
+
+TEST_P(LostSurface, RefusesWorkUntilRestored) {
+  SoftSurfaceDevice device(GetParam());
   auto video = device.CreateSurface(3, 3, SurfaceMemory::kVideo);
   auto system = Numbered(device, 3, 3);
   ASSERT_EQ(video->Fill(nullptr, 5), SurfaceResult::kOk);
@@ -362,6 +366,8 @@ TEST(SoftSurface, LostSurfacesRefuseWorkUntilRestored) {
   EXPECT_EQ(system->Restore(), SurfaceResult::kOk);
   EXPECT_EQ(system->GetPixel(2, 2), NumberOf(2, 2));
 }
+
+INSTANTIATE_TEST_SUITE_P(Formats, LostSurface, ::testing::Values(SurfaceFormat::kX8R8G8B8, SurfaceFormat::kR5G6B5));
 
 TEST(SoftSurfaceDevice, InjectedCreateAndLockFailures) {
   SoftSurfaceDevice device(SurfaceFormat::kR5G6B5);

@@ -275,6 +275,40 @@ TEST_P(DisplayTest, ZoomHalfShowsTheReducedCopies) {
   }
 }
 
+// A floor tile of a 256 x 256 sheet shows, at zoom 0.5, the half-size part of
+// the map-view sheet its index entry places: its texture rectangle halved and
+// moved by the entry's offset, copied whole; on top, the full-size floor
+// anchor still places it.
+TEST_P(DisplayTest, ZoomHalfCopiesTheReducedTileFromItsPlaceOnTheMapViewSheet) {
+  TPicture mapView = Solid(256, 256, {0, 0, 0, 255});
+  for (int32_t y = 0; y < 256; ++y) {
+    for (int32_t x = 0; x < 256; ++x) mapView[y][x] = TRgba{static_cast<uint8_t>(x), static_cast<uint8_t>(y), 40, 255};
+  }
+  ASSERT_TRUE(ddraw_test::WriteTga("Art/mapView", mapView, 24));
+  library_->SetDefinitionText(
+      "Interface", "# reduced\n[Tile]\nDirectDrawFloor | Art/sheet.tga | 64, 32 | 0.25, 0.125, 0.5, 0.25 | 0\n");
+  library_->SetMapViewDataText("# sheets\n[MapView Data]\nArt\\sheet.tga = 64, 32, Art/mapView.tga\n");
+  const std::unique_ptr<TVisual> floor = Build("Tile", {100.0f, 100.0f, 0.0f}, true);
+  ASSERT_NE(floor, nullptr);
+  host_->zoom = 0.5f;
+  display_->SetViewChanged(true);
+  floor->Draw(TVector3(), nullptr);
+  EXPECT_EQ(dynamic_cast<TDirectDrawQuadVisual*>(floor.get())->GetPlacement(), 2);
+  // Floor anchor (32, 16), half a pixel up and left. On the map-view sheet
+  // the tile (64, 32)-(128, 64) is (32, 16)-(64, 32), moved by (64, 32).
+  constexpr int32_t kLeft = 100 - 32 - 1;
+  constexpr int32_t kTop = 100 - 16 - 1;
+  ExpectFrame(
+      mapView,
+      [](int32_t x, int32_t y, int32_t& sx, int32_t& sy) {
+        sx = x - kLeft + 32 + 64;
+        sy = y - kTop + 16 + 32;
+        return x >= kLeft && y >= kTop && x < kLeft + 32 && y < kTop + 16;
+      },
+      "reduced copy");
+  EXPECT_TRUE(fatal_.empty());
+}
+
 TEST_P(DisplayTest, LinesStopBeforeTheirEndAndBlackIsACheckerboard) {
   struct Point {
     int32_t x, y;
