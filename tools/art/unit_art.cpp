@@ -408,6 +408,11 @@ void DrawFrame(TCanvas& canvas, const TCell& cell, const TDesign& design, TPose 
   const double groundY = cell.height * 0.85 - 9.0 * pose.fall * design.fall / 1.4;
   // Shadow on the ground, then blood or oil under the fallen.
   frame.FillEllipse(groundX, groundY, cell.width * 0.22, cell.width * 0.1, {0, 0, 0, 80});
+  // The side ring round the feet reads from every facing, even where the
+  // body hides its patches; the fallen lose it.
+  if (pose.fall == 0.0) {
+    frame.Ring(groundX, groundY, cell.width * 0.3, cell.width * 0.13, cell.width / 32.0, kTeam);
+  }
   if (pose.fall > 0.6) {
     const double size = (pose.fall - 0.6) / 0.4;
     frame.FillEllipse(groundX, groundY, cell.width * 0.26 * size, cell.width * 0.12 * size, WithAlpha(palette.blood, 200));
