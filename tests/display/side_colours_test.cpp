@@ -2,7 +2,8 @@
 // side marks in red, and the second side's visuals are built through the
 // colour swapper, which shows those marks in blue. A unit of each side, of
 // the same type in the same place, drawn headless by each display over the
-// shipped data set, differs only in red and blue exchanged.
+// shipped data set (the 2D display in either pixel depth), differs only in
+// red and blue exchanged.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -14,7 +15,6 @@
 #include "display/d3d/d3d_display.h"
 #include "display/d3d/map_view_d3d_view.h"
 #include "display/direct_draw_display.h"
-#include "display/display.h"
 #include "display/image/pixel_shader.h"
 #include "display/map_view.h"
 #include "display/unit_visual_hooks.h"
@@ -68,8 +68,14 @@ bool Near(uint32_t a, uint32_t b, int32_t tolerance) {
          std::abs(Blue(a) - Blue(b)) <= tolerance;
 }
 
-std::unique_ptr<TDisplay> MakeDisplay(bool is3D) {
-  if (!is3D) return CreateDisplay("DIRECTDRAW_2D", false, kWidth, kHeight);
+enum class TDisplayKind { k2D32, k2D16, k3DSoftware };
+
+std::unique_ptr<TDisplay> MakeDisplay(TDisplayKind kind) {
+  if (kind != TDisplayKind::k3DSoftware) {
+    TDirectDrawDisplayOptions options;
+    options.bitsPerPixel = kind == TDisplayKind::k2D16 ? 16 : 32;
+    return std::make_unique<TDirectDrawDisplay>(false, kWidth, kHeight, std::move(options));
+  }
   TD3DDisplayOptions options;
   options.createDevice = platform::CreateSoftwareDevice;
   auto display = std::make_unique<TDirect3D8Display>(false, kWidth, kHeight, std::move(options));
@@ -77,11 +83,11 @@ std::unique_ptr<TDisplay> MakeDisplay(bool is3D) {
   return display;
 }
 
-class SideColoursTest : public GameFolderTest, public ::testing::WithParamInterface<bool> {
+class SideColoursTest : public GameFolderTest, public ::testing::WithParamInterface<TDisplayKind> {
  protected:
   void SetUp() override {
     GameFolderTest::SetUp();
-    TMapView::Create(MakeDisplay(Is3D()));
+    TMapView::Create(MakeDisplay(GetParam()));
     ASSERT_NE(TMapView::Instance()->GetDisplay(), nullptr);
     ASSERT_TRUE(TMapView::Instance()->GetDisplay()->IsInitialised());
     battle_ = std::make_unique<TBattle>();
@@ -96,7 +102,7 @@ class SideColoursTest : public GameFolderTest, public ::testing::WithParamInterf
     GameFolderTest::TearDown();
   }
 
-  bool Is3D() const { return GetParam(); }
+  bool Is3D() const { return GetParam() == TDisplayKind::k3DSoftware; }
   const TUnitType& Type(const char* name) const {
     const TUnitType* type = battle_->GetWorld().GetGameData().FindUnitType(name);
     EXPECT_NE(type, nullptr) << name;
@@ -229,7 +235,20 @@ TEST_P(SideColoursTest, CorpsesEggsAndDumpsKeepTheirSidesColours) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Displays, SideColoursTest, ::testing::Bool(),
-                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Software3D" : "Direct2D"; });
+std::string DisplayName(const ::testing::TestParamInfo<TDisplayKind>& info) {
+  switch (info.param) {
+    case TDisplayKind::k2D32:
+      return "Direct2D32";
+    case TDisplayKind::k2D16:
+      return "Direct2D16";
+    case TDisplayKind::k3DSoftware:
+      break;
+  }
+  return "Software3D";
+}
+
+INSTANTIATE_TEST_SUITE_P(Displays, SideColoursTest,
+                         ::testing::Values(TDisplayKind::k2D32, TDisplayKind::k2D16, TDisplayKind::k3DSoftware),
+                         DisplayName);
 
 }  // namespace
