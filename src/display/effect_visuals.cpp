@@ -4,7 +4,7 @@
 
 #include "app/vector3.h"
 #include "display/map_view.h"
-#include "display/visual_registry.h"
+#include "display/unit_visual_hooks.h"
 #include "display/visual_registry.h"
 #include "display/visuals/visual_library.h"
 
@@ -15,12 +15,12 @@ void TEffectVisualRelease::operator()(TVisual* visual) const {
 }
 
 TEffectVisualPtr BuildEffectVisual(const TVector3& position, std::string_view group, std::string_view name,
-                                   float startTime, float drawParameter) {
+                                   float startTime, float drawParameter, int32_t side) {
   TVisualLibrary* library = MapVisualLibrary();
   if (library == nullptr) return nullptr;
   // The visual follows the effect's own position.
   auto* at = const_cast<TVector3*>(&position);
-  TEffectVisualPtr visual(library->BuildVisual(at, false, std::string(name), std::string(group), nullptr).release());
+  TEffectVisualPtr visual(library->BuildVisual(at, false, std::string(name), std::string(group), SideColourShader(side)).release());
   if (visual == nullptr) return nullptr;
   visual->SetStartTime(startTime);
   TMapView::Instance()->AddVisual(visual.get(), drawParameter);

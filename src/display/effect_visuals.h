@@ -5,6 +5,7 @@
 // same, so a world without a display behaves like one with it.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string_view>
 
@@ -26,9 +27,11 @@ constexpr float kBehindVisualDrawParameter = -9500.0f;
 // The visual `name` of the visual group, placed at the position object (which
 // the caller owns and may move and which must outlive the visual), started at
 // the time and added to the map view with the draw parameter. Null without a
-// map view or a definition of the name.
+// map view or a definition of the name. What a side leaves behind (a corpse)
+// keeps the side's colours; effects of no side pass kNoSide.
+constexpr int32_t kNoSide = -1;
 TEffectVisualPtr BuildEffectVisual(const TVector3& position, std::string_view group, std::string_view name,
-                                   float startTime, float drawParameter);
+                                   float startTime, float drawParameter, int32_t side = kNoSide);
 // Marks a visual to be drawn over walls (or clears the mark); a null visual
 // is ignored.
 void SetVisualDisplayMark(TVisual* visual, bool marked);

@@ -4,7 +4,7 @@
 
 #include "display/colour.h"
 #include "display/map_view.h"
-#include "display/visual_registry.h"
+#include "display/image/pixel_shader.h"
 #include "display/visual_registry.h"
 #include "display/visuals/bar_visual.h"
 #include "display/visuals/visual_library.h"
@@ -39,11 +39,20 @@ TVisual* ShownFrame(TVisual* visual) {
 
 }  // namespace
 
+const TPixelShader* SideColourShader(int32_t side) {
+  // The swapper holds nothing, so one instance serves every visual; the
+  // library and surface caches key on a copy of it.
+  static const TColourSwapper swapper;
+  constexpr int32_t kSwappedSide = 1;
+  return side == kSwappedSide ? &swapper : nullptr;
+}
+
 TVisual* BuildUnitLibraryVisual(const std::string& category, const std::string& name, TVector3* position,
-                                const TColour& tint, bool hideSelectionMarker) {
+                                const TColour& tint, bool hideSelectionMarker, int32_t side) {
   TVisualLibrary* library = MapVisualLibrary();
   if (library == nullptr || position == nullptr) return nullptr;
-  std::unique_ptr<TVisual> visual = library->BuildVisual(position, false, name, category, nullptr);
+  std::unique_ptr<TVisual> visual =
+      library->BuildVisual(position, false, name, category, SideColourShader(side));
   if (visual == nullptr) return nullptr;
   visual->SetTint(&tint, kRaceTintAmount);
   if (hideSelectionMarker) HideVisual(GetVisualPart(visual.get(), 1));

@@ -10,16 +10,22 @@
 #include <string>
 
 class TColour;
+class TPixelShader;
 class TVector3;
 class TVisual;
 
+// The recolouring that tells the sides apart: the art paints side marks in
+// red, which the second side (index 1) sees exchanged for blue. Null for
+// every other side; the swapper is one shared instance.
+const TPixelShader* SideColourShader(int32_t side);
+
 // A visual of the map view's library by category and name at the position
-// (which the caller owns and may move), tinted with the colour; with the flag
-// part 1 (the selection marker) starts hidden. The caller owns the visual and
-// hands it back through ReleaseUnitVisual. Null without a map view or a
-// definition of the name.
+// (which the caller owns and may move), tinted with the colour and drawn in
+// the side's colours; with the flag part 1 (the selection marker) starts
+// hidden. The caller owns the visual and hands it back through
+// ReleaseUnitVisual. Null without a map view or a definition of the name.
 TVisual* BuildUnitLibraryVisual(const std::string& category, const std::string& name, TVector3* position,
-                                const TColour& tint, bool hideSelectionMarker);
+                                const TColour& tint, bool hideSelectionMarker, int32_t side);
 
 // Parts and children of a composite; 0 and null for a null visual or an
 // index outside the composite.

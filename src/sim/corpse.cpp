@@ -30,7 +30,7 @@ const Corpse* AsCorpse(const TGameObject* object) {
 Corpse::Corpse(const TVector3& position, const TUnitType& unitType, int32_t facing, float deathTime, int32_t owner)
     : TGameObject(position), unitType_(&unitType), facing_(facing), deathTime_(deathTime), owner_(owner) {
   visual_ = BuildEffectVisual(Position(), DeathVisualGroup(unitType), DeathVisualName(unitType), deathTime_,
-                              kDrawParameter);
+                              kDrawParameter, owner_);
   // A death visual holds one fall per facing.
   SelectVisualChild(visual_.get(), facing_);
 }

@@ -24,20 +24,22 @@ constexpr const char* kUnitCategory = "Visual";
 
 // The map view's library: the shared "Visual" definitions first, then those
 // of the type's race, where the data set keeps each race's units.
-TVisual* MakeMapLibraryVisual(const std::string& name, const TUnitType& unitType, const TVector3& position) {
+TVisual* MakeMapLibraryVisual(const std::string& name, const TUnitType& unitType, const TVector3& position,
+                              int32_t owner) {
   // The visual follows the object's own position, which outlives it.
   auto* at = const_cast<TVector3*>(&position);
   const TColour& tint = GetRaceColour(unitType);
-  if (TVisual* visual = BuildUnitLibraryVisual(kUnitCategory, name, at, tint, true)) return visual;
-  return BuildUnitLibraryVisual(unitType.GetRace() + kUnitCategory, name, at, tint, true);
+  if (TVisual* visual = BuildUnitLibraryVisual(kUnitCategory, name, at, tint, true, owner)) return visual;
+  return BuildUnitLibraryVisual(unitType.GetRace() + kUnitCategory, name, at, tint, true, owner);
 }
 
-TVisual* MakeLibraryVisual(const std::string& name, const TUnitType& unitType, const TVector3& position) {
+TVisual* MakeLibraryVisual(const std::string& name, const TUnitType& unitType, const TVector3& position,
+                           int32_t owner) {
   const TUnitVisualMakers::TLibraryMaker& maker = LibraryMaker();
   if (!maker) {
-    return MakeMapLibraryVisual(name, unitType, position);
+    return MakeMapLibraryVisual(name, unitType, position, owner);
   }
-  return maker(kUnitCategory, name, position, GetRaceColour(unitType), true);
+  return maker(kUnitCategory, name, position, GetRaceColour(unitType), true, owner);
 }
 
 TVisual* MakePoseVisual(const std::string& name, const TVector3& position) {
@@ -61,13 +63,14 @@ void TUnitVisualMakers::SetLibraryMaker(TLibraryMaker maker) { LibraryMaker() = 
 
 void TUnitVisualMakers::SetPoseMaker(TPoseMaker maker) { PoseMaker() = std::move(maker); }
 
-// The owner does not change the look: both sides of a race share its tint.
-TVisual* CreateUnitVisual(const TUnitType& unitType, const TVector3& position, int32_t /*owner*/) {
-  return MakeLibraryVisual(unitType.GetName(), unitType, position);
+// Both sides of a race share its tint; the owner picks the side colours of
+// the marks the art paints.
+TVisual* CreateUnitVisual(const TUnitType& unitType, const TVector3& position, int32_t owner) {
+  return MakeLibraryVisual(unitType.GetName(), unitType, position, owner);
 }
 
-TVisual* CreateDeathVisual(const TUnitType& unitType, const TVector3& position, int32_t /*owner*/) {
-  return MakeLibraryVisual(unitType.GetName() + "Death", unitType, position);
+TVisual* CreateDeathVisual(const TUnitType& unitType, const TVector3& position, int32_t owner) {
+  return MakeLibraryVisual(unitType.GetName() + "Death", unitType, position, owner);
 }
 
 TVisual* CreatePoseVisual(const TUnitType& unitType, const TVector3& position) {

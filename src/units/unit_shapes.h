@@ -20,11 +20,12 @@ class TVisual;
 // display they give no visual. Registered makers take their place (tests).
 class TUnitVisualMakers {
  public:
-  // A visual of the category ("Visual") and name, at the position, tinted;
-  // hideSelectionMarker hides part 1 of the composite visual.
+  // A visual of the category ("Visual") and name, at the position, tinted
+  // and in the owner's side colours; hideSelectionMarker hides part 1 of the
+  // composite visual.
   using TLibraryMaker = std::function<TVisual*(const std::string& category, const std::string& name,
                                                const TVector3& position, const TColour& tint,
-                                               bool hideSelectionMarker)>;
+                                               bool hideSelectionMarker, int32_t owner)>;
   // A visual of the pose library by name at the position.
   using TPoseMaker = std::function<TVisual*(const std::string& name, const TVector3& position)>;
 
@@ -34,7 +35,8 @@ class TUnitVisualMakers {
 };
 
 // The composite visual of the type (category "Visual", the type's name) in
-// its race colour, with the selection marker hidden; null without a display.
+// its race colour and its owner's side colours, with the selection marker
+// hidden; null without a display.
 TVisual* CreateUnitVisual(const TUnitType& unitType, const TVector3& position, int32_t owner);
 // The same for the type's name followed by "Death".
 TVisual* CreateDeathVisual(const TUnitType& unitType, const TVector3& position, int32_t owner);

@@ -275,8 +275,8 @@ TEST_F(UnitTypeFixture, VisualsComeFromTheRegisteredLibraries) {
   std::vector<std::string> asked;
   std::vector<const TColour*> tints;
   TUnitVisualMakers::SetLibraryMaker([&](const std::string& category, const std::string& name, const TVector3&,
-                                         const TColour& tint, bool hide) -> TVisual* {
-    asked.push_back(category + "/" + name + (hide ? "/hidden" : ""));
+                                         const TColour& tint, bool hide, int32_t owner) -> TVisual* {
+    asked.push_back(category + "/" + name + (hide ? "/hidden" : "") + "/side" + std::to_string(owner));
     tints.push_back(&tint);
     return nullptr;
   });
@@ -290,7 +290,7 @@ TEST_F(UnitTypeFixture, VisualsComeFromTheRegisteredLibraries) {
   CreateDeathPoseVisual(*list_.Find("Grunt"), position);
   TUnitVisualMakers::SetLibraryMaker(nullptr);
   TUnitVisualMakers::SetPoseMaker(nullptr);
-  EXPECT_EQ(asked, (std::vector<std::string>{"Visual/Queen/hidden", "Visual/GruntDeath/hidden", "pose/Grunt",
+  EXPECT_EQ(asked, (std::vector<std::string>{"Visual/Queen/hidden/side1", "Visual/GruntDeath/hidden/side0", "pose/Grunt",
                                              "pose/Grunt Death"}));
   ASSERT_EQ(tints.size(), 2u);
   EXPECT_EQ(tints[0], &GetSpawnRaceColour());

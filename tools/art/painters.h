@@ -9,11 +9,12 @@
 
 namespace art {
 
-// Team patches are drawn in this red: the colour swapper turns them blue for
-// the other side, while the races' own colours keep red and blue close, so
-// the swap changes little else.
-inline constexpr TRgba kTeam{196, 36, 32, 255};
-inline constexpr TRgba kTeamLight{236, 84, 64, 255};
+// Side marks (team patches and the ring at a unit's feet) are drawn in this
+// saturated red: the colour swapper turns them blue for the second side,
+// while the races' own colours keep red and blue close, so the swap changes
+// little else. No colour of the art is the pure blue of the colour key.
+inline constexpr TRgba kTeam{220, 26, 22, 255};
+inline constexpr TRgba kTeamLight{250, 80, 60, 255};
 
 bool PaintUnitSheet(const TImageNeed& need, TCanvas& canvas);
 bool PaintEffectSheet(const TImageNeed& need, TCanvas& canvas);

@@ -47,6 +47,9 @@ const TPalette kBrood{{92, 148, 84, 255}, {52, 78, 50, 255}, {214, 204, 176, 255
                       {120, 200, 60, 255}};
 
 const TRgba kGun{52, 54, 60, 255};
+// Colours of large areas keep red and blue near each other, so that a body
+// looks the same on either side once the swapper has exchanged them.
+const TRgba kBroodSac{150, 204, 136, 255};
 const TRgba kFlash{255, 240, 160, 255};
 const TRgba kHealGlow{140, 255, 150, 255};
 
@@ -293,7 +296,7 @@ void Splatter(TModel& m, const TPose& pose) {
   const double z = 0.18 + pose.bob;
   BugLegs(m, pose, 0.14, z, 2, kBrood.dark);
   const double swell = 1.0 + 0.15 * pose.aim + (pose.flash ? 0.25 : 0.0);
-  m.Ellipsoid({-0.02, 0.0, z + 0.16}, {0.2 * swell, 0.2 * swell, 0.2 * swell}, {170, 196, 90, 255});
+  m.Ellipsoid({-0.02, 0.0, z + 0.16}, {0.2 * swell, 0.2 * swell, 0.2 * swell}, kBroodSac);
   m.Ellipsoid({-0.02, 0.0, z + 0.3 * swell}, {0.1, 0.1, 0.07}, kTeam);
   m.Ellipsoid({0.16 * swell, 0.0, z + 0.06}, {0.07, 0.07, 0.06}, kBrood.main);
   m.Glow({0.22 * swell, 0.03, z + 0.08}, 0.018, kBrood.eye);
@@ -308,7 +311,7 @@ void GooSpitter(TModel& m, const TPose& pose) {
   // The neck rises to spit.
   const double neck = 0.12 + 0.12 * pose.aim;
   m.Capsule({0.04, 0.0, z + 0.08}, {0.16, 0.0, z + neck + 0.1}, 0.06, kBrood.main);
-  m.Sphere({0.16, 0.0, z + 0.04}, 0.08 + 0.03 * pose.recoil, {176, 210, 80, 255});
+  m.Sphere({0.16, 0.0, z + 0.04}, 0.08 + 0.03 * pose.recoil, kBroodSac);
   m.Ellipsoid({0.22, 0.0, z + neck + 0.13}, {0.08, 0.06, 0.05}, kBrood.light);
   m.Glow({0.27, 0.035, z + neck + 0.16}, 0.018, kBrood.eye);
   m.Glow({0.27, -0.035, z + neck + 0.16}, 0.018, kBrood.eye);
@@ -336,7 +339,7 @@ void Queen(TModel& m, const TPose& pose) {
 
 void Egg(TModel& m, const TPose& pose) {
   const double crack = pose.open;
-  const TRgba shell{196, 184, 150, 255};
+  const TRgba shell{188, 184, 176, 255};
   if (crack < 0.5) {
     m.Ellipsoid({0.0, 0.0, 0.2 + 0.02 * std::sin(pose.stride * kPi)}, {0.16, 0.16, 0.21}, shell);
     m.Ellipsoid({0.0, 0.0, 0.38}, {0.09, 0.09, 0.04}, kTeam);
@@ -408,6 +411,11 @@ void DrawFrame(TCanvas& canvas, const TCell& cell, const TDesign& design, TPose 
   const double groundY = cell.height * 0.85 - 9.0 * pose.fall * design.fall / 1.4;
   // Shadow on the ground, then blood or oil under the fallen.
   frame.FillEllipse(groundX, groundY, cell.width * 0.22, cell.width * 0.1, {0, 0, 0, 80});
+  // The side ring round the feet reads from every facing, even where the
+  // body hides its patches; the fallen lose it.
+  if (pose.fall == 0.0) {
+    frame.Ring(groundX, groundY, cell.width * 0.3, cell.width * 0.13, cell.width / 32.0, kTeam);
+  }
   if (pose.fall > 0.6) {
     const double size = (pose.fall - 0.6) / 0.4;
     frame.FillEllipse(groundX, groundY, cell.width * 0.26 * size, cell.width * 0.12 * size, WithAlpha(palette.blood, 200));
