@@ -25,7 +25,7 @@ scripts/xvfb-smoke.sh build
 echo "== the battle world in a real window on each display under Xvfb"
 scripts/xvfb-battle.sh build
 
-echo "== OpenGL device against the software device under Xvfb"
+echo "== OpenGL device against the software device under Xvfb (test scene, glyph text, the battle frame)"
 xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
   unset DVX_HEADLESS SDL_VIDEODRIVER
   export SDL_AUDIODRIVER=dummy
