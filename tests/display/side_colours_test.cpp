@@ -6,6 +6,7 @@
 // red and blue exchanged.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -233,6 +234,39 @@ TEST_P(SideColoursTest, CorpsesEggsAndDumpsKeepTheirSidesColours) {
     EXPECT_NE(library.FindPrototype(c.visual, own), nullptr);
     EXPECT_FALSE(library.IsCached(c.visual, other));
   }
+}
+
+// The health bar stands over the unit as a strip some pixels long and thick
+// on every display (bar sizes are screen pixels, not world units), and its
+// fill shrinks with the health it shows.
+TEST_P(SideColoursTest, TheHealthBarShowsOverTheUnitAndShrinksWithHealth) {
+  // The fill's green (0.1, 0.9, 0.1) where it is bright.
+  auto isFill = [](uint32_t pixel) {
+    return Green(pixel) >= 150 && Green(pixel) >= 3 * Red(pixel) && Green(pixel) >= 3 * Blue(pixel);
+  };
+  TUnitAnimator unit(Type("Grunt"), at_, kFirstSide);
+  unit.SetFacing(2);
+  unit.ShowHealth(1.0f);
+  const TFrame full = Frame();
+  unit.ShowHealth(0.5f);
+  const TFrame half = Frame();
+  // What the lost half of the health took with it: bright fill in the
+  // full bar that the half bar no longer has.
+  int32_t lost = 0;
+  int32_t top = kHeight;
+  int32_t bottom = -1;
+  for (std::size_t i = 0; i < full.size(); ++i) {
+    if (!isFill(full[i]) || isFill(half[i])) continue;
+    ++lost;
+    top = std::min(top, static_cast<int32_t>(i / kWidth));
+    bottom = std::max(bottom, static_cast<int32_t>(i / kWidth));
+  }
+  // Half of a bar 32 pixels long and 4 thick at zoom 1.
+  EXPECT_GE(lost, 16 * 3);
+  EXPECT_LE(lost, 16 * 5);
+  EXPECT_LE(bottom - top, 5);
+  // Over the unit, which stands at the middle of the view.
+  EXPECT_LT(bottom, kHeight / 2 - 20);
 }
 
 std::string DisplayName(const ::testing::TestParamInfo<TDisplayKind>& info) {
