@@ -54,9 +54,9 @@ class TPathMeasure {
   // measure may take what it reads of the world once.
   virtual void BeginSearch();
   virtual void EndSearch();
-  // No distance or penalty is ever negative (or a NaN): a node's cost so far
-  // then never falls below its parent's, and re-parenting a node more
-  // cheaply can never close a loop.
+  // No distance or penalty is ever negative: a node's cost so far then never
+  // falls below its parent's (a NaN cost never compares cheaper), and
+  // re-parenting a node more cheaply can never close a loop.
   virtual bool CostsNeverNegative() const;
   virtual float PointPenalty(const TVector3& point) = 0;
   // Whether the measure's points lie on the half-unit lattice over a map of
