@@ -26,6 +26,7 @@ constexpr float kEntrySearchStart = 1000.0f;
 // Stepping onto a point where a unit stands costs this much more.
 constexpr float kCrowdRadius = 0.2f;
 constexpr float kCrowdPenalty = 0.1f;
+constexpr float kCrowdReach = 0.25f;
 const char* const kRegeneratorKind = "Regenerator";
 
 // Nearest whole number, halves away from zero; saturates for values no map
@@ -185,11 +186,29 @@ bool TRoutePointMeasure::IsStepAllowed(const TVector3& from, const TVector3& to,
   return map.CanStep(from, to, *volume_, access_, &goal);
 }
 
+void TRoutePointMeasure::BeginSearch() {
+  unitPositions_.clear();
+  const TCombatantList& units = world_.GetUnits();
+  for (int32_t i = 0; i < units.Count(); ++i) unitPositions_.push_back(units.GetAt(i)->Position());
+  searching_ = true;
+}
+
+void TRoutePointMeasure::EndSearch() { searching_ = false; }
+
 float TRoutePointMeasure::PointPenalty(const TVector3& point) {
   // Any unit within the radius, as the list's collection would find it.
-  const TCombatantList& units = world_.GetUnits();
-  for (int32_t i = 0; i < units.Count(); ++i) {
-    if (units.GetAt(i)->Position().DistanceTo(point) <= kCrowdRadius) return kCrowdPenalty;
+  if (!searching_) {
+    const TCombatantList& units = world_.GetUnits();
+    for (int32_t i = 0; i < units.Count(); ++i) {
+      if (units.GetAt(i)->Position().DistanceTo(point) <= kCrowdRadius) return kCrowdPenalty;
+    }
+    return 0.0f;
+  }
+  for (const TVector3& at : unitPositions_) {
+    // A unit farther than this along one axis is farther than the radius
+    // whatever the rounding of the full distance.
+    if (std::fabs(at.x - point.x) > kCrowdReach || std::fabs(at.y - point.y) > kCrowdReach) continue;
+    if (at.DistanceTo(point) <= kCrowdRadius) return kCrowdPenalty;
   }
   return 0.0f;
 }

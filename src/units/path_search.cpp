@@ -14,6 +14,19 @@ constexpr float kSamePlace = 0.0001f;
 // Totals closer than this keep their order of arrival.
 constexpr float kTotalSlack = 0.001f;
 
+// TVector3::IsWithin and DistanceTo with the very same arithmetic, inlined
+// for the search's inner loops.
+bool IsNear(const TVector3& a, const TVector3& b, float tolerance) {
+  return std::fabs(a.x - b.x) <= tolerance && std::fabs(a.y - b.y) <= tolerance && std::fabs(a.z - b.z) <= tolerance;
+}
+
+float Distance(const TVector3& a, const TVector3& b) {
+  const float x = a.x - b.x;
+  const float y = a.y - b.y;
+  const float z = a.z - b.z;
+  return std::sqrt(x * x + y * y + z * z);
+}
+
 }  // namespace
 
 // --- TPathMeasure --------------------------------------------------------------
@@ -21,6 +34,12 @@ constexpr float kTotalSlack = 0.001f;
 void TPathMeasure::Neighbours(const TVector3& /*point*/, std::vector<TVector3>& /*out*/) {}
 
 void TPathMeasure::Refresh() {}
+
+void TPathMeasure::BeginSearch() {}
+
+void TPathMeasure::EndSearch() {}
+
+bool TPathMeasure::CostsNeverNegative() const { return false; }
 
 bool TPathMeasure::LatticeSize(int32_t& /*width*/, int32_t& /*height*/) const { return false; }
 
@@ -145,13 +164,15 @@ void TPathSearch::Run(const TVector3& start, const TVector3& goal, TPathMeasure&
   index_->Reset(width, height);
   goal_ = goal;
   measure_ = &measure;
+  measure.BeginSearch();
+  costsNeverNegative_ = measure.CostsNeverNegative();
   open_->Insert(MakeNode(start, nullptr));
 
   TSearchNode* current = nullptr;
   for (int32_t expansions = 0; !open_->Empty();) {
     TSearchNode* first = open_->Front();
     current = first;
-    if (first->position.DistanceTo(goal_) < kArrivalDistance) {
+    if (Distance(first->position, goal_) < kArrivalDistance) {
       first->position = goal_;
       break;
     }
@@ -171,6 +192,7 @@ void TPathSearch::Run(const TVector3& start, const TVector3& goal, TPathMeasure&
   if (current != nullptr && current->open == 0) end = PickNext();
   BuildRoute(end);
   open_->Clear();
+  measure.EndSearch();
   measure_ = nullptr;
   BuildMarkers();
 }
@@ -208,7 +230,10 @@ void TPathSearch::Expand(TSearchNode& current) {
     // A point that already has its node is only worth the step test when
     // this way would re-parent it.
     TSearchNode* entry = FindEntry(neighbour);
-    if (entry != nullptr && !(cost < entry->costSoFar && !LeadsBackTo(current, *entry))) continue;
+    if (entry != nullptr &&
+        !(cost < entry->costSoFar && (costsNeverNegative_ || !LeadsBackTo(current, *entry)))) {
+      continue;
+    }
     if (!measure_->IsStepAllowed(current.position, neighbour, goal_)) continue;
 
     if (entry == nullptr) {
@@ -225,7 +250,7 @@ void TPathSearch::Expand(TSearchNode& current) {
 TPathSearch::TSearchNode* TPathSearch::FindEntry(const TVector3& point) const {
   TSearchNode* found = nullptr;
   index_->ForEachNear(point, [&](TSearchNode* node) {
-    if (node == expanding_ || !node->position.IsWithin(point, kSamePlace)) return;
+    if (node == expanding_ || !IsNear(node->position, point, kSamePlace)) return;
     if (found == nullptr || ComesBefore(*node, *found)) found = node;
   });
   return found;

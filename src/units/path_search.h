@@ -50,6 +50,14 @@ class TPathMeasure {
   virtual void Neighbours(const TVector3& point, std::vector<TVector3>& out);
   // Rebuilds cached world data before a search.
   virtual void Refresh();
+  // Brackets one search: nothing in the world moves in between, so a
+  // measure may take what it reads of the world once.
+  virtual void BeginSearch();
+  virtual void EndSearch();
+  // No distance or penalty is ever negative: a node's cost so far then never
+  // falls below its parent's (a NaN cost never compares cheaper), and
+  // re-parenting a node more cheaply can never close a loop.
+  virtual bool CostsNeverNegative() const;
   virtual float PointPenalty(const TVector3& point) = 0;
   // Whether the measure's points lie on the half-unit lattice over a map of
   // the size given; the search then finds its nodes through a dense index.
@@ -191,6 +199,7 @@ class TPathSearch : public TRoute {
   TSearchNode* expanding_ = nullptr;
   TVector3 goal_;
   TPathMeasure* measure_ = nullptr;
+  bool costsNeverNegative_ = false;
 };
 
 // The half-unit lattice over the map of a world.
@@ -208,6 +217,10 @@ class TRoutePointMeasure : public TPathMeasure {
   void Neighbours(const TVector3& point, std::vector<TVector3>& out) override;
   // Records the Regenerators of the world anew.
   void Refresh() override;
+  // Takes where the units stand for the crowd penalty.
+  void BeginSearch() override;
+  void EndSearch() override;
+  bool CostsNeverNegative() const override { return true; }
   float PointPenalty(const TVector3& point) override;
   bool LatticeSize(int32_t& width, int32_t& height) const override;
 
@@ -249,6 +262,9 @@ class TRoutePointMeasure : public TPathMeasure {
   std::string access_;
   uint8_t checkBlockers_ = 0;
   std::vector<TGameObject*> blockers_;
+  // Where the units stand while a search runs.
+  std::vector<TVector3> unitPositions_;
+  bool searching_ = false;
   // Parallel: where each Regenerator stands and whose it is; the volumes
   // follow the positions.
   std::vector<std::unique_ptr<TVector3>> regeneratorPositions_;

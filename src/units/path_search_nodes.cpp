@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 // --- TNodePool -----------------------------------------------------------------------
 
@@ -20,28 +21,6 @@ TPathSearch::TSearchNode* TPathSearch::TOpenList::Front() const {
   TSearchNode* node = root_;
   while (node != nullptr && node->left != nullptr) node = node->left;
   return node;
-}
-
-bool TPathSearch::TOpenList::SubtreeHasPlace(const TSearchNode* node, float total) const {
-  // The rule is monotonic in the other node's total (a NaN always stops the
-  // walk), so the largest total of a subtree tells whether any node in it
-  // is a place to stop.
-  return node != nullptr &&
-         (node->subtreeHasNaN != 0 || (node->subtreeHasNumber != 0 && GoesBefore(node->subtreeMax, total)));
-}
-
-void TPathSearch::TOpenList::Update(TSearchNode* node) {
-  const bool isNaN = std::isnan(node->total);
-  node->subtreeHasNaN = isNaN ? 1 : 0;
-  node->subtreeHasNumber = isNaN ? 0 : 1;
-  node->subtreeMax = node->total;
-  for (const TSearchNode* child : {node->left, node->right}) {
-    if (child == nullptr) continue;
-    node->subtreeHasNaN |= child->subtreeHasNaN;
-    if (child->subtreeHasNumber == 0) continue;
-    node->subtreeMax = node->subtreeHasNumber != 0 ? std::max(node->subtreeMax, child->subtreeMax) : child->subtreeMax;
-    node->subtreeHasNumber = 1;
-  }
 }
 
 void TPathSearch::TOpenList::SetLeft(TSearchNode* node, TSearchNode* child) {
@@ -100,12 +79,33 @@ void TPathSearch::TOpenList::Insert(TSearchNode* node) {
   seed_ ^= seed_ << 5;
   node->priority = seed_;
   node->left = node->right = node->up = nullptr;
-  Update(node);
+  node->key = std::isnan(node->total) ? std::numeric_limits<float>::infinity() : node->total;
+  node->subtreeMax = node->key;
+  // Down the nodes of higher priority towards the node's place (the first
+  // place of a subtree lies left of its root when the left subtree or the
+  // root is one); every subtree passed will hold the node.
+  TSearchNode* parent = nullptr;
+  bool leftOfParent = false;
+  TSearchNode* at = root_;
+  while (at != nullptr && at->priority > node->priority) {
+    if (node->key > at->subtreeMax) at->subtreeMax = node->key;
+    parent = at;
+    leftOfParent = SubtreeHasPlace(at->left, node->total) || GoesBefore(at->total, node->total);
+    at = leftOfParent ? at->left : at->right;
+  }
   TSearchNode* before = nullptr;
   TSearchNode* after = nullptr;
-  Split(root_, node->total, before, after);
-  root_ = Merge(Merge(before, node), after);
-  root_->up = nullptr;
+  Split(at, node->total, before, after);
+  SetLeft(node, before);
+  SetRight(node, after);
+  Update(node);
+  if (parent == nullptr) {
+    root_ = node;
+  } else if (leftOfParent) {
+    SetLeft(parent, node);
+  } else {
+    SetRight(parent, node);
+  }
 }
 
 void TPathSearch::TOpenList::Erase(TSearchNode* node) {
@@ -121,34 +121,43 @@ void TPathSearch::TOpenList::Erase(TSearchNode* node) {
     SetRight(parent, joined);
   }
   if (joined != nullptr && parent == nullptr) joined->up = nullptr;
-  // Above the first subtree whose summary stays as it was nothing changes.
+  // Above the first subtree whose largest key stays as it was nothing
+  // changes.
   for (TSearchNode* above = parent; above != nullptr; above = above->up) {
     const float max = above->subtreeMax;
-    const uint8_t hasNumber = above->subtreeHasNumber;
-    const uint8_t hasNaN = above->subtreeHasNaN;
     Update(above);
-    if (above->subtreeHasNumber == hasNumber && above->subtreeHasNaN == hasNaN &&
-        (hasNumber == 0 || above->subtreeMax == max)) {
-      break;
-    }
+    if (above->subtreeMax == max) break;
   }
   node->left = node->right = node->up = nullptr;
 }
 
 bool TPathSearch::TOpenList::Before(const TSearchNode* a, const TSearchNode* b) const {
   if (a == b) return false;
-  std::vector<const TSearchNode*> pathA;
-  std::vector<const TSearchNode*> pathB;
-  for (const TSearchNode* n = a; n != nullptr; n = n->up) pathA.push_back(n);
-  for (const TSearchNode* n = b; n != nullptr; n = n->up) pathB.push_back(n);
-  std::reverse(pathA.begin(), pathA.end());
-  std::reverse(pathB.begin(), pathB.end());
-  std::size_t i = 0;
-  while (i < pathA.size() && i < pathB.size() && pathA[i] == pathB[i]) ++i;
-  // One is the other's ancestor: the descendant's side decides.
-  if (i == pathA.size()) return pathB[i] == a->right;
-  if (i == pathB.size()) return pathA[i] == b->left;
-  return pathA[i] == pathA[i - 1]->left;
+  const auto depth = [](const TSearchNode* n) {
+    int32_t d = 0;
+    for (; n->up != nullptr; n = n->up) ++d;
+    return d;
+  };
+  // Up to the children of the nearest common ancestor; when one is the
+  // other's ancestor, the descendant's side decides.
+  int32_t depthA = depth(a);
+  int32_t depthB = depth(b);
+  const TSearchNode* x = a;
+  const TSearchNode* y = b;
+  for (; depthA > depthB + 1; --depthA) x = x->up;
+  for (; depthB > depthA + 1; --depthB) y = y->up;
+  if (depthA > depthB) {
+    if (x->up == y) return x == y->left;
+    x = x->up;
+  } else if (depthB > depthA) {
+    if (y->up == x) return y == x->right;
+    y = y->up;
+  }
+  while (x->up != y->up) {
+    x = x->up;
+    y = y->up;
+  }
+  return x == x->up->left;
 }
 
 void TPathSearch::TOpenList::Collect(std::vector<TSearchNode*>& out) const {

@@ -16,12 +16,12 @@ struct TPathSearch::TSearchNode : TPathNode {
   TSearchNode* right = nullptr;
   TSearchNode* up = nullptr;
   uint32_t priority = 0;
-  // Total() when the node was last opened, and of the subtree: the largest
-  // total that is a number, whether it has one, whether it has a NaN.
+  // Total() when the node was last opened; the same as a place key (a NaN
+  // counts as +infinity, which stops the open list's walk alike); the largest
+  // key of the subtree.
   float total = 0.0f;
+  float key = 0.0f;
   float subtreeMax = 0.0f;
-  uint8_t subtreeHasNumber = 0;
-  uint8_t subtreeHasNaN = 0;
   // The next node on the same lattice point of the index.
   TSearchNode* nextAtPoint = nullptr;
   // Which closing of the search closed the node last.
@@ -63,8 +63,15 @@ class TPathSearch::TOpenList {
  private:
   // The node must go after `e` when this is false.
   bool GoesBefore(float e, float total) const { return !(e - total < slack_); }
-  bool SubtreeHasPlace(const TSearchNode* node, float total) const;
-  static void Update(TSearchNode* node);
+  bool SubtreeHasPlace(const TSearchNode* node, float total) const {
+    return node != nullptr && GoesBefore(node->subtreeMax, total);
+  }
+  static void Update(TSearchNode* node) {
+    float max = node->key;
+    if (node->left != nullptr && node->left->subtreeMax > max) max = node->left->subtreeMax;
+    if (node->right != nullptr && node->right->subtreeMax > max) max = node->right->subtreeMax;
+    node->subtreeMax = max;
+  }
   static void SetLeft(TSearchNode* node, TSearchNode* child);
   static void SetRight(TSearchNode* node, TSearchNode* child);
   // Splits at the first node before which a node of the total goes.
