@@ -5,7 +5,6 @@
 #include "app/vector3.h"
 #include "display/map_view.h"
 #include "display/visual_registry.h"
-#include "display/visual_registry.h"
 #include "display/visuals/visual_library.h"
 
 void TEffectVisualRelease::operator()(TVisual* visual) const {
