@@ -4,7 +4,6 @@
 #include "display/colour.h"
 #include "display/map_view.h"
 #include "display/visual_registry.h"
-#include "display/visual_registry.h"
 #include "display/visuals/visual_library.h"
 #include "display/visuals/visual_node.h"
 #include "display/visuals/world_bar.h"

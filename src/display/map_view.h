@@ -110,7 +110,6 @@ class TMapView : private TCameraViewport {
   std::size_t LayerCount() const { return layers_.size(); }
   // Without the flag Draw draws nothing.
   void SetDrawLayers(bool draw) { drawLayers_ = draw; }
-  bool GetDrawLayers() const { return drawLayers_; }
   // Draws the current layer.
   void Draw();
   // The current layer's Add and Remove (one entry).

@@ -2,7 +2,6 @@
 // changes asked for by the options screens, window resizes and the release
 // and restore around them.
 #include <cmath>
-#include <limits>
 #include <optional>
 #include <vector>
 
@@ -20,23 +19,27 @@ struct TRequestedSize {
   int32_t height = 0;
 };
 
+// The largest mode the game asks a display for, the same bounds the frame
+// holds its configured sizes to: a resolution text from replaceable data
+// must not make the display allocate a back buffer of gigabytes.
+constexpr double kMaxRequestedWidth = 5000.0;
+constexpr double kMaxRequestedHeight = 4000.0;
+
 // One size of a "W,H" text: the number truncated toward zero. A size that
-// is not a positive number within the int range is refused, so that no
-// cast of an unrepresentable value can happen and no display of no size
-// can be asked for.
-std::optional<int32_t> ReadSize(const std::string& field) {
+// is not a positive number up to the limit is refused, so that no cast of
+// an unrepresentable value can happen and no display of no size (or of an
+// impossible one) can be asked for.
+std::optional<int32_t> ReadSize(const std::string& field, double limit) {
   const double value = std::trunc(StringToFloat(field));
-  if (!std::isfinite(value) || value < 1.0 || value > static_cast<double>(std::numeric_limits<int32_t>::max())) {
-    return std::nullopt;
-  }
+  if (!std::isfinite(value) || value < 1.0 || value > limit) return std::nullopt;
   return static_cast<int32_t>(value);
 }
 
 std::optional<TRequestedSize> ParseResolution(const std::string& text) {
   const std::vector<std::string> fields = SplitString(text, ",");
   if (fields.size() < 2) return std::nullopt;
-  const std::optional<int32_t> width = ReadSize(fields[0]);
-  const std::optional<int32_t> height = ReadSize(fields[1]);
+  const std::optional<int32_t> width = ReadSize(fields[0], kMaxRequestedWidth);
+  const std::optional<int32_t> height = ReadSize(fields[1], kMaxRequestedHeight);
   if (!width || !height) return std::nullopt;
   return TRequestedSize{*width, *height};
 }

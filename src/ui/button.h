@@ -85,8 +85,6 @@ class TConditionedButton : public TButton {
                      const std::string& tooltip);
   ~TConditionedButton() override;
 
-  TCommand* GetCondition() const { return condition_.get(); }
-
  protected:
   // Runs the condition and keeps its answer.
   bool AskCondition();

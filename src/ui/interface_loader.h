@@ -42,7 +42,6 @@ class TElementLine {
   TElementLine(TInterfaceLoader& loader, std::vector<std::string> fields);
 
   const std::string& TypeName() const { return fields_[0]; }
-  std::size_t FieldCount() const { return fields_.size(); }
   const std::vector<std::string>& Fields() const { return fields_; }
   // False, with a message, when the line has fewer fields than the type
   // reads (type name included).

@@ -13,21 +13,13 @@
 
 namespace {
 
-TVisualLibrary*& LibraryCell() {
-  static TVisualLibrary* library = nullptr;
-  return library;
-}
-
 TStretchySprite* AsSprite(TVisual* visual) { return dynamic_cast<TStretchySprite*>(visual); }
 
 }  // namespace
 
 TVisualLibrary* InterfaceVisualLibrary() {
-  if (LibraryCell() != nullptr) return LibraryCell();
   return TMapView::Exists() ? TMapView::Instance()->GetVisualLibrary() : nullptr;
 }
-
-void UseInterfaceVisualLibrary(TVisualLibrary* library) { LibraryCell() = library; }
 
 std::unique_ptr<TVisual> BuildInterfaceVisual(TVector3* position, bool ownsPosition, const std::string& name) {
   TVisualLibrary* library = InterfaceVisualLibrary();

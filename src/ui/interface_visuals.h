@@ -14,13 +14,11 @@ class TWidget;
 class TVisual;
 class TVisualLibrary;
 
-// The library interface pictures come from: the one put in place by
-// UseInterfaceVisualLibrary, else the map view's; null when there is none
-// (the server, runs without a map view), and then no widget has a picture.
+// The library interface pictures come from: the map view's, so that the
+// widgets and the map draw from one set of prototypes; null when there is
+// none (the server, runs without a map view), and then no widget has a
+// picture.
 TVisualLibrary* InterfaceVisualLibrary();
-// Makes the library the one widgets build from (null: none). The caller
-// keeps it alive while widgets are built.
-void UseInterfaceVisualLibrary(TVisualLibrary* library);
 
 // The named picture of the "Interface" category at the position (shared
 // with the caller unless ownsPosition); null for an unknown name or without

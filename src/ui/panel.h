@@ -48,8 +48,6 @@ class TStretchyPanel : public TPanel {
   // corner that is not right of and below the position keeps the size.
   void UpdateScreenPosition() override;
 
-  const TScreenPosition& GetFarCorner() const { return farCorner_; }
-
  private:
   TScreenPosition farCorner_;
 };

@@ -30,7 +30,6 @@ class TProgressBar : public TWidget {
   void SetProgress(float percent);
 
   TVisual* GetVisual() const { return picture_.Get(); }
-  const TScreenPosition& GetFarCorner() const { return farCorner_; }
 
  private:
   TScreenPosition farCorner_;

@@ -37,7 +37,6 @@ class TSwitch : public TGreyButton {
   void SetNext(TSwitch* next);
   TSwitch* GetNext() const { return next_; }
   TSwitch* GetPrevious() const { return previous_; }
-  TCommand* GetStateCommand() const { return state_.get(); }
 
  private:
   std::unique_ptr<TCommand> state_;
@@ -67,8 +66,6 @@ class TToggle : public TButton {
   void Update() override;
   // Hover, then the look the child command numbers.
   void Think() override;
-
-  TCommand* GetChildCommand() const { return childCommand_.get(); }
 
  private:
   std::unique_ptr<TCommand> childCommand_;

@@ -15,6 +15,7 @@
 
 #include "app/message_stream.h"
 #include "app/text_utils.h"
+#include "display/map_view.h"
 #include "display/visuals/stretchy_sprite.h"
 #include "display/visuals/visual_library.h"
 #include "display/visuals/world_bar.h"
@@ -162,25 +163,29 @@ class AnsweringInterpreter : public TCommandInterpreter {
 
 class ControlTest : public testing::Test {
  protected:
-  ControlTest() : library_("2D.cfg") {
-    library_.SetLeafBuilder("PictureVisual", [this](TVisualLibrary&, const std::vector<std::string>& fields,
+  // The pictures come from the map view's library, as in the game; the
+  // fixture's replaces the one the recording display was given.
+  ControlTest() {
+    auto library = std::make_unique<TVisualLibrary>("2D.cfg");
+    library->SetLeafBuilder("PictureVisual", [this](TVisualLibrary&, const std::vector<std::string>& fields,
                                                     const TVector3& position) -> std::unique_ptr<TVisual> {
       TVector3 at = position;
       return std::make_unique<BoxSprite>(&at, true, fields.size() > 3 ? fields[3] : std::string(),
                                          fields.size() > 1 ? StringToFloat(fields[1]) : 0.0f,
                                          fields.size() > 2 ? StringToFloat(fields[2]) : 0.0f, journal);
     });
-    library_.SetLeafBuilder("DD7WorldBar", [](TVisualLibrary&, const std::vector<std::string>&,
+    library->SetLeafBuilder("DD7WorldBar", [](TVisualLibrary&, const std::vector<std::string>&,
                                               const TVector3& position) -> std::unique_ptr<TVisual> {
       TVector3 at = position;
       return std::make_unique<TestBar>(&at, true);
     });
-    library_.SetDefinitionText("Interface", ControlPictures());
-    UseInterfaceVisualLibrary(&library_);
+    library->SetDefinitionText("Interface", ControlPictures());
+    TMapView::Instance()->ReplaceVisualLibrary(std::move(library));
     TMessageStream::Instance()->Clear();
   }
   ~ControlTest() override {
-    UseInterfaceVisualLibrary(nullptr);
+    // The prototypes draw into the journal, which goes before the display.
+    TMapView::Instance()->ReplaceVisualLibrary(nullptr);
     TMessageStream::Instance()->Clear();
   }
 
@@ -201,9 +206,6 @@ class ControlTest : public testing::Test {
   AnsweringInterpreter interpreter{log};
   AcceleratedScreen screen{"Screen"};
   UiInputDriver input{screen};
-
- private:
-  TVisualLibrary library_;
 };
 
 }  // namespace testing_ui

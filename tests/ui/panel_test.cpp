@@ -40,6 +40,28 @@ TEST_F(PanelTest, PanelDrawsItsPictureAndIsHitOverIt) {
   EXPECT_FALSE(panel.IsUnderMouse());
 }
 
+// Widgets and the map draw from the one library the map view holds: what
+// replaces it there is what the next widget is built from.
+TEST_F(PanelTest, PicturesFollowTheMapViewsLibrary) {
+  auto& before = Add(std::make_unique<TPanel>("Before", TScreenPosition(0, 0), "Plain"));
+  EXPECT_NE(before.GetVisual(), nullptr);
+  before.SetVisual(std::string());
+
+  auto other = std::make_unique<TVisualLibrary>("2D.cfg");
+  other->SetDefinitionText("Interface", "# no pictures\n");
+  TMapView::Instance()->ReplaceVisualLibrary(std::move(other));
+  EXPECT_EQ(InterfaceVisualLibrary(), TMapView::Instance()->GetVisualLibrary());
+  auto& unknown = Add(std::make_unique<TPanel>("Unknown", TScreenPosition(0, 0), "Plain"));
+  EXPECT_EQ(unknown.GetVisual(), nullptr);
+
+  TMapView::Instance()->ReplaceVisualLibrary(nullptr);
+  EXPECT_EQ(InterfaceVisualLibrary(), nullptr);
+  auto& none = Add(std::make_unique<TPanel>("None", TScreenPosition(0, 0), "Plain"));
+  EXPECT_EQ(none.GetVisual(), nullptr);
+  input.Frame();
+  EXPECT_TRUE(journal.drawn.empty());
+}
+
 TEST_F(PanelTest, AnimatedPictureRunsOnRealTime) {
   uint64_t milliseconds = 0;
   platform::SetTickSource([&milliseconds] { return milliseconds; });

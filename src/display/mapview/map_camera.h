@@ -45,7 +45,6 @@ class TMapCamera {
 
   // While off, scrolling is not held to the bounds.
   void SetBoundsEnforced(bool enforced) { boundsEnforced_ = enforced; }
-  bool AreBoundsEnforced() const { return boundsEnforced_; }
 
   // The world point at the screen centre is this far from the camera
   // position when the screen's middle is at the projection's origin.

@@ -144,10 +144,22 @@ const TFontStyle& TFontManager::GetStyle(const std::string& code) const {
 }
 
 std::size_t TFontManager::FindFirstStyleCode(const std::string& text, std::size_t start, std::string& code) const {
+  std::vector<std::size_t> nextAt;
+  return FindFirstStyleCode(text, start, code, nextAt);
+}
+
+std::size_t TFontManager::FindFirstStyleCode(const std::string& text, std::size_t start, std::string& code,
+                                             std::vector<std::size_t>& nextAt) const {
+  const bool fresh = nextAt.size() != styles_.size();
+  if (fresh) nextAt.assign(styles_.size(), 0);
   std::size_t best = text.size();
   code.clear();
+  std::size_t slot = 0;
   for (const auto& [candidate, style] : styles_) {
-    const std::size_t at = text.find(candidate, start);
+    std::size_t& at = nextAt[slot++];
+    // A cached npos stays right: what was not found from an earlier start
+    // is not found from a later one.
+    if (fresh || at < start) at = text.find(candidate, start);
     if (at != std::string::npos && at < best) {
       best = at;
       code = candidate;

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "display/colour.h"
 #include "display/text/font.h"
@@ -45,6 +46,11 @@ class TFontManager {
   // the text, with that code in `code`; the text length (and an empty code)
   // when none occurs. At equal positions the code that sorts first wins.
   std::size_t FindFirstStyleCode(const std::string& text, std::size_t start, std::string& code) const;
+  // The same for a caller that walks one text forward: `nextAt` keeps where
+  // each code occurs next (empty on the first call), so that a code that is
+  // far off or absent is not searched for again at every step.
+  std::size_t FindFirstStyleCode(const std::string& text, std::size_t start, std::string& code,
+                                 std::vector<std::size_t>& nextAt) const;
 
   // Around a display reset, every font in key order.
   void ReleaseFonts();

@@ -25,7 +25,6 @@ class TScreenTextFont {
   // no font file opens.
   bool Create(const platform::TFontFaceMap& faces, float textScale);
   void Delete();
-  bool IsCreated() const { return face_ != nullptr; }
 
   // Width in pixels of the characters from begin up to end, the range cut
   // to the text; characters below 32 are not measured.

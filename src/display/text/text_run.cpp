@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "display/text/font_manager.h"
 
@@ -30,12 +31,13 @@ std::unique_ptr<TTextRun> TTextRun::Layout(const TFontManager& fonts, const std:
   const TFontStyle* style = &fonts.GetStyle(code);
   std::string found;
   std::size_t from = 0;
-  std::size_t next = fonts.FindFirstStyleCode(text, from, found);
+  std::vector<std::size_t> nextAt;
+  std::size_t next = fonts.FindFirstStyleCode(text, from, found, nextAt);
   while (true) {
     if (next == from && !found.empty()) {
       style = &fonts.GetStyle(found);
       from += found.size();
-      next = fonts.FindFirstStyleCode(text, from, found);
+      next = fonts.FindFirstStyleCode(text, from, found, nextAt);
     }
     const std::size_t cut = std::min(next, text.size());
     auto run = std::make_unique<TTextRun>(*style, text.substr(from, cut - from));
@@ -146,10 +148,25 @@ std::unique_ptr<TTextRun> TTextRun::BreakLine(float widthLeft, float lineWidth) 
 }
 
 std::unique_ptr<TTextRun> TTextRun::BreakLineFrom(float widthLeft, float lineWidth, bool lineStart) {
+  // The runs are walked in a loop, not by recursion: a text of very many
+  // style codes makes a chain far longer than the stack is deep.
+  for (TTextRun* run = this; run != nullptr; run = run->next_.get()) {
+    float sum = 0.0f;
+    bool broken = false;
+    std::unique_ptr<TTextRun> rest = run->BreakWithin(widthLeft, lineWidth, lineStart, sum, broken);
+    if (broken) return rest;
+    widthLeft -= sum;
+    lineStart = lineStart && run->text_.empty();
+  }
+  return nullptr;
+}
+
+std::unique_ptr<TTextRun> TTextRun::BreakWithin(float widthLeft, float lineWidth, bool lineStart, float& sum,
+                                                bool& broken) {
   constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-  float sum = 0.0f;
   std::size_t lastBreak = kNone;
   std::size_t index = 0;
+  broken = true;
   for (; index < text_.size(); ++index) {
     const char character = text_[index];
     // The newline stays at the end of this line.
@@ -159,7 +176,7 @@ std::unique_ptr<TTextRun> TTextRun::BreakLineFrom(float widthLeft, float lineWid
     if (character == ' ' || character == '\t') lastBreak = index;
   }
   if (index == text_.size()) {
-    if (next_) return next_->BreakLineFrom(widthLeft - sum, lineWidth, lineStart && text_.empty());
+    broken = false;
     return nullptr;
   }
   if (lastBreak != kNone) return SplitAt(lastBreak + 1);

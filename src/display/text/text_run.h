@@ -61,6 +61,9 @@ class TTextRun {
 
  private:
   std::unique_ptr<TTextRun> BreakLineFrom(float widthLeft, float lineWidth, bool lineStart);
+  // The break within this run alone: `broken` false (and `sum` its width)
+  // when the whole run fits, else what follows the break.
+  std::unique_ptr<TTextRun> BreakWithin(float widthLeft, float lineWidth, bool lineStart, float& sum, bool& broken);
   TTextRun* Last();
   void UpdateHeight();
   float CharacterWidth(char character) const;

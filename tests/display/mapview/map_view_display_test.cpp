@@ -103,6 +103,9 @@ TEST_F(MapViewDisplayTest, ResolutionTextsAreTwoSizesJoinedByAComma) {
       {"800", false, 0, 0},               {"", false, 0, 0},                {"800,", false, 0, 0},
       {"wide,600", false, 0, 0},          {"-800,600", false, 0, 0},        {"800,0.5", false, 0, 0},
       {"1e30,600", false, 0, 0},          {"640,480,32", true, 640, 480},
+      // No mode larger than the frame's own limits is asked for.
+      {"5000,4000", true, 5000, 4000},    {"5001,600", false, 0, 0},        {"800,4001", false, 0, 0},
+      {"100000,100000", false, 0, 0},
   };
   Make();
   for (const ResolutionCase& c : cases) {

@@ -209,4 +209,18 @@ TEST_F(TextRunTest, AChainOfVeryManyRunsIsLaidOutAndDestroyed) {
   chain.reset();
 }
 
+// Empty runs of alternating styles fit any width, so a line break walks the
+// whole chain before it finds the text that ends the line.
+TEST_F(TextRunTest, ALineBreakWalksAChainOfVeryManyEmptyRuns) {
+  std::string text;
+  for (int i = 0; i < 400000; ++i) text += (i % 2 == 0) ? "^b" : "^n";
+  auto chain = Lay(text + "ab cd");
+  const float width = chain->TotalWidth();
+  EXPECT_EQ(chain->Clone()->BreakLine(width, width), nullptr) << "everything fits on one line";
+  auto rest = chain->BreakLine(width - 1.0f, width);
+  ASSERT_NE(rest, nullptr);
+  EXPECT_EQ(rest->ChainText(), "cd");
+  EXPECT_EQ(chain->ChainText(), "ab ");
+}
+
 }  // namespace
