@@ -200,6 +200,9 @@ struct Triangle {
   bool usesTexel = false;    // some stage-0 operation reads the texel
   bool usesDiffuse = false;  // some stage-0 operation reads the vertex colour
   bool sourceOver = false;   // blending SRCALPHA / INVSRCALPHA
+  // A texel of alpha 0 gives a pixel alpha 0, which either fails the alpha
+  // test or blends to the destination unchanged: such pixels may be skipped.
+  bool clearTexelsKeepPixels = false;
 };
 
 DVX_HOT int32_t Address(float coordinate, int32_t size, bool wrap) {
@@ -267,26 +270,32 @@ class Span4 {
         wrapMaskU_(PowerOfTwo(t.width)), wrapMaskV_(PowerOfTwo(t.height)),
         alphaRef_(_mm_set1_epi32(t.states->alphaRef)) {}
 
-  // Draws whole groups of four from the span's start; returns the pixels drawn.
-  int64_t Draw(int64_t wbEdge, int64_t wcEdge, int64_t stepB, int64_t stepC, int64_t count,
-               uint32_t* pixel) const {
-    const int64_t groups = count / 4;
+  // Draws the span's pixels, four at a time; the last few go through a
+  // scratch group so that nothing past the span is read or written.
+  void Draw(int64_t wbEdge, int64_t wcEdge, int64_t stepB, int64_t stepC, int64_t count,
+            uint32_t* pixel) const {
     const double sb = static_cast<double>(stepB), sc = static_cast<double>(stepC);
     __m128d b01 = _mm_set_pd(static_cast<double>(wbEdge) + sb, static_cast<double>(wbEdge));
     __m128d b23 = _mm_add_pd(b01, _mm_set1_pd(2.0 * sb));
     __m128d c01 = _mm_set_pd(static_cast<double>(wcEdge) + sc, static_cast<double>(wcEdge));
     __m128d c23 = _mm_add_pd(c01, _mm_set1_pd(2.0 * sc));
     const __m128d stepB4 = _mm_set1_pd(4.0 * sb), stepC4 = _mm_set1_pd(4.0 * sc);
-    for (int64_t i = 0; i < groups; ++i, pixel += 4) {
+    for (; count > 0; count -= 4, pixel += 4) {
       const __m128 wb = _mm_mul_ps(_mm_movelh_ps(_mm_cvtpd_ps(b01), _mm_cvtpd_ps(b23)), invArea_);
       const __m128 wc = _mm_mul_ps(_mm_movelh_ps(_mm_cvtpd_ps(c01), _mm_cvtpd_ps(c23)), invArea_);
-      Shade(wb, wc, pixel);
+      if (count >= 4) {
+        Shade(wb, wc, pixel);
+      } else {
+        alignas(16) uint32_t scratch[4] = {};
+        std::memcpy(scratch, pixel, static_cast<size_t>(count) * 4u);
+        Shade(wb, wc, scratch);
+        std::memcpy(pixel, scratch, static_cast<size_t>(count) * 4u);
+      }
       b01 = _mm_add_pd(b01, stepB4);
       b23 = _mm_add_pd(b23, stepB4);
       c01 = _mm_add_pd(c01, stepC4);
       c23 = _mm_add_pd(c23, stepC4);
     }
-    return groups * 4;
   }
 
  private:
@@ -425,6 +434,10 @@ class Span4 {
     const RenderStates& states = *t_.states;
     const __m128i diffuse = t_.usesDiffuse ? Diffuse(wb, wc) : _mm_setzero_si128();
     const __m128i texel = Texels(wb, wc);
+    if (t_.clearTexelsKeepPixels &&
+        _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_srli_epi32(texel, 24), _mm_setzero_si128())) == 0xFFFF) {
+      return;
+    }
     const bool modulates = states.colourOp == TextureOp::kModulate || states.alphaOp == TextureOp::kModulate;
     const __m128i modulated = modulates ? Modulate4(texel, diffuse) : _mm_setzero_si128();
     const __m128i alphaMask = _mm_set1_epi32(static_cast<int32_t>(0xFF000000u));
@@ -471,6 +484,8 @@ void PrepareTexture(Triangle& t, const RenderTexture* texture, const RenderState
   t.usesDiffuse = ReadsDiffuse(states.colourOp) || ReadsDiffuse(states.alphaOp);
   t.sourceOver = states.srcBlend == BlendFactor::kSrcAlpha && states.destBlend == BlendFactor::kInvSrcAlpha;
   if (texture == nullptr) return;
+  const bool alphaFromTexel = states.alphaOp == TextureOp::kModulate || states.alphaOp == TextureOp::kSelectTexture;
+  t.clearTexelsKeepPixels = alphaFromTexel && (!PassesAlphaTestHot(0, states) || (states.alphaBlend && t.sourceOver));
   t.width = texture->Width();
   t.height = texture->Height();
   t.bits = texture->Bits();
@@ -557,14 +572,11 @@ void RasterTriangle(const RasterTarget& target, const RenderVertex& a, const Ren
     int64_t wbEdge = eb + stepB * first;
     int64_t wcEdge = ec + stepC * first;
     uint32_t* pixel = target.pixels + y * target.pitch + left + first;
-    int64_t count = last - first + 1;
+    const int64_t count = last - first + 1;
 #if defined(__SSE2__)
     if (exact) {
-      const int64_t drawn = span4.Draw(wbEdge, wcEdge, stepB, stepC, count, pixel);
-      wbEdge += stepB * drawn;
-      wcEdge += stepC * drawn;
-      pixel += drawn;
-      count -= drawn;
+      span4.Draw(wbEdge, wcEdge, stepB, stepC, count, pixel);
+      continue;
     }
 #endif
     ShadeSpan(t, wbEdge, wcEdge, stepB, stepC, count, pixel);
