@@ -451,7 +451,8 @@ class Span4 {
     if (!states.alphaBlend) {
       result = colour;
     } else if (t_.sourceOver) {
-      result = SourceOver(colour, destination);
+      const __m128i opaque = _mm_cmpeq_epi32(_mm_srli_epi32(colour, 24), _mm_set1_epi32(255));
+      result = _mm_movemask_epi8(opaque) == 0xFFFF ? colour : SourceOver(colour, destination);
     } else {
       alignas(16) uint32_t sources[4], destinations[4];
       _mm_store_si128(reinterpret_cast<__m128i*>(sources), colour);

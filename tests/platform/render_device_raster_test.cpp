@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
+#include <cstdio>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/reference_raster.h"
