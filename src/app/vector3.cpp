@@ -81,12 +81,6 @@ void TVector3::Add(const TVector3& other) {
   z += other.z;
 }
 
-float TVector3::Length() const { return std::sqrt(x * x + y * y + z * z); }
-
-float TVector3::DistanceTo(const TVector3& other) const {
-  return TVector3(x - other.x, y - other.y, z - other.z).Length();
-}
-
 int32_t TVector3::RoundComponent(int index) const {
   const float components[3] = {x, y, z};
   if (index < 0 || index > 2) return 0;

@@ -2,6 +2,7 @@
 // the isometric screen projection of the map view.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -26,8 +27,11 @@ class TVector3 {
   void Scale(float f);
   void Divide(float f);
   void Add(const TVector3& other);
-  float Length() const;
-  float DistanceTo(const TVector3& other) const;
+  // Inline: the sight and step tests measure distances in their inner loops.
+  float Length() const { return std::sqrt(x * x + y * y + z * z); }
+  float DistanceTo(const TVector3& other) const {
+    return TVector3(x - other.x, y - other.y, z - other.z).Length();
+  }
   // Every coordinate within the tolerance of the other's.
   bool IsWithin(const TVector3& other, float tolerance) const;
   int32_t RoundComponent(int index) const;

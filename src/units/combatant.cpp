@@ -24,6 +24,11 @@ constexpr float kMidWarpTo = 0.56f;
 
 constexpr int32_t kSectorCount = 8;
 
+// The cosine of the half field of view, and a band around it far wider than
+// any rounding of acos: outside the band the cosine alone tells the side.
+constexpr float kFieldEdgeCosine = 0.38268343f;
+constexpr float kFieldEdgeMargin = 0.001f;
+
 bool SamePosition(const TVector3& a, const TVector3& b) { return a.IsWithin(b, kSamePositionTolerance); }
 
 }  // namespace
@@ -202,6 +207,10 @@ bool Combatant::CanSee(const TGameObject& target, float factor) const {
   const float length = std::sqrt(dx * dx + dy * dy) * std::sqrt(facing.x * facing.x + facing.y * facing.y);
   if (!(length > 0.0f)) return true;
   const float cosine = std::clamp((facing.x * dx + facing.y * dy) / length, -1.0f, 1.0f);
+  // The angle itself is only needed near the edge of the field: well inside
+  // or outside it the cosine decides alone, as the angle would.
+  if (cosine > kFieldEdgeCosine + kFieldEdgeMargin) return true;
+  if (cosine < kFieldEdgeCosine - kFieldEdgeMargin) return false;
   return std::acos(cosine) <= kHalfFieldOfView;
 }
 

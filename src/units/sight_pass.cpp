@@ -279,7 +279,7 @@ void TSightResolver::SightMapObjects(Combatant& unit) {
   for (int32_t cy = yFrom; cy <= yTo; ++cy) {
     for (int32_t cx = xFrom; cx <= xTo; ++cx) {
       CollectUnseen(static_cast<std::size_t>(cy) * static_cast<std::size_t>(index.width) + static_cast<std::size_t>(cx),
-                    side);
+                    side, vision, at);
     }
   }
   // The map's order decides what a tile already seen hides from the rest.
@@ -290,7 +290,7 @@ void TSightResolver::SightMapObjects(Combatant& unit) {
   }
 }
 
-void TSightResolver::CollectUnseen(std::size_t cell, int32_t side) {
+void TSightResolver::CollectUnseen(std::size_t cell, int32_t side, float vision, const TVector3& at) {
   TTerrainIndex& index = terrainIndex_;
   const auto& tiles = world_->GetMap().Tiles();
   for (int32_t k = index.bucketStart[cell]; k < index.bucketStart[cell + 1]; ++k) {
@@ -298,7 +298,12 @@ void TSightResolver::CollectUnseen(std::size_t cell, int32_t side) {
     const TGameObject& tile = *tiles[static_cast<std::size_t>(i)];
     // What SightObject passes over at once is left out here: a tile the
     // side has seen, or a locked one (tiles only become seen in the pass).
-    if (!tile.TGameObject::TestFlag(side) && !tile.GetFlagSet().IsLocked()) index.candidates.push_back(i);
+    if (tile.TGameObject::TestFlag(side) || tile.GetFlagSet().IsLocked()) continue;
+    // Nor a tile beyond the unit's sight whatever covers it: the cover
+    // factor is at most 1, so the reach CanSee works out is at most
+    // vision x visibility, both of them here no less than zero.
+    if (vision * tile.GetVisibility() < at.DistanceTo(tile.Position())) continue;
+    index.candidates.push_back(i);
   }
 }
 

@@ -157,9 +157,9 @@ class TSightResolver {
   // whenever the map's grid has changed; false when the tiles' visibilities
   // give no bound to sight.
   bool BuildTerrainIndex();
-  // Appends the tiles of the index's cell that the side has not seen yet and
-  // that are not locked.
-  void CollectUnseen(std::size_t cell, int32_t side);
+  // Appends the tiles of the index's cell that the side has not seen yet,
+  // that are not locked and that a unit of the vision at the point may see.
+  void CollectUnseen(std::size_t cell, int32_t side, float vision, const TVector3& at);
   TSightRecord& FindOrCreateSightRecord(int32_t unitKey);
   void MarkSeen(TGameObject& object, int32_t side);
   void ReportVisionChanges(float t, bool mapAsleep);

@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr std::size_t kWordBits = 32;
+constexpr std::size_t kWordBits = TBitSet::kWordBits;
 
 std::size_t WordCount(std::size_t bitCount) { return (bitCount + kWordBits - 1) / kWordBits; }
 
@@ -57,11 +57,6 @@ void TBitSet::SetAll(bool value) {
   TrimLastWord();
 }
 
-bool TBitSet::Test(std::size_t index) const {
-  if (index >= count_) return false;
-  return (words_[index / kWordBits] & BitMask(index)) != 0;
-}
-
 void TBitSet::FlipAll() {
   for (uint32_t& word : words_) word = ~word;
   TrimLastWord();
@@ -87,7 +82,7 @@ void TFlagSet::Set(std::size_t index, bool value) {
 
 void TFlagSet::Commit() {
   if (locked_) return;
-  previous_ = current_;
+  previous_.CopyFrom(current_);
   current_.SetAll(false);
 }
 

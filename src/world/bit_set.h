@@ -13,6 +13,7 @@ class TBitSet {
  public:
   // Longest set a stream may hold; sets carry one bit per side.
   static constexpr uint32_t kMaxStreamBits = 1024;
+  static constexpr std::size_t kWordBits = 32;
 
   // One false bit per side of the game.
   TBitSet();
@@ -27,7 +28,10 @@ class TBitSet {
   // Indices outside the set are ignored by Set and answer false to Test.
   void Set(std::size_t index, bool value);
   void SetAll(bool value);
-  bool Test(std::size_t index) const;
+  bool Test(std::size_t index) const {
+    if (index >= count_) return false;
+    return (words_[index / kWordBits] & (uint32_t{1} << (index % kWordBits))) != 0;
+  }
   void FlipAll();
   // True when every bit is set (also for an empty set).
   bool AllSet() const;
@@ -37,8 +41,18 @@ class TBitSet {
   void Save(TDataStream& stream) const;
 
   bool operator==(const TBitSet& other) const = default;
+  // Takes the other's bits; sets of one size (every flag set of a game)
+  // copy word by word without touching the allocation.
+  void CopyFrom(const TBitSet& other) {
+    if (other.count_ != count_ || other.words_.size() != words_.size()) {
+      *this = other;
+      return;
+    }
+    for (std::size_t i = 0; i < words_.size(); ++i) words_[i] = other.words_[i];
+  }
 
  private:
+
   void Resize(std::size_t bitCount);
   // Keeps the bits above the count in the last word clear.
   void TrimLastWord();
@@ -60,7 +74,7 @@ class TFlagSet {
   void Commit();
   // Unless locked: the current flags become the previous ones and stay.
   void KeepAsPrevious() {
-    if (!locked_) previous_ = current_;
+    if (!locked_) previous_.CopyFrom(current_);
   }
   // Whether any flag differs from the last commit's; false while locked.
   bool AnyChanged() const { return !locked_ && !(previous_ == current_); }

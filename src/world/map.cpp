@@ -260,6 +260,8 @@ void TMap::RemoveDestroyed() {
   while (!toRemove_.empty() && Count() > 0) Remove(toRemove_.front());
 }
 
+void TMap::EmitEffectsAll(TNewObjects& /*out*/, const TGameData& /*gameData*/, float /*time*/) {}
+
 void TMap::Update(float time) {
   for (TTerrainObject* object : animated_) object->Update(time);
 }

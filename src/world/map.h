@@ -10,6 +10,7 @@
 // four cells around its position.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -85,6 +86,8 @@ class TMap : public TObjectList {
   void HandleDestroyedAll(TNewObjects& newObjects, const TGameData& gameData, float time) override;
   // Removes and deletes the queued objects.
   void RemoveDestroyed() override;
+  // Terrain objects make no effects of their own: nothing is gathered.
+  void EmitEffectsAll(TNewObjects& out, const TGameData& gameData, float time) override;
   void DeleteAll() override;
 
   // The terrain objects in the list's order, for passes over every tile
@@ -93,14 +96,17 @@ class TMap : public TObjectList {
 
   // --- grid queries ---------------------------------------------------------
   void CollectAt(std::vector<TGameObject*>& out, int32_t cx, int32_t cy) const;
-  const std::vector<TTerrainObject*>& CellAt(int32_t cx, int32_t cy) const;
+  const std::vector<TTerrainObject*>& CellAt(int32_t cx, int32_t cy) const {
+    const TCell* cell = FindCell(cx, cy);
+    return cell != nullptr ? *cell : EmptyCell();
+  }
   // The ground of the point's cell; null when none.
   TTerrainObject* ObjectAtPoint(const TVector3& point) const;
   // The last non-ground object of the point's cell within 0.5001 of the
   // point, else the ground.
   TTerrainObject* TopObjectAt(const TVector3& point) const;
   bool ContainsPoint(const TVector3& point) const;
-  bool IsInside(int32_t cx, int32_t cy) const;
+  bool IsInside(int32_t cx, int32_t cy) const { return cx >= 0 && cx < width_ && cy >= 0 && cy < height_; }
   // The volume may stand at the point: ground that is passable, and no
   // blocking object (open doors aside) in its way.
   bool IsPlaceFree(const TVector3& point, TCompoundVolume& volume) const;
@@ -220,7 +226,11 @@ class TMap : public TObjectList {
   static int32_t PlacementCoordinate(float value);
   static int32_t LookupCoordinate(float value);
   TCell* MutableCell(int32_t cx, int32_t cy);
-  const TCell* FindCell(int32_t cx, int32_t cy) const;
+  const TCell* FindCell(int32_t cx, int32_t cy) const {
+    if (!IsInside(cx, cy)) return nullptr;
+    return &grid_[static_cast<std::size_t>(cy) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(cx)];
+  }
+  static const TCell& EmptyCell();
   // The cells an object is indexed in: its own, and for a wall the three
   // others around its corner.
   std::vector<std::pair<int32_t, int32_t>> CellsOf(const TTerrainObject& object) const;
@@ -277,6 +287,19 @@ class TMap : public TObjectList {
   uint8_t objectsToggled_ = 0;
   uint32_t gridChanges_ = 0;
   bool stepMemory_ = true;
+  // What the power lines and relay walks of each registered relay post
+  // reach, per direction; they read only what the cells hold, so they stand
+  // until the grid changes.
+  struct TRelayReach {
+    std::array<const TTerrainObject*, kDirectionCount> sources{};
+    std::array<const TTerrainObject*, kDirectionCount> relays{};
+  };
+  std::vector<TRelayReach> relayReach_;
+  TRelayReach ReachOf(const TTerrainObject& relay) const;
+  // UpdateRelayPost with what the relay's lines reach already found.
+  void UpdateRelayPostWith(TTerrainObject& relay, const TTerrainObject* switchingCell, const TRelayReach& reach);
+  uint32_t relayReachAt_ = 0;
+  bool relayReachKnown_ = false;
   // Remembered step answers: a cache, so kept through const queries.
   mutable std::unique_ptr<TStepCache> stepCache_;
 };

@@ -16,19 +16,37 @@ constexpr float kTopObjectReach = 0.5001f;
 constexpr float kCoordinateLimit = 1.0e6f;
 constexpr int32_t kFarOutside = -(1 << 30);
 
-// Appends the objects that `out` does not hold yet.
+// Appends the objects that `out` does not hold yet. The few cells around a
+// point hold a handful of objects: those are looked up in `out` itself, and
+// only a longer collection is indexed.
 class TUniqueAppender {
  public:
-  explicit TUniqueAppender(std::vector<TGameObject*>& out) : out_(out), seen_(out.begin(), out.end()) {}
+  explicit TUniqueAppender(std::vector<TGameObject*>& out) : out_(out) {}
   void Append(const std::vector<TTerrainObject*>& objects) {
     for (TTerrainObject* object : objects) {
-      if (seen_.insert(object).second) out_.push_back(object);
+      if (!Holds(object)) Keep(object);
     }
   }
 
  private:
+  static constexpr std::size_t kLinearLimit = 48;
+
+  bool Holds(const TGameObject* object) {
+    if (!indexed_) {
+      if (out_.size() <= kLinearLimit) return std::find(out_.begin(), out_.end(), object) != out_.end();
+      seen_.insert(out_.begin(), out_.end());
+      indexed_ = true;
+    }
+    return seen_.count(object) != 0;
+  }
+  void Keep(TTerrainObject* object) {
+    out_.push_back(object);
+    if (indexed_) seen_.insert(object);
+  }
+
   std::vector<TGameObject*>& out_;
   std::unordered_set<const TGameObject*> seen_;
+  bool indexed_ = false;
 };
 
 bool Blocks(const TTerrainObject& object) { return object.MovementType() != kTerrainMovementEmpty; }
@@ -56,7 +74,6 @@ int32_t TMap::LookupCoordinate(float value) {
   return static_cast<int32_t>(std::round(value));
 }
 
-bool TMap::IsInside(int32_t cx, int32_t cy) const { return cx >= 0 && cx < width_ && cy >= 0 && cy < height_; }
 
 bool TMap::ContainsPoint(const TVector3& point) const {
   return point.x >= 0.0f && point.x < static_cast<float>(width_) && point.y >= 0.0f &&
@@ -68,15 +85,9 @@ TMap::TCell* TMap::MutableCell(int32_t cx, int32_t cy) {
   return &grid_[static_cast<std::size_t>(cy) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(cx)];
 }
 
-const TMap::TCell* TMap::FindCell(int32_t cx, int32_t cy) const {
-  if (!IsInside(cx, cy)) return nullptr;
-  return &grid_[static_cast<std::size_t>(cy) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(cx)];
-}
-
-const std::vector<TTerrainObject*>& TMap::CellAt(int32_t cx, int32_t cy) const {
+const TMap::TCell& TMap::EmptyCell() {
   static const TCell kEmpty;
-  const TCell* cell = FindCell(cx, cy);
-  return cell != nullptr ? *cell : kEmpty;
+  return kEmpty;
 }
 
 void TMap::CollectAt(std::vector<TGameObject*>& out, int32_t cx, int32_t cy) const {
@@ -175,12 +186,28 @@ bool TMap::PlaceFree(const TVector3& point, TCompoundVolume& volume, TPassOver p
   if (!ContainsPoint(point)) return false;
   const TTerrainObject* ground = ObjectAtPoint(point);
   if (ground == nullptr || Blocks(*ground)) return false;
-  std::vector<TGameObject*> near;
-  CollectWithinRadius(near, point, 1.0f);
   const TVector3 place = point;
   TVolumeAt placed(volume, &place);
-  for (TTerrainObject* object : AsTiles(near)) {
-    if (Blocks(*object) && !passOver(*object) && Touches(*object, volume)) return false;
+  // The cells within a unit of the point, as CollectWithinRadius walks them,
+  // each object tested once where the walk first meets it. Only walls stand
+  // in more than one cell, so only they need remembering.
+  thread_local std::vector<const TTerrainObject*> testedWalls;
+  testedWalls.clear();
+  constexpr float kReach = 1.0f;
+  const int32_t xFrom = std::max(PlacementCoordinate(point.x - kReach), 0);
+  const int32_t xTo = std::min(PlacementCoordinate(point.x + kReach + 0.5f), width_ - 1);
+  const int32_t yFrom = std::max(PlacementCoordinate(point.y - kReach), 0);
+  const int32_t yTo = std::min(PlacementCoordinate(point.y + kReach + 0.5f), height_ - 1);
+  for (int32_t cy = yFrom; cy <= yTo; ++cy) {
+    for (int32_t cx = xFrom; cx <= xTo; ++cx) {
+      for (TTerrainObject* object : CellAt(cx, cy)) {
+        if (object->IsWall()) {
+          if (std::find(testedWalls.begin(), testedWalls.end(), object) != testedWalls.end()) continue;
+          testedWalls.push_back(object);
+        }
+        if (Blocks(*object) && !passOver(*object) && Touches(*object, volume)) return false;
+      }
+    }
   }
   return true;
 }
@@ -292,7 +319,8 @@ bool TMap::ForceFieldTest(TCompoundVolume& volume) const {
   std::vector<TGameObject*> near;
   CollectInArea(near, area);
   for (TTerrainObject* object : AsTiles(near)) {
-    if (object->ActionName() == "forceField" && Touches(*object, volume)) return true;
+    // The type's material is what ActionName gives, without a copy.
+    if (object->GetType().GetMaterial() == "forceField" && Touches(*object, volume)) return true;
   }
   return false;
 }

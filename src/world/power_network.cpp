@@ -69,14 +69,35 @@ TTerrainObject* TMap::FollowPowerLine(const TTerrainObject& start, int32_t direc
 }
 
 void TMap::UpdatePower() {
-  // Relays only change their names here: the register stays as it is.
-  for (TTerrainObject* relay : relayPosts_) UpdateRelayPost(*relay, nullptr);
+  if (!relayReachKnown_ || relayReachAt_ != gridChanges_ || relayReach_.size() != relayPosts_.size()) {
+    relayReach_.clear();
+    for (const TTerrainObject* relay : relayPosts_) relayReach_.push_back(ReachOf(*relay));
+    relayReachAt_ = gridChanges_;
+    relayReachKnown_ = true;
+  }
+  // Relays only change their names here: the register and the grid stay as
+  // they are, and so does what the lines reach.
+  for (std::size_t i = 0; i < relayPosts_.size(); ++i) UpdateRelayPostWith(*relayPosts_[i], nullptr, relayReach_[i]);
+}
+
+TMap::TRelayReach TMap::ReachOf(const TTerrainObject& relay) const {
+  TRelayReach reach;
+  for (int32_t direction = 0; direction < kDirectionCount; ++direction) {
+    reach.sources[static_cast<std::size_t>(direction)] = FollowPowerLine(relay, direction);
+    reach.relays[static_cast<std::size_t>(direction)] = FindRelayInDirection(relay.Position(), direction);
+  }
+  return reach;
 }
 
 void TMap::UpdateRelayPost(TTerrainObject& relay, const TTerrainObject* switchingCell) {
+  UpdateRelayPostWith(relay, switchingCell, ReachOf(relay));
+}
+
+void TMap::UpdateRelayPostWith(TTerrainObject& relay, const TTerrainObject* switchingCell,
+                               const TRelayReach& reach) {
   bool powered = false;
   for (int32_t direction = 0; direction < kDirectionCount && !powered; ++direction) {
-    const TTerrainObject* source = FollowPowerLine(relay, direction);
+    const TTerrainObject* source = reach.sources[static_cast<std::size_t>(direction)];
     if (source == nullptr) continue;
     // The cell being switched on still has the name of a cell that is off.
     powered = source == switchingCell ? NameHas(*source, "power_cell_off") : NameHas(*source, "power_cell_on");
@@ -92,7 +113,7 @@ void TMap::UpdateRelayPost(TTerrainObject& relay, const TTerrainObject* switchin
     }
   }
   for (int32_t direction = 0; direction < kDirectionCount; ++direction) {
-    const TTerrainObject* other = FindRelayInDirection(relay.Position(), direction);
+    const TTerrainObject* other = reach.relays[static_cast<std::size_t>(direction)];
     if (other == nullptr) continue;
     if (!powered) {
       LowerField(relay.Position(), other->Position(), direction);

@@ -212,10 +212,6 @@ std::string TTerrainObject::ActionName() const { return type_->GetMaterial(); }
 // --- TTerrainObject: kinds ---------------------------------------------------
 
 const std::string& TTerrainObject::GetTypeName() const { return type_->GetName(); }
-bool TTerrainObject::IsGround() const { return type_->IsGround(); }
-bool TTerrainObject::IsWall() const { return type_->IsWall(); }
-bool TTerrainObject::IsObject() const { return type_->IsObject(); }
-bool TTerrainObject::IsDoor() const { return type_->IsDoorState(); }
 bool TTerrainObject::IsOpen() const { return type_->IsOpen(); }
 bool TTerrainObject::DoorTypeIs(const std::string& name) const { return type_->DoorTypeIs(name); }
 
@@ -225,7 +221,6 @@ bool TTerrainObject::SameKind(const TTerrainObject& other) const {
 
 bool TTerrainObject::KindMatches(const TTerrainType& type) const { return type_->TypeWord() == type.TypeWord(); }
 
-int32_t TTerrainObject::MovementType() const { return type_->GetMovement(); }
 const std::string& TTerrainObject::TypeActionField() const { return type_->GetAction(); }
 const TVector3& TTerrainObject::GetActionOffset() const { return type_->GetActionOffset(); }
 

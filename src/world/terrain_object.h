@@ -14,6 +14,7 @@
 #include "display/visual_registry.h"
 #include "world/game_object.h"
 #include "world/object_record.h"
+#include "world/terrain_type.h"
 #include "world/volume.h"
 
 class TGameData;
@@ -59,7 +60,9 @@ class TTerrainTemplates {
   static void Clear();
 };
 
-class TTerrainObject : public TGameObject {
+// Final: the map passes its tiles over when the world gathers effects, and
+// a tile of this class makes none.
+class TTerrainObject final : public TGameObject {
  public:
   static constexpr std::string_view kTypeName = "MapTile";
   static std::string_view StaticTypeName() { return kTypeName; }
@@ -102,16 +105,17 @@ class TTerrainObject : public TGameObject {
   const TTerrainType& GetType() const { return *type_; }
   const std::string& GetTypeName() const;
 
-  bool IsGround() const;
-  bool IsWall() const;
-  bool IsObject() const;
-  bool IsDoor() const;
+  // Asked per tile in every step test and sight pass: kept inline.
+  bool IsGround() const { return type_->IsGround(); }
+  bool IsWall() const { return type_->IsWall(); }
+  bool IsObject() const { return type_->IsObject(); }
+  bool IsDoor() const { return type_->IsDoorState(); }
   bool IsOpen() const;
   bool DoorTypeIs(const std::string& name) const;
   // Both ground, both wall or both object.
   bool SameKind(const TTerrainObject& other) const;
   bool KindMatches(const TTerrainType& type) const;
-  int32_t MovementType() const;
+  int32_t MovementType() const { return type_->GetMovement(); }
   const std::string& TypeActionField() const;
   const TVector3& GetActionOffset() const;
 

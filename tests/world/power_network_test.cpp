@@ -216,6 +216,24 @@ TEST_F(PowerSwitchTest, SwitchingOffLowersTheField) {
   EXPECT_EQ(ObjectsOfType("relay_post_off_1").size(), 2u);
 }
 
+TEST_F(PowerSwitchTest, RelaysFollowTheGridBetweenTicks) {
+  UseControl(true);
+  Step(1.0f);
+  Tick(2.0f);
+  ASSERT_EQ(FieldXs(), (std::vector<float>{2.0f, 3.0f, 4.0f, 5.0f}));
+  map_.UpdatePower();
+  ASSERT_TRUE(map_.GetReplacements().empty());
+
+  // The east relay goes and a powered one stands farther along the row: the
+  // west relay's walk now passes the floor where the old one stood.
+  const std::vector<TTerrainObject*> relays = ObjectsOfType("relay_post_on_1");
+  ASSERT_EQ(relays.size(), 2u);
+  map_.Remove(relays[0]->Position().x > 3.0f ? relays[0] : relays[1]);
+  Place("relay_post_on_1", 8.0f, 1.0f);
+  map_.UpdatePower();
+  EXPECT_EQ(QueuedXs(), (std::vector<float>{6.0f, 7.0f}));
+}
+
 TEST_F(PowerSwitchTest, ControlWithoutACellSwitchesNothing) {
   const TTerrainObject* lone = Place("power_control_off_1", 8.0f, 8.0f);
   map_.Activate(*lone, true);
