@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cmath>
 #include <memory>
 #include <optional>
@@ -258,6 +260,41 @@ TEST_F(CombatantTest, MovingUnitSeesOnlyAhead) {
   // Standing, it looks all around.
   watcher->ResetToStand();
   EXPECT_TRUE(watcher->CanSee(*behind, 1.0f));
+}
+
+// Near the edge of the field of view the answer is the angle's: a sweep
+// across the edge, for every facing, agrees with the plain rule (the angle
+// between facing and target at most the half field), so no shortcut on the
+// cosine moves the edge.
+TEST_F(CombatantTest, TheFieldOfViewEdgeIsTheAngleForEveryFacing) {
+  const TVector3 origin(20, 20, 0);
+  const auto watcher = MakeUnit("Grunt", origin);
+  const auto target = MakeUnit("Grunt", origin, 1);
+  for (int32_t sector = 0; sector < 8; ++sector) {
+    const TVector3 facing = Combatant::SectorDirection(sector);
+    watcher->MoveToward(TVector3(origin.x + facing.x * 0.5f, origin.y + facing.y * 0.5f, 0.0f), 0.0f);
+    watcher->GetAnimator().SetState("Run", 0.0f);
+    ASSERT_EQ(watcher->GetFacing(), sector);
+    ASSERT_FALSE(watcher->IsStanding());
+    const float heading = std::atan2(facing.x, facing.y);
+    int32_t seen = 0;
+    for (int32_t step = -2000; step <= 2000; ++step) {
+      for (float side : {-1.0f, 1.0f}) {
+        const float angle = heading + side * (Combatant::kHalfFieldOfView + static_cast<float>(step) * 1e-5f);
+        target->SetPosition(TVector3(origin.x + 5.0f * std::sin(angle), origin.y + 5.0f * std::cos(angle), 0.0f));
+        const float dx = target->Position().x - origin.x;
+        const float dy = target->Position().y - origin.y;
+        const float length = std::sqrt(dx * dx + dy * dy) * std::sqrt(facing.x * facing.x + facing.y * facing.y);
+        const float cosine = std::clamp((facing.x * dx + facing.y * dy) / length, -1.0f, 1.0f);
+        const bool expected = std::acos(cosine) <= Combatant::kHalfFieldOfView;
+        ASSERT_EQ(watcher->CanSee(*target, 1.0f), expected) << "sector " << sector << " step " << step;
+        seen += expected ? 1 : 0;
+      }
+    }
+    // The sweep straddles the edge: about half of it lies inside.
+    EXPECT_GT(seen, 3000);
+    EXPECT_LT(seen, 5000);
+  }
 }
 
 TEST_F(CombatantTest, TracksWithinWeightTimesRangeTimesFactor) {
