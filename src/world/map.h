@@ -225,6 +225,12 @@ class TMap : public TObjectList {
   // cell could hold.
   static int32_t PlacementCoordinate(float value);
   static int32_t LookupCoordinate(float value);
+  // The cells of the grid that objects within r of a point may be indexed
+  // in (an object may reach half a cell past its own).
+  struct TCellRange {
+    int32_t xFrom, xTo, yFrom, yTo;
+  };
+  TCellRange CellsWithin(const TVector3& centre, float r) const;
   TCell* MutableCell(int32_t cx, int32_t cy);
   const TCell* FindCell(int32_t cx, int32_t cy) const {
     if (!IsInside(cx, cy)) return nullptr;

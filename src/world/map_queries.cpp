@@ -121,14 +121,16 @@ void TMap::CollectInArea(std::vector<TGameObject*>& out, const TBoundingBox& box
 void TMap::CollectWithinRadius(std::vector<TGameObject*>& out, const TVector3& centre, float r) const {
   if (!std::isfinite(r)) return;
   // Cells outside the grid hold nothing: the loops keep within it.
-  const int32_t xFrom = std::max(PlacementCoordinate(centre.x - r), 0);
-  const int32_t xTo = std::min(PlacementCoordinate(centre.x + r + 0.5f), width_ - 1);
-  const int32_t yFrom = std::max(PlacementCoordinate(centre.y - r), 0);
-  const int32_t yTo = std::min(PlacementCoordinate(centre.y + r + 0.5f), height_ - 1);
+  const TCellRange cells = CellsWithin(centre, r);
   TUniqueAppender appender(out);
-  for (int32_t cy = yFrom; cy <= yTo; ++cy) {
-    for (int32_t cx = xFrom; cx <= xTo; ++cx) appender.Append(CellAt(cx, cy));
+  for (int32_t cy = cells.yFrom; cy <= cells.yTo; ++cy) {
+    for (int32_t cx = cells.xFrom; cx <= cells.xTo; ++cx) appender.Append(CellAt(cx, cy));
   }
+}
+
+TMap::TCellRange TMap::CellsWithin(const TVector3& centre, float r) const {
+  return {std::max(PlacementCoordinate(centre.x - r), 0), std::min(PlacementCoordinate(centre.x + r + 0.5f), width_ - 1),
+          std::max(PlacementCoordinate(centre.y - r), 0), std::min(PlacementCoordinate(centre.y + r + 0.5f), height_ - 1)};
 }
 
 // --- points --------------------------------------------------------------------
@@ -194,12 +196,9 @@ bool TMap::PlaceFree(const TVector3& point, TCompoundVolume& volume, TPassOver p
   thread_local std::vector<const TTerrainObject*> testedWalls;
   testedWalls.clear();
   constexpr float kReach = 1.0f;
-  const int32_t xFrom = std::max(PlacementCoordinate(point.x - kReach), 0);
-  const int32_t xTo = std::min(PlacementCoordinate(point.x + kReach + 0.5f), width_ - 1);
-  const int32_t yFrom = std::max(PlacementCoordinate(point.y - kReach), 0);
-  const int32_t yTo = std::min(PlacementCoordinate(point.y + kReach + 0.5f), height_ - 1);
-  for (int32_t cy = yFrom; cy <= yTo; ++cy) {
-    for (int32_t cx = xFrom; cx <= xTo; ++cx) {
+  const TCellRange cells = CellsWithin(point, kReach);
+  for (int32_t cy = cells.yFrom; cy <= cells.yTo; ++cy) {
+    for (int32_t cx = cells.xFrom; cx <= cells.xTo; ++cx) {
       for (TTerrainObject* object : CellAt(cx, cy)) {
         if (object->IsWall()) {
           if (std::find(testedWalls.begin(), testedWalls.end(), object) != testedWalls.end()) continue;
@@ -265,12 +264,9 @@ bool TMap::ComputeStep(const TVector3& from, const TVector3& to, TCompoundVolume
   };
   const auto collect = [this, &blockers, &passes](const TVector3& centre, float r) {
     if (!std::isfinite(r)) return;
-    const int32_t xFrom = std::max(PlacementCoordinate(centre.x - r), 0);
-    const int32_t xTo = std::min(PlacementCoordinate(centre.x + r + 0.5f), width_ - 1);
-    const int32_t yFrom = std::max(PlacementCoordinate(centre.y - r), 0);
-    const int32_t yTo = std::min(PlacementCoordinate(centre.y + r + 0.5f), height_ - 1);
-    for (int32_t cy = yFrom; cy <= yTo; ++cy) {
-      for (int32_t cx = xFrom; cx <= xTo; ++cx) {
+    const TCellRange cells = CellsWithin(centre, r);
+    for (int32_t cy = cells.yFrom; cy <= cells.yTo; ++cy) {
+      for (int32_t cx = cells.xFrom; cx <= cells.xTo; ++cx) {
         // A door the mover may pass never holds it back, wherever it stands.
         for (TTerrainObject* object : CellAt(cx, cy)) {
           if (Blocks(*object) && !passes(*object)) blockers.push_back(object);
