@@ -12,6 +12,8 @@
 
 TObjectList::TObjectList() = default;
 
+TObjectList::TObjectList(TSpansLists) : spansLists_(true) {}
+
 TObjectList::~TObjectList() {
   DeleteAll();
   DeleteSnapshot();
@@ -56,13 +58,6 @@ TGameObject* TObjectList::FindById(int32_t id) const {
     if (child->GetId() == id) return child.get();
   }
   return nullptr;
-}
-
-int32_t TObjectList::Count() const { return static_cast<int32_t>(children_.size()); }
-
-TGameObject* TObjectList::At(int32_t index) const {
-  if (index < 0 || index >= Count()) return nullptr;
-  return children_[static_cast<std::size_t>(index)].get();
 }
 
 void TObjectList::CollectInArea(std::vector<TGameObject*>& out, const TBoundingBox& box) const {

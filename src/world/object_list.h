@@ -36,8 +36,15 @@ class TObjectList {
   virtual bool RestoreSnapshot(const TGameData& gameData);
   virtual void Update(float time);
   virtual TGameObject* FindById(int32_t id) const;
-  virtual int32_t Count() const;
-  virtual TGameObject* At(int32_t index) const;
+  // Inline: loops over a list by index run in every tick's hottest passes.
+  // A list that spans other lists (the world) answers through its hooks.
+  int32_t Count() const { return spansLists_ ? SpannedCount() : static_cast<int32_t>(children_.size()); }
+  // Null outside 0 .. Count() - 1.
+  TGameObject* At(int32_t index) const {
+    if (spansLists_) return SpannedAt(index);
+    if (index < 0 || index >= static_cast<int32_t>(children_.size())) return nullptr;
+    return children_[static_cast<std::size_t>(index)].get();
+  }
   // Children whose position lies in the box widened by their radius (x, y).
   virtual void CollectInArea(std::vector<TGameObject*>& out, const TBoundingBox& box) const;
   // Children at a distance of at most r from the centre.
@@ -68,13 +75,20 @@ class TObjectList {
   const TGameObjectRecord* SnapshotAt(int32_t index) const;
 
  protected:
+  // For a list whose objects are those of other lists, in their order: Count
+  // and At then answer through SpannedCount and SpannedAt.
+  struct TSpansLists {};
+  explicit TObjectList(TSpansLists);
+  virtual int32_t SpannedCount() const { return 0; }
+  virtual TGameObject* SpannedAt(int32_t /*index*/) const { return nullptr; }
+
   std::vector<std::unique_ptr<TGameObject>>& Children() { return children_; }
   const std::vector<std::unique_ptr<TGameObject>>& Children() const { return children_; }
   // Adds the object the record spawns; false (logged) when it does not spawn.
   bool AddSpawned(const TGameObjectRecord& record, const TGameData& gameData);
 
  private:
-
+  bool spansLists_ = false;
   std::vector<std::unique_ptr<TGameObject>> children_;
   std::vector<std::unique_ptr<TGameObjectRecord>> snapshot_;
 };

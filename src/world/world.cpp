@@ -45,7 +45,8 @@ std::string ReadRuleText(const std::string& path, bool& missing) {
 
 // --- construction -------------------------------------------------------------
 
-TWorld::TWorld(const std::string& mapFileName) : idCounter_(std::make_unique<TIdCounter>()) {
+TWorld::TWorld(const std::string& mapFileName)
+    : TObjectList(TSpansLists{}), idCounter_(std::make_unique<TIdCounter>()) {
   RegisterWorldRecordReaders();
   ReadRules();
   CreateLists(mapFileName);
@@ -176,13 +177,13 @@ TGameObject* TWorld::FindById(int32_t id) const {
   return nullptr;
 }
 
-int32_t TWorld::Count() const {
+int32_t TWorld::SpannedCount() const {
   int32_t count = 0;
   for (const auto& list : lists_) count += list->Count();
   return count;
 }
 
-TGameObject* TWorld::At(int32_t index) const {
+TGameObject* TWorld::SpannedAt(int32_t index) const {
   if (index < 0) return nullptr;
   for (const auto& list : lists_) {
     const int32_t count = list->Count();

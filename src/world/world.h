@@ -82,9 +82,6 @@ class TWorld : public TObjectList {
   // The per-tick update at the clock time.
   void Update(float time) override;
   TGameObject* FindById(int32_t id) const override;
-  int32_t Count() const override;
-  // The object at the running index over the lists in their order.
-  TGameObject* At(int32_t index) const override;
   void CollectInArea(std::vector<TGameObject*>& out, const TBoundingBox& box) const override;
   void CollectWithinRadius(std::vector<TGameObject*>& out, const TVector3& centre, float r) const override;
   // Terrain-set name, next id, the type-name table, the list count and the
@@ -198,6 +195,11 @@ class TWorld : public TObjectList {
   // Replaces the ambient sound node (the sound system's, or a test's).
   void SetAmbientSound(std::unique_ptr<TAmbientSound> sound);
   TAmbientSound& GetAmbientSound() const { return *ambient_; }
+
+ protected:
+  // Count and At of the world: every list's objects, the lists in their order.
+  int32_t SpannedCount() const override;
+  TGameObject* SpannedAt(int32_t index) const override;
 
  private:
   void CreateLists(const std::string& mapFileName);
