@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "app/log.h"
 #include "session/sides.h"
@@ -38,13 +39,64 @@ Combatant* AsUnit(TGameObject* object) {
   return static_cast<Combatant*>(object);
 }
 
+// Where a member of a volume lies: a sphere around its centre.
+struct TMemberReach {
+  TVector3 centre;
+  float radius = 0.0f;
+};
+
+using TReaches = std::vector<TMemberReach>;
+
+void ReachesOf(const TCompoundVolume& volume, TReaches& out) {
+  out.clear();
+  for (std::size_t i = 0; i < volume.Count(); ++i) {
+    const TVolume& member = *volume.At(i);
+    TMemberReach reach;
+    member.GetCentre(reach.centre);
+    reach.radius = member.BoundingRadius();
+    out.push_back(reach);
+  }
+}
+
+// Whether the volumes may touch; false only where no pair of members can.
+// A box or sphere lies within its bounding radius of its centre, up to the
+// tests' tolerances of 0.0001; a segment's hits (its own point up to its
+// length from either end, a clearance of 0.2 to another segment) lie within
+// twice its bounding radius plus 0.2. Doubled radii and a further 0.25 cover
+// all of that with room to spare for rounding, so a pair farther apart than
+// the bound would test clear, and the skipped test would have answered no.
+// (A test that answers no only clears the hit marks of the pair it looked
+// at, and the marks are read only right after a test of the same two
+// volumes, which sets them afresh.)
+bool MayTouch(const TReaches& mover, const TCompoundVolume& volume) {
+  constexpr float kSlack = 0.25f;
+  for (std::size_t i = 0; i < volume.Count(); ++i) {
+    const TVolume& member = *volume.At(i);
+    TVector3 centre;
+    member.GetCentre(centre);
+    const float radius = member.BoundingRadius();
+    for (const TMemberReach& reach : mover) {
+      const float dx = centre.x - reach.centre.x;
+      const float dy = centre.y - reach.centre.y;
+      const float dz = centre.z - reach.centre.z;
+      const float bound = 2.0f * (radius + reach.radius) + kSlack;
+      // Written so that a NaN anywhere keeps the pair for the full test.
+      if (!(dx * dx + dy * dy + dz * dz > bound * bound)) return true;
+    }
+  }
+  return false;
+}
+
 // The objects of a list, other than the mover, that the volume overlaps.
 void CollectOverlaps(const TObjectList& list, const TGameObject& mover, TCompoundVolume& volume,
-                     std::vector<TGameObject*>& out) {
-  for (int32_t i = 0; i < list.Count(); ++i) {
+                     const TReaches& moverReaches, std::vector<TGameObject*>& out) {
+  const int32_t count = list.Count();
+  for (int32_t i = 0; i < count; ++i) {
     TGameObject* object = list.At(i);
     if (object == nullptr || object == &mover) continue;
-    if (object->GetLofVolume().AnyIntersects(volume)) out.push_back(object);
+    TCompoundVolume& other = object->GetLofVolume();
+    if (!MayTouch(moverReaches, other)) continue;
+    if (other.AnyIntersects(volume)) out.push_back(object);
   }
 }
 
@@ -61,9 +113,11 @@ struct TOverlaps {
 
 TOverlaps FindOverlaps(const TWorld& world, const TGameObject& mover, TCompoundVolume& volume) {
   TOverlaps found;
-  CollectOverlaps(world.GetUnits(), mover, volume, found.units);
-  CollectOverlaps(world.GetAmmoDumps(), mover, volume, found.stationary);
-  CollectOverlaps(world.GetEggs(), mover, volume, found.stationary);
+  TReaches reaches;
+  ReachesOf(volume, reaches);
+  CollectOverlaps(world.GetUnits(), mover, volume, reaches, found.units);
+  CollectOverlaps(world.GetAmmoDumps(), mover, volume, reaches, found.stationary);
+  CollectOverlaps(world.GetEggs(), mover, volume, reaches, found.stationary);
   return found;
 }
 

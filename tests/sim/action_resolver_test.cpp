@@ -31,6 +31,7 @@
 #include "world/map.h"
 #include "world/object_ref.h"
 #include "world/terrain_object.h"
+#include "world/volume.h"
 #include "world/world.h"
 #include "world/map_fixtures.h"
 #include "sim/resolver_test_world.h"
@@ -189,6 +190,43 @@ TEST_F(ActionResolverTest, OverlapsAlreadyThereCanBeWalkedOutOfExceptAMovingUnit
   mover.SetOrderFlag(false);
   TActionResolver::TStepBlock still;
   EXPECT_TRUE(resolver_->CanMoveTo(walker, walker.GetLofVolume(), TVector3(2.1f, 2.0f, 0.0f), kNow, false, still));
+}
+
+// The step test passes over objects far from the step before testing their
+// volumes: across distances from touching to well clear, in several
+// directions, a step is refused exactly where the volumes overlap.
+TEST_F(ActionResolverTest, AStepIsRefusedExactlyWhereTheVolumesOverlap) {
+  Combatant& walker = Unit("Grunt", 0, TVector3(2.0f, 2.0f, 0.0f));
+  Combatant& unit = Unit("Grunt", 1, TVector3(11.0f, 11.0f, 0.0f));
+  AmmoDump& dump = Dump("Marine HQ", 1, TVector3(0.0f, 11.0f, 0.0f));
+  const TVector3 next(6.0f, 6.0f, 0.0f);
+  const std::vector<TVector3> directions = {TVector3(1.0f, 0.0f, 0.0f), TVector3(0.0f, -1.0f, 0.0f),
+                                            TVector3(0.7071f, 0.7071f, 0.0f)};
+  const auto overlaps = [&](TGameObject& object) {
+    TVector3 place = next;
+    TVolumeAt placed(walker.GetLofVolume(), &place);
+    return object.GetLofVolume().AnyIntersects(walker.GetLofVolume());
+  };
+  for (TGameObject* object : {static_cast<TGameObject*>(&unit), static_cast<TGameObject*>(&dump)}) {
+    const TVector3 parked = object->Position();
+    int32_t refused = 0;
+    int32_t allowed = 0;
+    for (const TVector3& direction : directions) {
+      for (int32_t step = 0; step <= 80; ++step) {
+        const float distance = 0.05f * static_cast<float>(step);
+        object->SetPosition(TVector3(next.x + direction.x * distance, next.y + direction.y * distance, 0.0f));
+        const bool expected = !overlaps(*object);
+        TActionResolver::TStepBlock block;
+        const bool free = resolver_->CanMoveTo(walker, walker.GetLofVolume(), next, kNow, false, block);
+        EXPECT_EQ(free, expected) << object->TypeName() << " at " << distance;
+        ++(free ? allowed : refused);
+      }
+    }
+    // Both answers occur, so the table spans the edge of the overlap.
+    EXPECT_GT(refused, 0);
+    EXPECT_GT(allowed, 0);
+    object->SetPosition(parked);
+  }
 }
 
 TEST_F(ActionResolverTest, TurnToFaceRecordsOnlyANewSector) {
