@@ -29,9 +29,34 @@ constexpr float kCrowdPenalty = 0.1f;
 constexpr float kCrowdReach = 0.25f;
 const char* const kRegeneratorKind = "Regenerator";
 
+// TVector3::OctileDistance and IsWithin with the very same arithmetic,
+// inlined for the search's inner loops.
+const float kDiagonal = std::sqrt(2.0f);
+
+float Octile(const TVector3& from, const TVector3& to) {
+  const float a = std::fabs(from.x - to.x);
+  const float b = std::fabs(from.y - to.y);
+  return kDiagonal * std::min(a, b) + std::fabs(a - b);
+}
+
+bool IsNear(const TVector3& a, const TVector3& b, float tolerance) {
+  return std::fabs(a.x - b.x) <= tolerance && std::fabs(a.y - b.y) <= tolerance && std::fabs(a.z - b.z) <= tolerance;
+}
+
 // Nearest whole number, halves away from zero; saturates for values no map
 // could hold.
 int32_t RoundHalfAway(float value) {
+  // Below 2^22 in size the truncation is exact and so is the fraction left
+  // (value and its truncation share their sign and are whole multiples of
+  // the value's spacing), so comparing the fraction with a half gives the
+  // same whole number as the rounding in double below, without its calls.
+  if (std::fabs(value) < 4194304.0f) {
+    const auto whole = static_cast<int32_t>(value);
+    const float fraction = value - static_cast<float>(whole);
+    if (fraction >= 0.5f) return whole + 1;
+    if (fraction <= -0.5f) return whole - 1;
+    return whole;
+  }
   const double rounded = value >= 0.0f ? std::floor(static_cast<double>(value) + 0.5)
                                        : std::ceil(static_cast<double>(value) - 0.5);
   if (std::isnan(rounded)) return std::numeric_limits<int32_t>::min();
@@ -39,9 +64,27 @@ int32_t RoundHalfAway(float value) {
                                          static_cast<double>(std::numeric_limits<int32_t>::max())));
 }
 
+// std::floor and std::ceil of a float, exactly (the sign of a zero too),
+// without the library calls: below 2^23 in size a float's truncation is
+// exact; beyond, every float is whole already (and NaN and infinities pass
+// through as the library gives them).
+float FloorOf(float value) {
+  if (!(std::fabs(value) < 8388608.0f) || value == 0.0f) return value;
+  const float whole = static_cast<float>(static_cast<int32_t>(value));
+  return whole > value ? whole - 1.0f : whole;
+}
+
+float CeilOf(float value) {
+  if (!(std::fabs(value) < 8388608.0f)) return value;
+  const float whole = static_cast<float>(static_cast<int32_t>(value));
+  const float up = whole < value ? whole + 1.0f : whole;
+  // The library's ceiling of a negative value above -1 is -0.
+  return up == 0.0f ? std::copysign(0.0f, value) : up;
+}
+
 float SnapCoordinate(float value) {
   const float doubled = value * 2.0f;
-  return static_cast<float>(doubled >= 0.0f ? std::floor(doubled + 0.5f) : std::ceil(doubled - 0.5f)) * kLatticeStep;
+  return (doubled >= 0.0f ? FloorOf(doubled + 0.5f) : CeilOf(doubled - 0.5f)) * kLatticeStep;
 }
 
 }  // namespace
@@ -69,6 +112,7 @@ void TRoutePointMeasure::Refresh() {
   regeneratorVolumes_.DeleteAll();
   regeneratorPositions_.clear();
   regeneratorOwners_.clear();
+  ownRegenerators_ = 0;
   const TAmmoDumpList& dumps = world_.GetAmmoDumps();
   for (int32_t i = 0; i < dumps.Count(); ++i) {
     const TGameObject* object = dumps.GetAt(i);
@@ -77,6 +121,7 @@ void TRoutePointMeasure::Refresh() {
     if (dump->SubtypeName() != kRegeneratorKind) continue;
     regeneratorPositions_.push_back(std::make_unique<TVector3>(dump->Position()));
     regeneratorOwners_.push_back(dump->GetOwner());
+    if (dump->GetOwner() == owner_) ++ownRegenerators_;
     const TCompoundVolume& shape = dump->GetLofVolume();
     for (std::size_t m = 0; m < shape.Count(); ++m) {
       regeneratorVolumes_.Add(shape.At(m)->Clone(regeneratorPositions_.back().get()));
@@ -137,11 +182,11 @@ void TRoutePointMeasure::Neighbours(const TVector3& point, std::vector<TVector3>
     for (int dy = -1; dy <= 1; ++dy) {
       const TVector3 candidate(centre.x + static_cast<float>(dx) * kLatticeStep,
                                centre.y + static_cast<float>(dy) * kLatticeStep, centre.z);
-      if (!candidate.IsWithin(point, kSamePlace)) out.push_back(candidate);
+      if (!IsNear(candidate, point, kSamePlace)) out.push_back(candidate);
     }
   }
   int32_t here = -1;
-  if (useRegenerators_ == 0 || !IsEntryPoint(point, here)) return;
+  if (!JumpsPossible() || !IsEntryPoint(point, here)) return;
   for (std::size_t i = 0; i < regeneratorPositions_.size(); ++i) {
     if (static_cast<int32_t>(i) == here || regeneratorOwners_[i] != owner_) continue;
     for (const TVector3& entry : EntryPoints(static_cast<int32_t>(i))) out.push_back(entry);
@@ -149,8 +194,8 @@ void TRoutePointMeasure::Neighbours(const TVector3& point, std::vector<TVector3>
 }
 
 float TRoutePointMeasure::Distance(const TPathNode& node, const TVector3& point) {
-  const float direct = node.position.OctileDistance(point);
-  if (useRegenerators_ == 0) return direct;
+  const float direct = Octile(node.position, point);
+  if (!JumpsPossible()) return direct;
   const int32_t from = NearestRegenerator(node.position);
   const int32_t to = NearestRegenerator(point);
   if (from < 0 || to < 0 || from == to) return direct;
@@ -179,7 +224,7 @@ bool TRoutePointMeasure::IsStepAllowed(const TVector3& from, const TVector3& to,
 
   int32_t fromRegenerator = -1;
   int32_t toRegenerator = -1;
-  if (useRegenerators_ != 0 && IsEntryPoint(from, fromRegenerator) && IsEntryPoint(to, toRegenerator) &&
+  if (JumpsPossible() && IsEntryPoint(from, fromRegenerator) && IsEntryPoint(to, toRegenerator) &&
       toRegenerator != fromRegenerator && map.IsPlaceFree(to, *volume_)) {
     return true;
   }
@@ -190,10 +235,14 @@ void TRoutePointMeasure::BeginSearch() {
   unitPositions_.clear();
   const TCombatantList& units = world_.GetUnits();
   for (int32_t i = 0; i < units.Count(); ++i) unitPositions_.push_back(units.GetAt(i)->Position());
+  if (!searching_) world_.GetMap().HoldStepShapes();
   searching_ = true;
 }
 
-void TRoutePointMeasure::EndSearch() { searching_ = false; }
+void TRoutePointMeasure::EndSearch() {
+  if (searching_) world_.GetMap().ReleaseStepShapes();
+  searching_ = false;
+}
 
 float TRoutePointMeasure::PointPenalty(const TVector3& point) {
   // Any unit within the radius, as the list's collection would find it.

@@ -166,7 +166,7 @@ void TPathSearch::Run(const TVector3& start, const TVector3& goal, TPathMeasure&
   measure_ = &measure;
   measure.BeginSearch();
   costsNeverNegative_ = measure.CostsNeverNegative();
-  open_->Insert(MakeNode(start, nullptr));
+  open_->Insert(MakeNode(start, nullptr, index_->Locate(start)));
 
   TSearchNode* current = nullptr;
   for (int32_t expansions = 0; !open_->Empty();) {
@@ -197,13 +197,14 @@ void TPathSearch::Run(const TVector3& start, const TVector3& goal, TPathMeasure&
   BuildMarkers();
 }
 
-TPathSearch::TSearchNode* TPathSearch::MakeNode(const TVector3& position, TSearchNode* parent) {
+TPathSearch::TSearchNode* TPathSearch::MakeNode(const TVector3& position, TSearchNode* parent,
+                                                 TIndexPlace place) {
   TSearchNode* node = nodes_->Make();
   node->position = position;
   node->penalty = measure_->PointPenalty(position);
   node->goalDistance = measure_->Distance(*node, goal_);
   Reparent(*node, parent);
-  index_->Add(node);
+  index_->Add(node, place);
   return node;
 }
 
@@ -229,7 +230,8 @@ void TPathSearch::Expand(TSearchNode& current) {
     if (HasCostLimit() && cost > GetCostLimit()) continue;
     // A point that already has its node is only worth the step test when
     // this way would re-parent it.
-    TSearchNode* entry = FindEntry(neighbour);
+    const TIndexPlace place = index_->Locate(neighbour);
+    TSearchNode* entry = FindEntry(neighbour, place);
     if (entry != nullptr &&
         !(cost < entry->costSoFar && (costsNeverNegative_ || !LeadsBackTo(current, *entry)))) {
       continue;
@@ -237,7 +239,7 @@ void TPathSearch::Expand(TSearchNode& current) {
     if (!measure_->IsStepAllowed(current.position, neighbour, goal_)) continue;
 
     if (entry == nullptr) {
-      open_->Insert(MakeNode(neighbour, &current));
+      open_->Insert(MakeNode(neighbour, &current, place));
     } else {
       if (entry->open != 0) open_->Erase(entry);
       Reparent(*entry, &current);
@@ -247,9 +249,9 @@ void TPathSearch::Expand(TSearchNode& current) {
   }
 }
 
-TPathSearch::TSearchNode* TPathSearch::FindEntry(const TVector3& point) const {
+TPathSearch::TSearchNode* TPathSearch::FindEntry(const TVector3& point, TIndexPlace place) const {
   TSearchNode* found = nullptr;
-  index_->ForEachNear(point, [&](TSearchNode* node) {
+  index_->ForEachNear(place, [&](TSearchNode* node) {
     if (node == expanding_ || !IsNear(node->position, point, kSamePlace)) return;
     if (found == nullptr || ComesBefore(*node, *found)) found = node;
   });

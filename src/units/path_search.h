@@ -167,13 +167,19 @@ class TPathSearch : public TRoute {
   class TNodePool;
   class TOpenList;
   class TPointIndex;
+  // Where the point index keeps a point: the slot of the nearest lattice
+  // point (-1 off the index's array) and whether the point is that one.
+  struct TIndexPlace {
+    int32_t slot = -1;
+    bool exact = false;
+  };
 
   void Expand(TSearchNode& current);
   // The entry at the point (the first in the order of the candidates: the
   // open ones by total, then the closed ones by when they closed); null
   // when there is none.
-  TSearchNode* FindEntry(const TVector3& point) const;
-  TSearchNode* MakeNode(const TVector3& position, TSearchNode* parent);
+  TSearchNode* FindEntry(const TVector3& point, TIndexPlace place) const;
+  TSearchNode* MakeNode(const TVector3& position, TSearchNode* parent, TIndexPlace place);
   void Reparent(TSearchNode& node, TSearchNode* parent);
   void Close(TSearchNode& node);
   // Whether a comes before b in the order of the candidates.
@@ -252,6 +258,11 @@ class TRoutePointMeasure : public TPathMeasure {
   static TVector3 SnapToLattice(const TVector3& point);
 
  private:
+  // A jump needs two of the owner's Regenerators: with fewer, the nearest
+  // one to any two points is the same one (or none), so no distance takes a
+  // jump and no step or neighbour is a jump.
+  bool JumpsPossible() const { return useRegenerators_ != 0 && ownRegenerators_ > 1; }
+
   TWorld& world_;
   TCompoundVolume* volume_;
   // Stands in for the walking unit when there is none.
@@ -269,6 +280,7 @@ class TRoutePointMeasure : public TPathMeasure {
   // follow the positions.
   std::vector<std::unique_ptr<TVector3>> regeneratorPositions_;
   std::vector<int32_t> regeneratorOwners_;
+  int32_t ownRegenerators_ = 0;
   TCompoundVolume regeneratorVolumes_;
 };
 

@@ -73,9 +73,29 @@ bool TStepCache::MakeKey(const TCompoundVolume& volume, const TVector3* via, flo
   return true;
 }
 
+void TStepCache::Release() {
+  if (holds_ > 0) --holds_;
+  if (holds_ == 0) recent_.layer = nullptr;
+}
+
+std::array<uint32_t, 4> TStepCache::RecentBits(const TVector3* via, float z) {
+  if (via == nullptr) return {0, 0, 0, Bits(z)};
+  return {Bits(via->x), Bits(via->y), Bits(via->z), Bits(z)};
+}
+
+TStepCache::TLayer* TStepCache::RecentLayer(const TCompoundVolume& volume, const std::string& access,
+                                            const TVector3* via, float z) const {
+  if (holds_ == 0 || recent_.layer == nullptr || recent_.volume != &volume || recent_.hasVia != (via != nullptr) ||
+      recent_.bits != RecentBits(via, z) || recent_.access != access) {
+    return nullptr;
+  }
+  return recent_.layer;
+}
+
 void TStepCache::Reset(int32_t width, int32_t height, uint32_t gridChanges) {
   layers_.clear();
   last_ = nullptr;
+  recent_.layer = nullptr;
   columns_ = 2 * width + 2 * kBorder;
   rows_ = 2 * height + 2 * kBorder;
   blockColumns_ = (columns_ + kBlockSide - 1) / kBlockSide;
@@ -102,6 +122,7 @@ TStepCache::TLayer& TStepCache::LayerFor(const std::string& access) {
     if (layers_.size() >= kMaxLayers) {
       const auto oldest = std::min_element(layers_.begin(), layers_.end(),
                                            [](const auto& a, const auto& b) { return a->lastUse < b->lastUse; });
+      if (oldest->get() == recent_.layer) recent_.layer = nullptr;
       layers_.erase(oldest);
     }
     auto layer = std::make_unique<TLayer>();
@@ -134,8 +155,21 @@ bool TStepCache::Find(const TVector3& from, const TVector3& to, const TCompoundV
     Reset(width, height, gridChanges);
   }
   if (column < 0 || column >= columns_ || row < 0 || row >= rows_) return false;
-  if (!MakeKey(volume, via, from.z)) return false;
-  TLayer& layer = LayerFor(access);
+  TLayer* held = RecentLayer(volume, access, via, from.z);
+  if (held != nullptr) {
+    held->lastUse = ++uses_;
+  } else {
+    if (!MakeKey(volume, via, from.z)) return false;
+    held = &LayerFor(access);
+    if (holds_ > 0) {
+      recent_.layer = held;
+      recent_.volume = &volume;
+      recent_.access = access;
+      recent_.hasVia = via != nullptr;
+      recent_.bits = RecentBits(via, from.z);
+    }
+  }
+  TLayer& layer = *held;
   const auto blockIndex = static_cast<std::size_t>(row / kBlockSide) * static_cast<std::size_t>(blockColumns_) +
                           static_cast<std::size_t>(column / kBlockSide);
   std::unique_ptr<TBlock>& block = layer.blocks[blockIndex];

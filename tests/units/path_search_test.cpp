@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <map>
 #include <memory>
 #include <utility>
@@ -331,6 +334,30 @@ TEST_F(RoutePointMeasureTest, NeighboursAreTheLatticePointsAroundTheSnappedPoint
   measure.Neighbours(TVector3(2.0f, 3.0f, 0), out);
   EXPECT_EQ(out.size(), 8u);
   EXPECT_EQ(TRoutePointMeasure::SnapToLattice(TVector3(-0.25f, 0.25f, 1.76f)), TVector3(-0.5f, 0.5f, 2.0f));
+}
+
+// The snap rounds the doubled coordinate as the library's floor and ceiling
+// would (nearly-halves that round up when the half is added, a negative
+// value that snaps to a negative zero, values too large to hold a fraction,
+// NaN and infinities), bit for bit.
+TEST(SnapToLatticeTest, RoundsTheDoubledCoordinateAsTheLibraryDoes) {
+  const auto reference = [](float value) {
+    const float doubled = value * 2.0f;
+    return (doubled >= 0.0f ? std::floor(doubled + 0.5f) : std::ceil(doubled - 0.5f)) * 0.5f;
+  };
+  using TLimits = std::numeric_limits<float>;
+  const float values[] = {0.0f,        -0.0f,        0.1f,         -0.1f,         0.25f,          -0.25f,
+                          0.2499999f,  -0.2499999f,  0.7499999f,   1.75f,         -1.75f,         0.124999996f,
+                          3.3f,        -3.3f,        4194303.5f,   -4194303.5f,   4194304.25f,    5.0e6f,
+                          -5.0e6f,     1.0e30f,      -1.0e30f,     TLimits::infinity(), -TLimits::infinity(),
+                          TLimits::quiet_NaN(),      TLimits::denorm_min(),     -TLimits::denorm_min()};
+  for (const float value : values) {
+    SCOPED_TRACE(value);
+    const TVector3 snapped = TRoutePointMeasure::SnapToLattice(TVector3(value, -value, value));
+    EXPECT_EQ(std::bit_cast<uint32_t>(snapped.x), std::bit_cast<uint32_t>(reference(value)));
+    EXPECT_EQ(std::bit_cast<uint32_t>(snapped.y), std::bit_cast<uint32_t>(reference(-value)));
+    EXPECT_EQ(std::bit_cast<uint32_t>(snapped.z), std::bit_cast<uint32_t>(reference(value)));
+  }
 }
 
 TEST_F(RoutePointMeasureTest, ARouteGoesAroundAWall) {
