@@ -2,7 +2,6 @@
 // and the computer opponent's node graph.
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <utility>
 
 #include "ai/node_graph.h"
@@ -43,25 +42,13 @@ bool IsNear(const TVector3& a, const TVector3& b, float tolerance) {
   return std::fabs(a.x - b.x) <= tolerance && std::fabs(a.y - b.y) <= tolerance && std::fabs(a.z - b.z) <= tolerance;
 }
 
-// Nearest whole number, halves away from zero; saturates for values no map
-// could hold.
-int32_t RoundHalfAway(float value) {
-  // Below 2^22 in size the truncation is exact and so is the fraction left
-  // (value and its truncation share their sign and are whole multiples of
-  // the value's spacing), so comparing the fraction with a half gives the
-  // same whole number as the rounding in double below, without its calls.
-  if (std::fabs(value) < 4194304.0f) {
-    const auto whole = static_cast<int32_t>(value);
-    const float fraction = value - static_cast<float>(whole);
-    if (fraction >= 0.5f) return whole + 1;
-    if (fraction <= -0.5f) return whole - 1;
-    return whole;
-  }
-  const double rounded = value >= 0.0f ? std::floor(static_cast<double>(value) + 0.5)
-                                       : std::ceil(static_cast<double>(value) - 0.5);
-  if (std::isnan(rounded)) return std::numeric_limits<int32_t>::min();
-  return static_cast<int32_t>(std::clamp(rounded, static_cast<double>(std::numeric_limits<int32_t>::min()),
-                                         static_cast<double>(std::numeric_limits<int32_t>::max())));
+// Whether the point's nearest cell (halves rounded away from zero) lies on
+// a map of the size. Rounding so gives a cell from 0 up to the size less
+// one exactly when the coordinate lies above -0.5 and below the size less
+// 0.5 (both exact in a float for any map size); NaN lies on no map.
+bool OnMap(const TVector3& point, int32_t width, int32_t height) {
+  return point.x > -0.5f && point.x < static_cast<float>(width) - 0.5f && point.y > -0.5f &&
+         point.y < static_cast<float>(height) - 0.5f;
 }
 
 // std::floor and std::ceil of a float, exactly (the sign of a zero too),
@@ -220,7 +207,7 @@ bool TRoutePointMeasure::IsStepAllowed(const TVector3& from, const TVector3& to,
   }
 
   const TMap& map = world_.GetMap();
-  if (!map.IsInside(RoundHalfAway(to.x), RoundHalfAway(to.y))) return false;
+  if (!OnMap(to, map.GetWidth(), map.GetHeight())) return false;
 
   int32_t fromRegenerator = -1;
   int32_t toRegenerator = -1;

@@ -85,9 +85,18 @@ std::array<uint32_t, 4> TStepCache::RecentBits(const TVector3* via, float z) {
 
 TStepCache::TLayer* TStepCache::RecentLayer(const TCompoundVolume& volume, const std::string& access,
                                             const TVector3* via, float z) const {
-  if (holds_ == 0 || recent_.layer == nullptr || recent_.volume != &volume || recent_.hasVia != (via != nullptr) ||
-      recent_.bits != RecentBits(via, z) || recent_.access != access) {
+  if (holds_ == 0 || recent_.layer == nullptr || recent_.volume != &volume || recent_.hasVia != (via != nullptr)) {
     return nullptr;
+  }
+  // Element by element: the library's comparisons call memcmp, which costs
+  // more than these few words.
+  const std::array<uint32_t, 4> bits = RecentBits(via, z);
+  for (std::size_t i = 0; i < bits.size(); ++i) {
+    if (bits[i] != recent_.bits[i]) return nullptr;
+  }
+  if (access.size() != recent_.access.size()) return nullptr;
+  for (std::size_t i = 0; i < access.size(); ++i) {
+    if (access[i] != recent_.access[i]) return nullptr;
   }
   return recent_.layer;
 }

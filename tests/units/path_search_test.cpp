@@ -406,6 +406,25 @@ TEST_F(RoutePointMeasureTest, StepsOffTheMapAreRefused) {
   // -0.5 rounds away from zero, off the map; -0.4 stays in cell 0.
   EXPECT_FALSE(measure->IsStepAllowed(TVector3(0, 3, 0), TVector3(-0.5f, 3, 0), TVector3(-3, 3, 0)));
   EXPECT_TRUE(measure->IsStepAllowed(TVector3(0, 3, 0), TVector3(-0.4f, 3, 0), TVector3(-3, 3, 0)));
+
+  // The same on every side: the last cell reaches to half a unit short of
+  // the map's size.
+  const auto w = static_cast<float>(world_->GetMap().GetWidth());
+  const auto h = static_cast<float>(world_->GetMap().GetHeight());
+  const struct {
+    TVector3 from;
+    TVector3 to;
+    bool allowed;
+  } edges[] = {
+      {{w - 1.0f, 3, 0}, {w - 0.5f, 3, 0}, false},         {{w - 1.0f, 3, 0}, {w - 0.5001f, 3, 0}, true},
+      {{3, 0, 0}, {3, -0.5f, 0}, false},                   {{3, 0, 0}, {3, -0.4999f, 0}, true},
+      {{3, h - 1.0f, 0}, {3, h - 0.5f, 0}, false},         {{3, h - 1.0f, 0}, {3, h - 0.5001f, 0}, true},
+      {{3, 3, 0}, {std::numeric_limits<float>::quiet_NaN(), 3, 0}, false},
+  };
+  for (const auto& edge : edges) {
+    SCOPED_TRACE(testing::Message() << edge.to.x << "," << edge.to.y);
+    EXPECT_EQ(measure->IsStepAllowed(edge.from, edge.to, edge.to), edge.allowed);
+  }
 }
 
 TEST_F(RoutePointMeasureTest, GooIsAvoidedUnlessTheWalkerWadesThroughIt) {
