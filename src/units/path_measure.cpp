@@ -26,6 +26,11 @@ constexpr float kEntrySearchStart = 1000.0f;
 constexpr float kCrowdRadius = 0.2f;
 constexpr float kCrowdPenalty = 0.1f;
 constexpr float kCrowdReach = 0.25f;
+// Within this of the origin a float's spacing is below 0.01, so a unit more
+// than kCrowdWindow beyond a point along x, measured in floats, is more
+// than kCrowdReach beyond it whatever the rounding.
+constexpr float kCrowdSorted = 1.0e5f;
+constexpr float kCrowdWindow = 0.5f;
 const char* const kRegeneratorKind = "Regenerator";
 
 // TVector3::OctileDistance and IsWithin with the very same arithmetic,
@@ -220,8 +225,14 @@ bool TRoutePointMeasure::IsStepAllowed(const TVector3& from, const TVector3& to,
 
 void TRoutePointMeasure::BeginSearch() {
   unitPositions_.clear();
+  farUnitPositions_.clear();
   const TCombatantList& units = world_.GetUnits();
-  for (int32_t i = 0; i < units.Count(); ++i) unitPositions_.push_back(units.GetAt(i)->Position());
+  for (int32_t i = 0; i < units.Count(); ++i) {
+    const TVector3& at = units.GetAt(i)->Position();
+    (std::fabs(at.x) < kCrowdSorted ? unitPositions_ : farUnitPositions_).push_back(at);
+  }
+  std::sort(unitPositions_.begin(), unitPositions_.end(),
+            [](const TVector3& a, const TVector3& b) { return a.x < b.x; });
   if (!searching_) world_.GetMap().HoldStepShapes();
   searching_ = true;
 }
@@ -240,11 +251,27 @@ float TRoutePointMeasure::PointPenalty(const TVector3& point) {
     }
     return 0.0f;
   }
-  for (const TVector3& at : unitPositions_) {
+  const auto crowds = [&point](const TVector3& at) {
     // A unit farther than this along one axis is farther than the radius
     // whatever the rounding of the full distance.
-    if (std::fabs(at.x - point.x) > kCrowdReach || std::fabs(at.y - point.y) > kCrowdReach) continue;
-    if (at.DistanceTo(point) <= kCrowdRadius) return kCrowdPenalty;
+    if (std::fabs(at.x - point.x) > kCrowdReach || std::fabs(at.y - point.y) > kCrowdReach) return false;
+    return at.DistanceTo(point) <= kCrowdRadius;
+  };
+  // Any one unit decides, so only those that may lie within reach along x
+  // are tried: a window of the units sorted by x, which holds every unit
+  // the test could accept.
+  const bool windowed = std::fabs(point.x) < kCrowdSorted;
+  auto it = unitPositions_.begin();
+  if (windowed) {
+    it = std::lower_bound(unitPositions_.begin(), unitPositions_.end(), point.x - kCrowdWindow,
+                          [](const TVector3& at, float x) { return at.x < x; });
+  }
+  const float high = point.x + kCrowdWindow;
+  for (; it != unitPositions_.end() && (!windowed || it->x <= high); ++it) {
+    if (crowds(*it)) return kCrowdPenalty;
+  }
+  for (const TVector3& at : farUnitPositions_) {
+    if (crowds(at)) return kCrowdPenalty;
   }
   return 0.0f;
 }

@@ -20,6 +20,11 @@ bool IsNear(const TVector3& a, const TVector3& b, float tolerance) {
   return std::fabs(a.x - b.x) <= tolerance && std::fabs(a.y - b.y) <= tolerance && std::fabs(a.z - b.z) <= tolerance;
 }
 
+bool IsBetween(const TVector3& point, const TVector3& low, const TVector3& high) {
+  return point.x >= low.x && point.x <= high.x && point.y >= low.y && point.y <= high.y && point.z >= low.z &&
+         point.z <= high.z;
+}
+
 float Distance(const TVector3& a, const TVector3& b) {
   const float x = a.x - b.x;
   const float y = a.y - b.y;
@@ -77,12 +82,20 @@ void TRoute::SetSearchBoxAlongRoute(float margin) {
 
 void TRoute::ClearSearchBox() { searchBox_.reset(); }
 
+bool TRoute::AdmittedBounds(TVector3& low, TVector3& high) const {
+  if (searchBox_ == nullptr) return false;
+  const TVector3 boxLow = searchBox_->WorldMin();
+  const TVector3 boxHigh = searchBox_->WorldMax();
+  low = TVector3(boxLow.x - kSamePlace, boxLow.y - kSamePlace, boxLow.z - kSamePlace);
+  high = TVector3(boxHigh.x + kSamePlace, boxHigh.y + kSamePlace, boxHigh.z + kSamePlace);
+  return true;
+}
+
 bool TRoute::SearchBoxAdmits(const TVector3& point) const {
-  if (searchBox_ == nullptr) return true;
-  const TVector3 low = searchBox_->WorldMin();
-  const TVector3 high = searchBox_->WorldMax();
-  return point.x >= low.x - kSamePlace && point.x <= high.x + kSamePlace && point.y >= low.y - kSamePlace &&
-         point.y <= high.y + kSamePlace && point.z >= low.z - kSamePlace && point.z <= high.z + kSamePlace;
+  TVector3 low;
+  TVector3 high;
+  if (!AdmittedBounds(low, high)) return true;
+  return IsBetween(point, low, high);
 }
 
 bool TRoute::HasCostLimit() const { return std::fabs(costLimit_) > kSamePlace; }
@@ -163,6 +176,9 @@ void TPathSearch::Run(const TVector3& start, const TVector3& goal, TPathMeasure&
   if (!measure.LatticeSize(width, height)) width = height = 0;
   index_->Reset(width, height);
   goal_ = goal;
+  boxed_ = AdmittedBounds(admitLow_, admitHigh_);
+  limited_ = HasCostLimit();
+  limit_ = GetCostLimit();
   measure_ = &measure;
   measure.BeginSearch();
   costsNeverNegative_ = measure.CostsNeverNegative();
@@ -225,9 +241,9 @@ void TPathSearch::Expand(TSearchNode& current) {
   neighbours_.clear();
   measure_->Neighbours(current.position, neighbours_);
   for (const TVector3& neighbour : neighbours_) {
-    if (!SearchBoxAdmits(neighbour)) continue;
+    if (boxed_ && !IsBetween(neighbour, admitLow_, admitHigh_)) continue;
     const float cost = measure_->Distance(current, neighbour) + current.costSoFar;
-    if (HasCostLimit() && cost > GetCostLimit()) continue;
+    if (limited_ && cost > limit_) continue;
     // A point that already has its node is only worth the step test when
     // this way would re-parent it.
     const TIndexPlace place = index_->Locate(neighbour);

@@ -139,6 +139,9 @@ class TRoute {
   std::deque<TVector3>& MutablePoints() { return points_; }
   // One marker per segment of the points, shown or hidden as the route is.
   void BuildMarkers();
+  // The bounds SearchBoxAdmits compares with (the box widened by the
+  // tolerance of a place); false without a box.
+  bool AdmittedBounds(TVector3& low, TVector3& high) const;
 
  private:
   std::deque<TVector3> points_;
@@ -204,6 +207,12 @@ class TPathSearch : public TRoute {
   // The node being expanded is out of the candidates meanwhile.
   TSearchNode* expanding_ = nullptr;
   TVector3 goal_;
+  // The search box and the cost limit, taken once per search.
+  bool boxed_ = false;
+  TVector3 admitLow_;
+  TVector3 admitHigh_;
+  bool limited_ = false;
+  float limit_ = 0.0f;
   TPathMeasure* measure_ = nullptr;
   bool costsNeverNegative_ = false;
 };
@@ -274,7 +283,9 @@ class TRoutePointMeasure : public TPathMeasure {
   uint8_t checkBlockers_ = 0;
   std::vector<TGameObject*> blockers_;
   // Where the units stand while a search runs.
+  // Sorted by x; those far from the origin (or at no number) apart.
   std::vector<TVector3> unitPositions_;
+  std::vector<TVector3> farUnitPositions_;
   bool searching_ = false;
   // Parallel: where each Regenerator stands and whose it is; the volumes
   // follow the positions.

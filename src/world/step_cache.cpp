@@ -28,8 +28,12 @@ void PushPoint(std::vector<uint32_t>& key, const TVector3& point) {
 // lattice.
 bool LatticeIndex(float value, int32_t& index) {
   const float doubled = value * 2.0f;
-  if (!(std::fabs(doubled) < kDoubledLimit) || std::round(doubled) != doubled) return false;
-  index = static_cast<int32_t>(doubled) + kBorder;
+  if (!(std::fabs(doubled) < kDoubledLimit)) return false;
+  // Below the limit the truncation is exact: the value is whole when it
+  // equals its truncation (what comparing it with its rounding tells too).
+  const auto whole = static_cast<int32_t>(doubled);
+  if (static_cast<float>(whole) != doubled) return false;
+  index = whole + kBorder;
   return true;
 }
 

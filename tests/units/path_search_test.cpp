@@ -470,6 +470,34 @@ TEST_F(RoutePointMeasureTest, CollectedUnitsAreObstaclesButTheWalkerIsNot) {
   EXPECT_FLOAT_EQ(measure->PointPenalty(TVector3(5.3f, 4, 0)), 0.0f);
 }
 
+// While a search runs the crowd penalty looks only at the units near the
+// point along x; it must find every unit that the plain walk over all units
+// finds, side by side and far from the origin too.
+TEST_F(RoutePointMeasureTest, TheCrowdPenaltyInASearchIsThePenaltyOutsideIt) {
+  Combatant* walker = Unit("Grunt", 1, 1);
+  const TVector3 crowd[] = {{3.0f, 3.0f, 0}, {3.1f, 5.0f, 0}, {7.9f, 3.0f, 0}, {8.05f, 3.1f, 0}, {8.2f, 2.95f, 0},
+                            {150000.2f, 2.0f, 0}};
+  for (const TVector3& at : crowd) Unit("Grunt", at.x, at.y);
+  auto measure = MeasureFor(*walker);
+  std::vector<TVector3> points;
+  for (float x = 0.5f; x <= 9.0f; x += 0.05f) {
+    for (float y = 0.5f; y <= 5.5f; y += 0.05f) points.emplace_back(x, y, 0.0f);
+  }
+  for (float dx = -0.3f; dx <= 0.3f; dx += 0.05f) points.emplace_back(150000.2f + dx, 2.0f, 0.0f);
+  std::vector<float> outside;
+  for (const TVector3& p : points) outside.push_back(measure->PointPenalty(p));
+  measure->BeginSearch();
+  int32_t crowded = 0;
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    SCOPED_TRACE(testing::Message() << points[i].x << "," << points[i].y);
+    EXPECT_EQ(measure->PointPenalty(points[i]), outside[i]);
+    if (outside[i] > 0.0f) ++crowded;
+  }
+  measure->EndSearch();
+  // Every unit but the walker crowds some of the points.
+  EXPECT_GT(crowded, 6 * 10);
+}
+
 TEST_F(RoutePointMeasureTest, AGreyUnitJumpsBetweenItsOwnRegenerators) {
   Regenerator(5, 5, 0);
   Regenerator(30, 30, 0);
