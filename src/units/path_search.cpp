@@ -181,6 +181,12 @@ void TPathSearch::Run(const TVector3& start, const TVector3& goal, TPathMeasure&
   limit_ = GetCostLimit();
   measure_ = &measure;
   measure.BeginSearch();
+  // The measure holds the map's step answers while it searches: a search
+  // that ends by an exception must let go of them too.
+  struct TEndSearch {
+    TPathMeasure& measure;
+    ~TEndSearch() { measure.EndSearch(); }
+  } ending{measure};
   costsNeverNegative_ = measure.CostsNeverNegative();
   open_->Insert(MakeNode(start, nullptr, index_->Locate(start)));
 
@@ -208,7 +214,6 @@ void TPathSearch::Run(const TVector3& start, const TVector3& goal, TPathMeasure&
   if (current != nullptr && current->open == 0) end = PickNext();
   BuildRoute(end);
   open_->Clear();
-  measure.EndSearch();
   measure_ = nullptr;
   BuildMarkers();
 }
