@@ -2,7 +2,6 @@
 // and the computer opponent's node graph.
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <utility>
 
 #include "ai/node_graph.h"
@@ -27,21 +26,57 @@ constexpr float kEntrySearchStart = 1000.0f;
 constexpr float kCrowdRadius = 0.2f;
 constexpr float kCrowdPenalty = 0.1f;
 constexpr float kCrowdReach = 0.25f;
+// Within this of the origin a float's spacing is below 0.01, so a unit more
+// than kCrowdWindow beyond a point along x, measured in floats, is more
+// than kCrowdReach beyond it whatever the rounding.
+constexpr float kCrowdSorted = 1.0e5f;
+constexpr float kCrowdWindow = 0.5f;
 const char* const kRegeneratorKind = "Regenerator";
 
-// Nearest whole number, halves away from zero; saturates for values no map
-// could hold.
-int32_t RoundHalfAway(float value) {
-  const double rounded = value >= 0.0f ? std::floor(static_cast<double>(value) + 0.5)
-                                       : std::ceil(static_cast<double>(value) - 0.5);
-  if (std::isnan(rounded)) return std::numeric_limits<int32_t>::min();
-  return static_cast<int32_t>(std::clamp(rounded, static_cast<double>(std::numeric_limits<int32_t>::min()),
-                                         static_cast<double>(std::numeric_limits<int32_t>::max())));
+// TVector3::OctileDistance and IsWithin with the very same arithmetic,
+// inlined for the search's inner loops.
+const float kDiagonal = std::sqrt(2.0f);
+
+float Octile(const TVector3& from, const TVector3& to) {
+  const float a = std::fabs(from.x - to.x);
+  const float b = std::fabs(from.y - to.y);
+  return kDiagonal * std::min(a, b) + std::fabs(a - b);
+}
+
+bool IsNear(const TVector3& a, const TVector3& b, float tolerance) {
+  return std::fabs(a.x - b.x) <= tolerance && std::fabs(a.y - b.y) <= tolerance && std::fabs(a.z - b.z) <= tolerance;
+}
+
+// Whether the point's nearest cell (halves rounded away from zero) lies on
+// a map of the size. Rounding so gives a cell from 0 up to the size less
+// one exactly when the coordinate lies above -0.5 and below the size less
+// 0.5 (both exact in a float for any map size); NaN lies on no map.
+bool OnMap(const TVector3& point, int32_t width, int32_t height) {
+  return point.x > -0.5f && point.x < static_cast<float>(width) - 0.5f && point.y > -0.5f &&
+         point.y < static_cast<float>(height) - 0.5f;
+}
+
+// std::floor and std::ceil of a float, exactly (the sign of a zero too),
+// without the library calls: below 2^23 in size a float's truncation is
+// exact; beyond, every float is whole already (and NaN and infinities pass
+// through as the library gives them).
+float FloorOf(float value) {
+  if (!(std::fabs(value) < 8388608.0f) || value == 0.0f) return value;
+  const float whole = static_cast<float>(static_cast<int32_t>(value));
+  return whole > value ? whole - 1.0f : whole;
+}
+
+float CeilOf(float value) {
+  if (!(std::fabs(value) < 8388608.0f)) return value;
+  const float whole = static_cast<float>(static_cast<int32_t>(value));
+  const float up = whole < value ? whole + 1.0f : whole;
+  // The library's ceiling of a negative value above -1 is -0.
+  return up == 0.0f ? std::copysign(0.0f, value) : up;
 }
 
 float SnapCoordinate(float value) {
   const float doubled = value * 2.0f;
-  return static_cast<float>(doubled >= 0.0f ? std::floor(doubled + 0.5f) : std::ceil(doubled - 0.5f)) * kLatticeStep;
+  return (doubled >= 0.0f ? FloorOf(doubled + 0.5f) : CeilOf(doubled - 0.5f)) * kLatticeStep;
 }
 
 }  // namespace
@@ -69,6 +104,7 @@ void TRoutePointMeasure::Refresh() {
   regeneratorVolumes_.DeleteAll();
   regeneratorPositions_.clear();
   regeneratorOwners_.clear();
+  ownRegenerators_ = 0;
   const TAmmoDumpList& dumps = world_.GetAmmoDumps();
   for (int32_t i = 0; i < dumps.Count(); ++i) {
     const TGameObject* object = dumps.GetAt(i);
@@ -77,6 +113,7 @@ void TRoutePointMeasure::Refresh() {
     if (dump->SubtypeName() != kRegeneratorKind) continue;
     regeneratorPositions_.push_back(std::make_unique<TVector3>(dump->Position()));
     regeneratorOwners_.push_back(dump->GetOwner());
+    if (dump->GetOwner() == owner_) ++ownRegenerators_;
     const TCompoundVolume& shape = dump->GetLofVolume();
     for (std::size_t m = 0; m < shape.Count(); ++m) {
       regeneratorVolumes_.Add(shape.At(m)->Clone(regeneratorPositions_.back().get()));
@@ -137,11 +174,11 @@ void TRoutePointMeasure::Neighbours(const TVector3& point, std::vector<TVector3>
     for (int dy = -1; dy <= 1; ++dy) {
       const TVector3 candidate(centre.x + static_cast<float>(dx) * kLatticeStep,
                                centre.y + static_cast<float>(dy) * kLatticeStep, centre.z);
-      if (!candidate.IsWithin(point, kSamePlace)) out.push_back(candidate);
+      if (!IsNear(candidate, point, kSamePlace)) out.push_back(candidate);
     }
   }
   int32_t here = -1;
-  if (useRegenerators_ == 0 || !IsEntryPoint(point, here)) return;
+  if (!JumpsPossible() || !IsEntryPoint(point, here)) return;
   for (std::size_t i = 0; i < regeneratorPositions_.size(); ++i) {
     if (static_cast<int32_t>(i) == here || regeneratorOwners_[i] != owner_) continue;
     for (const TVector3& entry : EntryPoints(static_cast<int32_t>(i))) out.push_back(entry);
@@ -149,8 +186,8 @@ void TRoutePointMeasure::Neighbours(const TVector3& point, std::vector<TVector3>
 }
 
 float TRoutePointMeasure::Distance(const TPathNode& node, const TVector3& point) {
-  const float direct = node.position.OctileDistance(point);
-  if (useRegenerators_ == 0) return direct;
+  const float direct = Octile(node.position, point);
+  if (!JumpsPossible()) return direct;
   const int32_t from = NearestRegenerator(node.position);
   const int32_t to = NearestRegenerator(point);
   if (from < 0 || to < 0 || from == to) return direct;
@@ -175,11 +212,11 @@ bool TRoutePointMeasure::IsStepAllowed(const TVector3& from, const TVector3& to,
   }
 
   const TMap& map = world_.GetMap();
-  if (!map.IsInside(RoundHalfAway(to.x), RoundHalfAway(to.y))) return false;
+  if (!OnMap(to, map.GetWidth(), map.GetHeight())) return false;
 
   int32_t fromRegenerator = -1;
   int32_t toRegenerator = -1;
-  if (useRegenerators_ != 0 && IsEntryPoint(from, fromRegenerator) && IsEntryPoint(to, toRegenerator) &&
+  if (JumpsPossible() && IsEntryPoint(from, fromRegenerator) && IsEntryPoint(to, toRegenerator) &&
       toRegenerator != fromRegenerator && map.IsPlaceFree(to, *volume_)) {
     return true;
   }
@@ -188,12 +225,22 @@ bool TRoutePointMeasure::IsStepAllowed(const TVector3& from, const TVector3& to,
 
 void TRoutePointMeasure::BeginSearch() {
   unitPositions_.clear();
+  farUnitPositions_.clear();
   const TCombatantList& units = world_.GetUnits();
-  for (int32_t i = 0; i < units.Count(); ++i) unitPositions_.push_back(units.GetAt(i)->Position());
+  for (int32_t i = 0; i < units.Count(); ++i) {
+    const TVector3& at = units.GetAt(i)->Position();
+    (std::fabs(at.x) < kCrowdSorted ? unitPositions_ : farUnitPositions_).push_back(at);
+  }
+  std::sort(unitPositions_.begin(), unitPositions_.end(),
+            [](const TVector3& a, const TVector3& b) { return a.x < b.x; });
+  if (!searching_) world_.GetMap().HoldStepShapes();
   searching_ = true;
 }
 
-void TRoutePointMeasure::EndSearch() { searching_ = false; }
+void TRoutePointMeasure::EndSearch() {
+  if (searching_) world_.GetMap().ReleaseStepShapes();
+  searching_ = false;
+}
 
 float TRoutePointMeasure::PointPenalty(const TVector3& point) {
   // Any unit within the radius, as the list's collection would find it.
@@ -204,11 +251,27 @@ float TRoutePointMeasure::PointPenalty(const TVector3& point) {
     }
     return 0.0f;
   }
-  for (const TVector3& at : unitPositions_) {
+  const auto crowds = [&point](const TVector3& at) {
     // A unit farther than this along one axis is farther than the radius
     // whatever the rounding of the full distance.
-    if (std::fabs(at.x - point.x) > kCrowdReach || std::fabs(at.y - point.y) > kCrowdReach) continue;
-    if (at.DistanceTo(point) <= kCrowdRadius) return kCrowdPenalty;
+    if (std::fabs(at.x - point.x) > kCrowdReach || std::fabs(at.y - point.y) > kCrowdReach) return false;
+    return at.DistanceTo(point) <= kCrowdRadius;
+  };
+  // Any one unit decides, so only those that may lie within reach along x
+  // are tried: a window of the units sorted by x, which holds every unit
+  // the test could accept.
+  const bool windowed = std::fabs(point.x) < kCrowdSorted;
+  auto it = unitPositions_.begin();
+  if (windowed) {
+    it = std::lower_bound(unitPositions_.begin(), unitPositions_.end(), point.x - kCrowdWindow,
+                          [](const TVector3& at, float x) { return at.x < x; });
+  }
+  const float high = point.x + kCrowdWindow;
+  for (; it != unitPositions_.end() && (!windowed || it->x <= high); ++it) {
+    if (crowds(*it)) return kCrowdPenalty;
+  }
+  for (const TVector3& at : farUnitPositions_) {
+    if (crowds(at)) return kCrowdPenalty;
   }
   return 0.0f;
 }

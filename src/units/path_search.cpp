@@ -20,6 +20,11 @@ bool IsNear(const TVector3& a, const TVector3& b, float tolerance) {
   return std::fabs(a.x - b.x) <= tolerance && std::fabs(a.y - b.y) <= tolerance && std::fabs(a.z - b.z) <= tolerance;
 }
 
+bool IsBetween(const TVector3& point, const TVector3& low, const TVector3& high) {
+  return point.x >= low.x && point.x <= high.x && point.y >= low.y && point.y <= high.y && point.z >= low.z &&
+         point.z <= high.z;
+}
+
 float Distance(const TVector3& a, const TVector3& b) {
   const float x = a.x - b.x;
   const float y = a.y - b.y;
@@ -77,12 +82,20 @@ void TRoute::SetSearchBoxAlongRoute(float margin) {
 
 void TRoute::ClearSearchBox() { searchBox_.reset(); }
 
+bool TRoute::AdmittedBounds(TVector3& low, TVector3& high) const {
+  if (searchBox_ == nullptr) return false;
+  const TVector3 boxLow = searchBox_->WorldMin();
+  const TVector3 boxHigh = searchBox_->WorldMax();
+  low = TVector3(boxLow.x - kSamePlace, boxLow.y - kSamePlace, boxLow.z - kSamePlace);
+  high = TVector3(boxHigh.x + kSamePlace, boxHigh.y + kSamePlace, boxHigh.z + kSamePlace);
+  return true;
+}
+
 bool TRoute::SearchBoxAdmits(const TVector3& point) const {
-  if (searchBox_ == nullptr) return true;
-  const TVector3 low = searchBox_->WorldMin();
-  const TVector3 high = searchBox_->WorldMax();
-  return point.x >= low.x - kSamePlace && point.x <= high.x + kSamePlace && point.y >= low.y - kSamePlace &&
-         point.y <= high.y + kSamePlace && point.z >= low.z - kSamePlace && point.z <= high.z + kSamePlace;
+  TVector3 low;
+  TVector3 high;
+  if (!AdmittedBounds(low, high)) return true;
+  return IsBetween(point, low, high);
 }
 
 bool TRoute::HasCostLimit() const { return std::fabs(costLimit_) > kSamePlace; }
@@ -163,10 +176,19 @@ void TPathSearch::Run(const TVector3& start, const TVector3& goal, TPathMeasure&
   if (!measure.LatticeSize(width, height)) width = height = 0;
   index_->Reset(width, height);
   goal_ = goal;
+  boxed_ = AdmittedBounds(admitLow_, admitHigh_);
+  limited_ = HasCostLimit();
+  limit_ = GetCostLimit();
   measure_ = &measure;
   measure.BeginSearch();
+  // The measure holds the map's step answers while it searches: a search
+  // that ends by an exception must let go of them too.
+  struct TEndSearch {
+    TPathMeasure& measure;
+    ~TEndSearch() { measure.EndSearch(); }
+  } ending{measure};
   costsNeverNegative_ = measure.CostsNeverNegative();
-  open_->Insert(MakeNode(start, nullptr));
+  open_->Insert(MakeNode(start, nullptr, index_->Locate(start)));
 
   TSearchNode* current = nullptr;
   for (int32_t expansions = 0; !open_->Empty();) {
@@ -192,18 +214,18 @@ void TPathSearch::Run(const TVector3& start, const TVector3& goal, TPathMeasure&
   if (current != nullptr && current->open == 0) end = PickNext();
   BuildRoute(end);
   open_->Clear();
-  measure.EndSearch();
   measure_ = nullptr;
   BuildMarkers();
 }
 
-TPathSearch::TSearchNode* TPathSearch::MakeNode(const TVector3& position, TSearchNode* parent) {
+TPathSearch::TSearchNode* TPathSearch::MakeNode(const TVector3& position, TSearchNode* parent,
+                                                 TIndexPlace place) {
   TSearchNode* node = nodes_->Make();
   node->position = position;
   node->penalty = measure_->PointPenalty(position);
   node->goalDistance = measure_->Distance(*node, goal_);
   Reparent(*node, parent);
-  index_->Add(node);
+  index_->Add(node, place);
   return node;
 }
 
@@ -224,12 +246,13 @@ void TPathSearch::Expand(TSearchNode& current) {
   neighbours_.clear();
   measure_->Neighbours(current.position, neighbours_);
   for (const TVector3& neighbour : neighbours_) {
-    if (!SearchBoxAdmits(neighbour)) continue;
+    if (boxed_ && !IsBetween(neighbour, admitLow_, admitHigh_)) continue;
     const float cost = measure_->Distance(current, neighbour) + current.costSoFar;
-    if (HasCostLimit() && cost > GetCostLimit()) continue;
+    if (limited_ && cost > limit_) continue;
     // A point that already has its node is only worth the step test when
     // this way would re-parent it.
-    TSearchNode* entry = FindEntry(neighbour);
+    const TIndexPlace place = index_->Locate(neighbour);
+    TSearchNode* entry = FindEntry(neighbour, place);
     if (entry != nullptr &&
         !(cost < entry->costSoFar && (costsNeverNegative_ || !LeadsBackTo(current, *entry)))) {
       continue;
@@ -237,7 +260,7 @@ void TPathSearch::Expand(TSearchNode& current) {
     if (!measure_->IsStepAllowed(current.position, neighbour, goal_)) continue;
 
     if (entry == nullptr) {
-      open_->Insert(MakeNode(neighbour, &current));
+      open_->Insert(MakeNode(neighbour, &current, place));
     } else {
       if (entry->open != 0) open_->Erase(entry);
       Reparent(*entry, &current);
@@ -247,9 +270,9 @@ void TPathSearch::Expand(TSearchNode& current) {
   }
 }
 
-TPathSearch::TSearchNode* TPathSearch::FindEntry(const TVector3& point) const {
+TPathSearch::TSearchNode* TPathSearch::FindEntry(const TVector3& point, TIndexPlace place) const {
   TSearchNode* found = nullptr;
-  index_->ForEachNear(point, [&](TSearchNode* node) {
+  index_->ForEachNear(place, [&](TSearchNode* node) {
     if (node == expanding_ || !IsNear(node->position, point, kSamePlace)) return;
     if (found == nullptr || ComesBefore(*node, *found)) found = node;
   });

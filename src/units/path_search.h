@@ -139,6 +139,9 @@ class TRoute {
   std::deque<TVector3>& MutablePoints() { return points_; }
   // One marker per segment of the points, shown or hidden as the route is.
   void BuildMarkers();
+  // The bounds SearchBoxAdmits compares with (the box widened by the
+  // tolerance of a place); false without a box.
+  bool AdmittedBounds(TVector3& low, TVector3& high) const;
 
  private:
   std::deque<TVector3> points_;
@@ -167,13 +170,19 @@ class TPathSearch : public TRoute {
   class TNodePool;
   class TOpenList;
   class TPointIndex;
+  // Where the point index keeps a point: the slot of the nearest lattice
+  // point (-1 off the index's array) and whether the point is that one.
+  struct TIndexPlace {
+    int32_t slot = -1;
+    bool exact = false;
+  };
 
   void Expand(TSearchNode& current);
   // The entry at the point (the first in the order of the candidates: the
   // open ones by total, then the closed ones by when they closed); null
   // when there is none.
-  TSearchNode* FindEntry(const TVector3& point) const;
-  TSearchNode* MakeNode(const TVector3& position, TSearchNode* parent);
+  TSearchNode* FindEntry(const TVector3& point, TIndexPlace place) const;
+  TSearchNode* MakeNode(const TVector3& position, TSearchNode* parent, TIndexPlace place);
   void Reparent(TSearchNode& node, TSearchNode* parent);
   void Close(TSearchNode& node);
   // Whether a comes before b in the order of the candidates.
@@ -198,6 +207,12 @@ class TPathSearch : public TRoute {
   // The node being expanded is out of the candidates meanwhile.
   TSearchNode* expanding_ = nullptr;
   TVector3 goal_;
+  // The search box and the cost limit, taken once per search.
+  bool boxed_ = false;
+  TVector3 admitLow_;
+  TVector3 admitHigh_;
+  bool limited_ = false;
+  float limit_ = 0.0f;
   TPathMeasure* measure_ = nullptr;
   bool costsNeverNegative_ = false;
 };
@@ -252,6 +267,11 @@ class TRoutePointMeasure : public TPathMeasure {
   static TVector3 SnapToLattice(const TVector3& point);
 
  private:
+  // A jump needs two of the owner's Regenerators: with fewer, the nearest
+  // one to any two points is the same one (or none), so no distance takes a
+  // jump and no step or neighbour is a jump.
+  bool JumpsPossible() const { return useRegenerators_ != 0 && ownRegenerators_ > 1; }
+
   TWorld& world_;
   TCompoundVolume* volume_;
   // Stands in for the walking unit when there is none.
@@ -263,12 +283,15 @@ class TRoutePointMeasure : public TPathMeasure {
   uint8_t checkBlockers_ = 0;
   std::vector<TGameObject*> blockers_;
   // Where the units stand while a search runs.
+  // Sorted by x; those far from the origin (or at no number) apart.
   std::vector<TVector3> unitPositions_;
+  std::vector<TVector3> farUnitPositions_;
   bool searching_ = false;
   // Parallel: where each Regenerator stands and whose it is; the volumes
   // follow the positions.
   std::vector<std::unique_ptr<TVector3>> regeneratorPositions_;
   std::vector<int32_t> regeneratorOwners_;
+  int32_t ownRegenerators_ = 0;
   TCompoundVolume regeneratorVolumes_;
 };
 

@@ -177,14 +177,6 @@ void TPathSearch::TOpenList::Collect(std::vector<TSearchNode*>& out) const {
 
 // --- TPointIndex -----------------------------------------------------------------------
 
-namespace {
-
-// The lattice reaches half a unit beyond the map on every side, and the
-// array a little further.
-constexpr int32_t kBorder = 2;
-
-}  // namespace
-
 void TPathSearch::TPointIndex::Reset(int32_t width, int32_t height) {
   scattered_.clear();
   const bool lattice = width > 0 && height > 0;
@@ -193,41 +185,25 @@ void TPathSearch::TPointIndex::Reset(int32_t width, int32_t height) {
   if (columns != columns_ || rows != rows_) {
     columns_ = columns;
     rows_ = rows;
-    stamps_.assign(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows), 0);
-    heads_.assign(stamps_.size(), nullptr);
+    slots_.assign(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows), TSlot());
     generation_ = 0;
   }
   if (++generation_ == 0) {
-    std::fill(stamps_.begin(), stamps_.end(), 0);
+    std::fill(slots_.begin(), slots_.end(), TSlot());
     generation_ = 1;
   }
 }
 
-int32_t TPathSearch::TPointIndex::SlotOf(const TVector3& point, bool nearest) const {
-  if (columns_ == 0) return -1;
-  const float dx = point.x * 2.0f;
-  const float dy = point.y * 2.0f;
-  if (!(std::fabs(dx) < 1.0e6f) || !(std::fabs(dy) < 1.0e6f)) return -1;
-  const float rx = std::round(dx);
-  const float ry = std::round(dy);
-  if (!nearest && (rx != dx || ry != dy)) return -1;
-  const int32_t column = static_cast<int32_t>(rx) + kBorder;
-  const int32_t row = static_cast<int32_t>(ry) + kBorder;
-  if (column < 0 || column >= columns_ || row < 0 || row >= rows_) return -1;
-  return row * columns_ + column;
-}
-
-void TPathSearch::TPointIndex::Add(TSearchNode* node) {
-  const int32_t slot = SlotOf(node->position, false);
-  if (slot < 0) {
+void TPathSearch::TPointIndex::Add(TSearchNode* node, TIndexPlace place) {
+  if (place.slot < 0 || !place.exact) {
     scattered_.push_back(node);
     return;
   }
-  const auto at = static_cast<std::size_t>(slot);
-  if (stamps_[at] != generation_) {
-    stamps_[at] = generation_;
-    heads_[at] = nullptr;
+  TSlot& slot = slots_[static_cast<std::size_t>(place.slot)];
+  if (slot.stamp != generation_) {
+    slot.stamp = generation_;
+    slot.head = nullptr;
   }
-  node->nextAtPoint = heads_[at];
-  heads_[at] = node;
+  node->nextAtPoint = slot.head;
+  slot.head = node;
 }

@@ -4,6 +4,7 @@
 // index from a point to the node standing there.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -91,28 +92,60 @@ class TPathSearch::TPointIndex {
  public:
   // Starts a search over a lattice of the size (both 0: none).
   void Reset(int32_t width, int32_t height);
-  void Add(TSearchNode* node);
-  // Appends the nodes that may stand within the tolerance of the point.
+  TIndexPlace Locate(const TVector3& point) const {
+    TIndexPlace place;
+    if (columns_ == 0) return place;
+    const float dx = point.x * 2.0f;
+    const float dy = point.y * 2.0f;
+    if (!(std::fabs(dx) < 1.0e6f) || !(std::fabs(dy) < 1.0e6f)) return place;
+    int32_t rx = 0;
+    int32_t ry = 0;
+    place.exact = RoundedHalfAway(dx, rx) & RoundedHalfAway(dy, ry);
+    const int32_t column = rx + kBorder;
+    const int32_t row = ry + kBorder;
+    if (column >= 0 && column < columns_ && row >= 0 && row < rows_) place.slot = row * columns_ + column;
+    return place;
+  }
+  // The node at its place (Locate of its position).
+  void Add(TSearchNode* node, TIndexPlace place);
+  // Visits the nodes that may stand within the tolerance of the located
+  // point.
   template <class TVisit>
-  void ForEachNear(const TVector3& point, TVisit visit) const {
-    const int32_t slot = SlotOf(point, true);
-    if (slot >= 0 && stamps_[static_cast<std::size_t>(slot)] == generation_) {
-      for (TSearchNode* node = heads_[static_cast<std::size_t>(slot)]; node != nullptr; node = node->nextAtPoint) {
-        visit(node);
+  void ForEachNear(TIndexPlace place, TVisit visit) const {
+    if (place.slot >= 0) {
+      const TSlot& slot = slots_[static_cast<std::size_t>(place.slot)];
+      if (slot.stamp == generation_) {
+        for (TSearchNode* node = slot.head; node != nullptr; node = node->nextAtPoint) visit(node);
       }
     }
     for (TSearchNode* node : scattered_) visit(node);
   }
 
  private:
-  // The slot of the lattice point (the nearest one when `nearest`); -1 when
-  // the point is off the lattice or outside the array.
-  int32_t SlotOf(const TVector3& point, bool nearest) const;
+  // The lattice reaches half a unit beyond the map on every side, and the
+  // array a little further.
+  static constexpr int32_t kBorder = 2;
+
+  // std::round of a value below 1e6 in size, as a whole number, and whether
+  // the value was whole already. The truncation and the fraction left are
+  // exact there (the value and its truncation share their sign and are
+  // whole multiples of the value's spacing), so no library call is needed.
+  static bool RoundedHalfAway(float value, int32_t& rounded) {
+    const auto whole = static_cast<int32_t>(value);
+    const float fraction = value - static_cast<float>(whole);
+    rounded = fraction >= 0.5f ? whole + 1 : fraction <= -0.5f ? whole - 1 : whole;
+    return fraction == 0.0f;
+  }
+
+  // The nodes of a lattice point belong to the search of the stamp.
+  struct TSlot {
+    uint32_t stamp = 0;
+    TSearchNode* head = nullptr;
+  };
 
   int32_t columns_ = 0;
   int32_t rows_ = 0;
   uint32_t generation_ = 0;
-  std::vector<uint32_t> stamps_;
-  std::vector<TSearchNode*> heads_;
+  std::vector<TSlot> slots_;
   std::vector<TSearchNode*> scattered_;
 };

@@ -438,3 +438,13 @@ void TMap::PairLoadedDoors() {
 bool TMap::KnowsTerrainType(const std::string& name) const {
   return typeSource_ == nullptr || typeSource_->FindTerrainType(name) != nullptr;
 }
+
+void TMap::HoldStepShapes() const {
+  if (!stepMemory_) return;
+  if (stepCache_ == nullptr) stepCache_ = std::make_unique<TStepCache>();
+  stepCache_->Hold();
+}
+
+void TMap::ReleaseStepShapes() const {
+  if (stepCache_ != nullptr) stepCache_->Release();
+}

@@ -125,6 +125,11 @@ class TMap : public TObjectList {
   // tested afresh.
   void SetStepMemory(bool on);
   bool HasStepMemory() const { return stepMemory_; }
+  // Brackets (nesting) a run of step tests during which no mover's shape
+  // changes, such as one route search: the remembered answers are then found
+  // without comparing the shape again on every step.
+  void HoldStepShapes() const;
+  void ReleaseStepShapes() const;
   // The volume touches a force field.
   bool ForceFieldTest(TCompoundVolume& volume) const;
   void SetFlagAround(const TVector3& point, int32_t flag);

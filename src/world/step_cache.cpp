@@ -28,8 +28,12 @@ void PushPoint(std::vector<uint32_t>& key, const TVector3& point) {
 // lattice.
 bool LatticeIndex(float value, int32_t& index) {
   const float doubled = value * 2.0f;
-  if (!(std::fabs(doubled) < kDoubledLimit) || std::round(doubled) != doubled) return false;
-  index = static_cast<int32_t>(doubled) + kBorder;
+  if (!(std::fabs(doubled) < kDoubledLimit)) return false;
+  // Below the limit the truncation is exact: the value is whole when it
+  // equals its truncation (what comparing it with its rounding tells too).
+  const auto whole = static_cast<int32_t>(doubled);
+  if (static_cast<float>(whole) != doubled) return false;
+  index = whole + kBorder;
   return true;
 }
 
@@ -73,9 +77,38 @@ bool TStepCache::MakeKey(const TCompoundVolume& volume, const TVector3* via, flo
   return true;
 }
 
+void TStepCache::Release() {
+  if (holds_ > 0) --holds_;
+  if (holds_ == 0) recent_.layer = nullptr;
+}
+
+std::array<uint32_t, 4> TStepCache::RecentBits(const TVector3* via, float z) {
+  if (via == nullptr) return {0, 0, 0, Bits(z)};
+  return {Bits(via->x), Bits(via->y), Bits(via->z), Bits(z)};
+}
+
+TStepCache::TLayer* TStepCache::RecentLayer(const TCompoundVolume& volume, const std::string& access,
+                                            const TVector3* via, float z) const {
+  if (holds_ == 0 || recent_.layer == nullptr || recent_.volume != &volume || recent_.hasVia != (via != nullptr)) {
+    return nullptr;
+  }
+  // Element by element: the library's comparisons call memcmp, which costs
+  // more than these few words.
+  const std::array<uint32_t, 4> bits = RecentBits(via, z);
+  for (std::size_t i = 0; i < bits.size(); ++i) {
+    if (bits[i] != recent_.bits[i]) return nullptr;
+  }
+  if (access.size() != recent_.access.size()) return nullptr;
+  for (std::size_t i = 0; i < access.size(); ++i) {
+    if (access[i] != recent_.access[i]) return nullptr;
+  }
+  return recent_.layer;
+}
+
 void TStepCache::Reset(int32_t width, int32_t height, uint32_t gridChanges) {
   layers_.clear();
   last_ = nullptr;
+  recent_.layer = nullptr;
   columns_ = 2 * width + 2 * kBorder;
   rows_ = 2 * height + 2 * kBorder;
   blockColumns_ = (columns_ + kBlockSide - 1) / kBlockSide;
@@ -102,6 +135,7 @@ TStepCache::TLayer& TStepCache::LayerFor(const std::string& access) {
     if (layers_.size() >= kMaxLayers) {
       const auto oldest = std::min_element(layers_.begin(), layers_.end(),
                                            [](const auto& a, const auto& b) { return a->lastUse < b->lastUse; });
+      if (oldest->get() == recent_.layer) recent_.layer = nullptr;
       layers_.erase(oldest);
     }
     auto layer = std::make_unique<TLayer>();
@@ -134,8 +168,21 @@ bool TStepCache::Find(const TVector3& from, const TVector3& to, const TCompoundV
     Reset(width, height, gridChanges);
   }
   if (column < 0 || column >= columns_ || row < 0 || row >= rows_) return false;
-  if (!MakeKey(volume, via, from.z)) return false;
-  TLayer& layer = LayerFor(access);
+  TLayer* held = RecentLayer(volume, access, via, from.z);
+  if (held != nullptr) {
+    held->lastUse = ++uses_;
+  } else {
+    if (!MakeKey(volume, via, from.z)) return false;
+    held = &LayerFor(access);
+    if (holds_ > 0) {
+      recent_.layer = held;
+      recent_.volume = &volume;
+      recent_.access = access;
+      recent_.hasVia = via != nullptr;
+      recent_.bits = RecentBits(via, from.z);
+    }
+  }
+  TLayer& layer = *held;
   const auto blockIndex = static_cast<std::size_t>(row / kBlockSide) * static_cast<std::size_t>(blockColumns_) +
                           static_cast<std::size_t>(column / kBlockSide);
   std::unique_ptr<TBlock>& block = layer.blocks[blockIndex];

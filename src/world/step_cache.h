@@ -42,6 +42,14 @@ class TStepCache {
 
   std::size_t LayerCount() const { return layers_.size(); }
 
+  // Between Hold and Release (which nest) the caller vouches that no shape
+  // asked about changes: a step asked for with the same shape object, access
+  // name and ignored point (bit by bit) at the same height as the step
+  // before finds its layer again without building and comparing the shape's
+  // key. A route search asks thousands of steps so.
+  void Hold() { ++holds_; }
+  void Release();
+
  private:
   // Lattice points in a block of answers, per side.
   static constexpr int32_t kBlockSide = 8;
@@ -62,7 +70,21 @@ class TStepCache {
   TLayer& LayerFor(const std::string& access);
   void Reset(int32_t width, int32_t height, uint32_t gridChanges);
 
+  // The layer of the last step asked while held, and what it was asked
+  // with; null when there is none to reuse.
+  struct TRecent {
+    TLayer* layer = nullptr;
+    const TCompoundVolume* volume = nullptr;
+    std::string access;
+    bool hasVia = false;
+    std::array<uint32_t, 4> bits{};
+  };
+  static std::array<uint32_t, 4> RecentBits(const TVector3* via, float z);
+  TLayer* RecentLayer(const TCompoundVolume& volume, const std::string& access, const TVector3* via, float z) const;
+
   std::vector<std::unique_ptr<TLayer>> layers_;
+  TRecent recent_;
+  uint32_t holds_ = 0;
   std::vector<uint32_t> keyScratch_;
   TLayer* last_ = nullptr;
   EAnswer* slot_ = nullptr;

@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <map>
 #include <memory>
 #include <utility>
@@ -333,6 +336,30 @@ TEST_F(RoutePointMeasureTest, NeighboursAreTheLatticePointsAroundTheSnappedPoint
   EXPECT_EQ(TRoutePointMeasure::SnapToLattice(TVector3(-0.25f, 0.25f, 1.76f)), TVector3(-0.5f, 0.5f, 2.0f));
 }
 
+// The snap rounds the doubled coordinate as the library's floor and ceiling
+// would (nearly-halves that round up when the half is added, a negative
+// value that snaps to a negative zero, values too large to hold a fraction,
+// NaN and infinities), bit for bit.
+TEST(SnapToLatticeTest, RoundsTheDoubledCoordinateAsTheLibraryDoes) {
+  const auto reference = [](float value) {
+    const float doubled = value * 2.0f;
+    return (doubled >= 0.0f ? std::floor(doubled + 0.5f) : std::ceil(doubled - 0.5f)) * 0.5f;
+  };
+  using TLimits = std::numeric_limits<float>;
+  const float values[] = {0.0f,        -0.0f,        0.1f,         -0.1f,         0.25f,          -0.25f,
+                          0.2499999f,  -0.2499999f,  0.7499999f,   1.75f,         -1.75f,         0.124999996f,
+                          3.3f,        -3.3f,        4194303.5f,   -4194303.5f,   4194304.25f,    5.0e6f,
+                          -5.0e6f,     1.0e30f,      -1.0e30f,     TLimits::infinity(), -TLimits::infinity(),
+                          TLimits::quiet_NaN(),      TLimits::denorm_min(),     -TLimits::denorm_min()};
+  for (const float value : values) {
+    SCOPED_TRACE(value);
+    const TVector3 snapped = TRoutePointMeasure::SnapToLattice(TVector3(value, -value, value));
+    EXPECT_EQ(std::bit_cast<uint32_t>(snapped.x), std::bit_cast<uint32_t>(reference(value)));
+    EXPECT_EQ(std::bit_cast<uint32_t>(snapped.y), std::bit_cast<uint32_t>(reference(-value)));
+    EXPECT_EQ(std::bit_cast<uint32_t>(snapped.z), std::bit_cast<uint32_t>(reference(value)));
+  }
+}
+
 TEST_F(RoutePointMeasureTest, ARouteGoesAroundAWall) {
   WallLine(5.0f, 0.0f, 8.0f);
   Combatant* walker = Unit("Grunt", 3, 4);
@@ -379,6 +406,25 @@ TEST_F(RoutePointMeasureTest, StepsOffTheMapAreRefused) {
   // -0.5 rounds away from zero, off the map; -0.4 stays in cell 0.
   EXPECT_FALSE(measure->IsStepAllowed(TVector3(0, 3, 0), TVector3(-0.5f, 3, 0), TVector3(-3, 3, 0)));
   EXPECT_TRUE(measure->IsStepAllowed(TVector3(0, 3, 0), TVector3(-0.4f, 3, 0), TVector3(-3, 3, 0)));
+
+  // The same on every side: the last cell reaches to half a unit short of
+  // the map's size.
+  const auto w = static_cast<float>(world_->GetMap().GetWidth());
+  const auto h = static_cast<float>(world_->GetMap().GetHeight());
+  const struct {
+    TVector3 from;
+    TVector3 to;
+    bool allowed;
+  } edges[] = {
+      {{w - 1.0f, 3, 0}, {w - 0.5f, 3, 0}, false},         {{w - 1.0f, 3, 0}, {w - 0.5001f, 3, 0}, true},
+      {{3, 0, 0}, {3, -0.5f, 0}, false},                   {{3, 0, 0}, {3, -0.4999f, 0}, true},
+      {{3, h - 1.0f, 0}, {3, h - 0.5f, 0}, false},         {{3, h - 1.0f, 0}, {3, h - 0.5001f, 0}, true},
+      {{3, 3, 0}, {std::numeric_limits<float>::quiet_NaN(), 3, 0}, false},
+  };
+  for (const auto& edge : edges) {
+    SCOPED_TRACE(testing::Message() << edge.to.x << "," << edge.to.y);
+    EXPECT_EQ(measure->IsStepAllowed(edge.from, edge.to, edge.to), edge.allowed);
+  }
 }
 
 TEST_F(RoutePointMeasureTest, GooIsAvoidedUnlessTheWalkerWadesThroughIt) {
@@ -422,6 +468,34 @@ TEST_F(RoutePointMeasureTest, CollectedUnitsAreObstaclesButTheWalkerIsNot) {
   EXPECT_FLOAT_EQ(search.Length(), 4.0f);
   EXPECT_FLOAT_EQ(measure->PointPenalty(TVector3(5.1f, 4, 0)), 0.1f);
   EXPECT_FLOAT_EQ(measure->PointPenalty(TVector3(5.3f, 4, 0)), 0.0f);
+}
+
+// While a search runs the crowd penalty looks only at the units near the
+// point along x; it must find every unit that the plain walk over all units
+// finds, side by side and far from the origin too.
+TEST_F(RoutePointMeasureTest, TheCrowdPenaltyInASearchIsThePenaltyOutsideIt) {
+  Combatant* walker = Unit("Grunt", 1, 1);
+  const TVector3 crowd[] = {{3.0f, 3.0f, 0}, {3.1f, 5.0f, 0}, {7.9f, 3.0f, 0}, {8.05f, 3.1f, 0}, {8.2f, 2.95f, 0},
+                            {150000.2f, 2.0f, 0}};
+  for (const TVector3& at : crowd) Unit("Grunt", at.x, at.y);
+  auto measure = MeasureFor(*walker);
+  std::vector<TVector3> points;
+  for (float x = 0.5f; x <= 9.0f; x += 0.05f) {
+    for (float y = 0.5f; y <= 5.5f; y += 0.05f) points.emplace_back(x, y, 0.0f);
+  }
+  for (float dx = -0.3f; dx <= 0.3f; dx += 0.05f) points.emplace_back(150000.2f + dx, 2.0f, 0.0f);
+  std::vector<float> outside;
+  for (const TVector3& p : points) outside.push_back(measure->PointPenalty(p));
+  measure->BeginSearch();
+  int32_t crowded = 0;
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    SCOPED_TRACE(testing::Message() << points[i].x << "," << points[i].y);
+    EXPECT_EQ(measure->PointPenalty(points[i]), outside[i]);
+    if (outside[i] > 0.0f) ++crowded;
+  }
+  measure->EndSearch();
+  // Every unit but the walker crowds some of the points.
+  EXPECT_GT(crowded, 6 * 10);
 }
 
 TEST_F(RoutePointMeasureTest, AGreyUnitJumpsBetweenItsOwnRegenerators) {
