@@ -120,10 +120,7 @@ bool TSightResolver::IsMapAsleep() {
 void TSightResolver::CommitAllFlags(bool mapAsleep) {
   for (int32_t l = 0; l < TWorld::GetListCount(); ++l) {
     if (l == TWorld::kMapList) {
-      if (mapAsleep) continue;
-      for (const auto& tile : world_->GetMap().Tiles()) {
-        if (tile != nullptr && !tile->GetFlagSet().IsLocked()) static_cast<TTerrainObject&>(*tile).TTerrainObject::CommitFlags();
-      }
+      if (!mapAsleep) CommitWatchedTiles();
       continue;
     }
     const TObjectList* list = world_->GetList(l);
@@ -132,6 +129,101 @@ void TSightResolver::CommitAllFlags(bool mapAsleep) {
       if (object != nullptr) object->CommitFlags();
     }
   }
+}
+
+// --- the tile watch ----------------------------------------------------------------------
+//
+// A tile's commit makes its previous flags a copy of its current ones, and
+// its change report compares the two. Every change of either goes through
+// its flag set, which enters the tile in the watch (TFlagSet::Touched). A
+// tile the watch does not list has had neither changed since the commit
+// that took it off the list, so its previous flags equal its current ones:
+// committing it again copies equal bits, and it reports no change. The
+// passes over the map therefore visit only the listed tiles; a locked tile
+// neither commits nor reports and stays listed until it is unlocked.
+
+namespace {
+
+// The tile of the map list at the index, when the watch took it there.
+TGameObject* WatchedTileAt(const TMap& map, const TFlagWatch* watch, int32_t index) {
+  if (index < 0 || index >= static_cast<int32_t>(map.Tiles().size())) return nullptr;
+  TGameObject* tile = map.Tiles()[static_cast<std::size_t>(index)].get();
+  if (tile == nullptr || tile->GetFlagSet().Watcher() != watch || tile->GetFlagSet().WatchKey() != index) {
+    return nullptr;
+  }
+  return tile;
+}
+
+void CommitTile(TGameObject& tile) { static_cast<TTerrainObject&>(tile).TTerrainObject::CommitFlags(); }
+
+}  // namespace
+
+void TSightResolver::WatchTiles() {
+  TTileWatch& watched = tileWatch_;
+  const TMap& map = world_->GetMap();
+  const auto& tiles = map.Tiles();
+  // Tiles are added, removed and reset only with a new grid change count;
+  // another pass that watches the tiles takes every one of them, the first
+  // among them too.
+  if (watched.set && watched.gridChanges == map.GridChangeCount() && watched.tileCount == map.Count()) {
+    const auto first = std::find_if(tiles.begin(), tiles.end(), [](const auto& tile) { return tile != nullptr; });
+    if (first == tiles.end() || (*first)->GetFlagSet().Watcher() == watched.watch.get()) return;
+  }
+  if (watched.watch == nullptr) watched.watch = std::make_shared<TFlagWatch>();
+  watched.watch->Keys().clear();
+  // Each tile enters the list at once when its flags differ already.
+  for (std::size_t i = 0; i < tiles.size(); ++i) {
+    if (tiles[i] != nullptr) tiles[i]->GetFlagSet().Watch(watched.watch, static_cast<int32_t>(i));
+  }
+  watched.set = true;
+  watched.gridChanges = map.GridChangeCount();
+  watched.tileCount = map.Count();
+}
+
+std::vector<int32_t>& TSightResolver::SortedWatchedTiles() {
+  std::vector<int32_t>& keys = tileWatch_.watch->Keys();
+  std::sort(keys.begin(), keys.end());
+  keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+  return keys;
+}
+
+bool TSightResolver::WatchHoldsTiles() {
+  const TMap& map = world_->GetMap();
+  const TFlagWatch* watch = tileWatch_.watch.get();
+  if (watch == nullptr) return false;
+  for (const int32_t key : SortedWatchedTiles()) {
+    if (WatchedTileAt(map, watch, key) == nullptr) return false;
+  }
+  return true;
+}
+
+void TSightResolver::CommitWatchedTiles() {
+  WatchTiles();
+  const TMap& map = world_->GetMap();
+  if (!WatchHoldsTiles()) {
+    // A list that names a tile it did not take: the tiles were moved in the
+    // list behind the watch's back. Every tile commits, and is watched anew.
+    for (const auto& tile : map.Tiles()) {
+      if (tile != nullptr && !tile->GetFlagSet().IsLocked()) CommitTile(*tile);
+    }
+    tileWatch_.set = false;
+    WatchTiles();
+    return;
+  }
+  std::vector<int32_t>& keys = tileWatch_.watch->Keys();
+  std::size_t kept = 0;
+  for (std::size_t n = 0; n < keys.size(); ++n) {
+    const int32_t key = keys[n];
+    TGameObject& tile = *WatchedTileAt(map, tileWatch_.watch.get(), key);
+    TFlagSet& flags = tile.GetFlagSet();
+    if (flags.IsLocked()) {
+      keys[kept++] = key;
+      continue;
+    }
+    CommitTile(tile);
+    flags.Unlist();
+  }
+  keys.resize(kept);
 }
 
 void TSightResolver::Step(float t) {
@@ -365,15 +457,7 @@ void TSightResolver::ReportVisionChanges(float t, bool mapAsleep) {
   const int32_t sides = SideCount();
   for (int32_t l = 0; l < TWorld::GetListCount(); ++l) {
     if (l == TWorld::kMapList) {
-      if (mapAsleep) continue;
-      for (const auto& tile : world_->GetMap().Tiles()) {
-        // A tile whose flags are all as committed (or that is locked) has
-        // nothing to report.
-        if (tile == nullptr || !tile->GetFlagSet().AnyChanged()) continue;
-        for (int32_t side = 0; side < sides; ++side) {
-          if (tile->FlagChanged(side)) resolver_->UpdateVision(*tile, side, t);
-        }
-      }
+      if (!mapAsleep) ReportTileChanges(t);
       continue;
     }
     const TObjectList* list = world_->GetList(l);
@@ -385,6 +469,30 @@ void TSightResolver::ReportVisionChanges(float t, bool mapAsleep) {
       }
     }
   }
+}
+
+void TSightResolver::ReportTileChanges(float t) {
+  const int32_t sides = SideCount();
+  const auto report = [&](TGameObject& tile) {
+    // A tile whose flags are all as committed (or that is locked) has
+    // nothing to report.
+    if (!tile.GetFlagSet().AnyChanged()) return;
+    for (int32_t side = 0; side < sides; ++side) {
+      if (tile.FlagChanged(side)) resolver_->UpdateVision(tile, side, t);
+    }
+  };
+  const TMap& map = world_->GetMap();
+  if (!WatchHoldsTiles()) {
+    for (const auto& tile : map.Tiles()) {
+      if (tile != nullptr) report(*tile);
+    }
+    return;
+  }
+  // Sorted, the listed tiles report in the map's order; a tile an event
+  // would list now is appended behind the ones taken here.
+  const std::vector<int32_t>& keys = tileWatch_.watch->Keys();
+  const std::size_t count = keys.size();
+  for (std::size_t n = 0; n < count; ++n) report(*WatchedTileAt(map, tileWatch_.watch.get(), keys[n]));
 }
 
 // --- the screen's view ------------------------------------------------------------------

@@ -15,6 +15,7 @@
 #include "app/vector3.h"
 
 class Combatant;
+class TFlagWatch;
 class TActionResolver;
 class TCellWalker;
 class TCompoundVolume;
@@ -146,6 +147,17 @@ class TSightResolver {
   // and the change report may pass the map over.
   bool IsMapAsleep();
   void CommitAllFlags(bool mapAsleep);
+  // Makes the tile watch list every tile of the map whose flags may have
+  // changed since its last commit: watches every tile afresh when the map's
+  // list has changed since the last time, or another pass took the tiles.
+  void WatchTiles();
+  // The tiles the watch lists, in the map's order.
+  std::vector<int32_t>& SortedWatchedTiles();
+  // Whether every tile the watch lists (sorted, each once) stands where
+  // the watch took it in the map's list.
+  bool WatchHoldsTiles();
+  void CommitWatchedTiles();
+  void ReportTileChanges(float t);
   void SightTerrain(Combatant& unit, bool mapPassDue);
   // One object for SightObjects: marks it (or the terrain in the way) when
   // the unit sees it.
@@ -192,6 +204,15 @@ class TSightResolver {
     std::vector<int32_t> candidates;
   };
   TTerrainIndex terrainIndex_;
+  // The tiles whose flags may differ from their last commit, by index in the
+  // map's list, for the map's grid change count and tile count it was set up at.
+  struct TTileWatch {
+    std::shared_ptr<TFlagWatch> watch;
+    bool set = false;
+    uint32_t gridChanges = 0;
+    int32_t tileCount = 0;
+  };
+  TTileWatch tileWatch_;
   // The map was locked whole by the last map pass, at this grid change
   // count, and nothing has unlocked it since.
   bool mapLocked_ = false;
