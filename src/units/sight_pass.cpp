@@ -5,6 +5,8 @@
 // screen's view of what a unit sees.
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <limits>
 
 #include "session/sides.h"
 #include "sim/action_resolver.h"
@@ -234,9 +236,25 @@ void TSightResolver::Step(float t) {
   const bool mapAsleep = IsMapAsleep();
   CommitAllFlags(mapAsleep);
 
+  // An object's visibility factor depends on where it and the shields stand
+  // and on a unit's warp state: nothing of this changes during the pass, so
+  // each factor is worked out once, when a unit first needs it.
+  passFactors_.resize(static_cast<std::size_t>(TWorld::GetListCount()));
+  for (int32_t l = 0; l < TWorld::GetListCount(); ++l) {
+    passFactors_[static_cast<std::size_t>(l)].assign(static_cast<std::size_t>(std::max(world_->GetList(l)->Count(), 0)),
+                                                      std::numeric_limits<float>::quiet_NaN());
+  }
+  const auto factorsOf = [this](const TObjectList& list) -> std::vector<float>* {
+    for (int32_t l = 0; l < TWorld::GetListCount(); ++l) {
+      if (world_->GetList(l) == &list) return &passFactors_[static_cast<std::size_t>(l)];
+    }
+    return nullptr;
+  };
   const TCombatantList& units = world_->GetUnits();
   TObjectList* detected[] = {&world_->GetUnits(), &world_->GetAmmoDumps(), &world_->GetEggs(),
                              &world_->GetSurrogates()};
+  std::vector<float>* detectedFactors[std::size(detected)];
+  for (std::size_t d = 0; d < std::size(detected); ++d) detectedFactors[d] = factorsOf(*detected[d]);
   for (int32_t i = 0; i < units.Count(); ++i) {
     Combatant* unit = AsCombatant(units.GetAt(i));
     if (unit == nullptr || unit->IsDestroyed()) continue;
@@ -244,11 +262,12 @@ void TSightResolver::Step(float t) {
       if (l == TWorld::kMapList) {
         SightTerrain(*unit, mapPassDue);
       } else {
-        SightObjects(*unit, *world_->GetList(l));
+        SightListObjects(*unit, *world_->GetList(l), &passFactors_[static_cast<std::size_t>(l)]);
       }
     }
-    for (TObjectList* list : detected) DetectObjects(*unit, *list);
+    for (std::size_t d = 0; d < std::size(detected); ++d) DetectListObjects(*unit, *detected[d], detectedFactors[d]);
   }
+  passFactors_.clear();
 
   // What a side sees of a linked object it also sees of the surrogate.
   const TObjectList& surrogates = world_->GetSurrogates();
@@ -268,17 +287,32 @@ void TSightResolver::MarkSeen(TGameObject& object, int32_t side) {
   world_->GetMap().SetFlagAround(object.Position(), side);
 }
 
-void TSightResolver::SightObjects(Combatant& unit, TObjectList& list) {
+float* TSightResolver::FactorSlot(std::vector<float>* factors, int32_t i) {
+  if (factors == nullptr || i < 0 || static_cast<std::size_t>(i) >= factors->size()) return nullptr;
+  return &(*factors)[static_cast<std::size_t>(i)];
+}
+
+float TSightResolver::PassFactor(const TGameObject& object, float* slot) const {
+  if (slot == nullptr) return VisibilityFactor(object);
+  // A factor that is itself no number is simply worked out again: the same.
+  if (std::isnan(*slot)) *slot = VisibilityFactor(object);
+  return *slot;
+}
+
+void TSightResolver::SightObjects(Combatant& unit, TObjectList& list) { SightListObjects(unit, list, nullptr); }
+
+void TSightResolver::SightListObjects(Combatant& unit, TObjectList& list, std::vector<float>* factors) {
   const int32_t side = SideOf(unit);
   const TVector3 from = unit.GetFiringPoint();
   for (int32_t i = 0; i < list.Count(); ++i) {
-    if (TGameObject* object = list.GetAt(i)) SightObject(unit, side, from, *object);
+    if (TGameObject* object = list.GetAt(i)) SightObject(unit, side, from, *object, FactorSlot(factors, i));
   }
 }
 
-void TSightResolver::SightObject(Combatant& unit, int32_t side, const TVector3& from, TGameObject& object) {
+void TSightResolver::SightObject(Combatant& unit, int32_t side, const TVector3& from, TGameObject& object,
+                                 float* factor) {
   if (object.GetFlagSet().IsLocked() || object.TestFlag(side)) return;
-  if (!unit.CanSee(object, VisibilityFactor(object))) return;
+  if (!unit.CanSee(object, PassFactor(object, factor))) return;
   TVector3 aim;
   object.GetAimPoint(aim);
   // What stands in the way is seen instead.
@@ -345,9 +379,10 @@ bool TSightResolver::BuildTerrainIndex() {
 
 void TSightResolver::SightMapObjects(Combatant& unit) {
   TMap& map = world_->GetMap();
+  std::vector<float>* factors = passFactors_.empty() ? nullptr : &passFactors_[static_cast<std::size_t>(TWorld::kMapList)];
   const float vision = unit.GetVision();
   if (!BuildTerrainIndex() || !std::isfinite(vision) || vision < 0.0f) {
-    SightObjects(unit, map);
+    SightListObjects(unit, map, factors);
     return;
   }
   TTerrainIndex& index = terrainIndex_;
@@ -355,7 +390,7 @@ void TSightResolver::SightMapObjects(Combatant& unit) {
   const float reach = vision * index.maxVisibility * 1.001f + 0.01f;
   const TVector3 at = unit.Position();
   if (!std::isfinite(reach) || !std::isfinite(at.x) || !std::isfinite(at.y)) {
-    SightObjects(unit, map);
+    SightListObjects(unit, map, factors);
     return;
   }
   std::vector<int32_t>& candidates = index.candidates;
@@ -378,7 +413,7 @@ void TSightResolver::SightMapObjects(Combatant& unit) {
   std::sort(candidates.begin(), candidates.end());
   const TVector3 from = unit.GetFiringPoint();
   for (const int32_t i : candidates) {
-    if (TGameObject* object = map.GetAt(i)) SightObject(unit, side, from, *object);
+    if (TGameObject* object = map.GetAt(i)) SightObject(unit, side, from, *object, FactorSlot(factors, i));
   }
 }
 
@@ -399,13 +434,15 @@ void TSightResolver::CollectUnseen(std::size_t cell, int32_t side, float vision,
   }
 }
 
-void TSightResolver::DetectObjects(Combatant& unit, TObjectList& list) {
+void TSightResolver::DetectObjects(Combatant& unit, TObjectList& list) { DetectListObjects(unit, list, nullptr); }
+
+void TSightResolver::DetectListObjects(Combatant& unit, TObjectList& list, std::vector<float>* factors) {
   if (!unit.HasTracking()) return;
   const int32_t side = SideOf(unit);
   for (int32_t i = 0; i < list.Count(); ++i) {
     TGameObject* object = list.GetAt(i);
     if (object == nullptr || object->TestFlag(side)) continue;
-    if (unit.CanTrack(*object, VisibilityFactor(*object))) MarkSeen(*object, side);
+    if (unit.CanTrack(*object, PassFactor(*object, FactorSlot(factors, i)))) MarkSeen(*object, side);
   }
 }
 

@@ -161,7 +161,16 @@ class TSightResolver {
   void SightTerrain(Combatant& unit, bool mapPassDue);
   // One object for SightObjects: marks it (or the terrain in the way) when
   // the unit sees it.
-  void SightObject(Combatant& unit, int32_t side, const TVector3& from, TGameObject& object);
+  void SightObject(Combatant& unit, int32_t side, const TVector3& from, TGameObject& object, float* factor);
+  // SightObjects and DetectObjects with the factors of the pass in progress
+  // for the list (may be null: each worked out afresh).
+  void SightListObjects(Combatant& unit, TObjectList& list, std::vector<float>* factors);
+  void DetectListObjects(Combatant& unit, TObjectList& list, std::vector<float>* factors);
+  // The visibility factor of the object, worked out once per pass: the slot
+  // holds no number until it is known.
+  float PassFactor(const TGameObject& object, float* slot) const;
+  // The slot of the i-th object of the list in the factors, or null.
+  static float* FactorSlot(std::vector<float>* factors, int32_t i);
   // SightObjects over the map, taking only the tiles that stand near enough
   // to be seen, in the map's own order.
   void SightMapObjects(Combatant& unit);
@@ -213,6 +222,9 @@ class TSightResolver {
     int32_t tileCount = 0;
   };
   TTileWatch tileWatch_;
+  // The visibility factor of every object, by list and index, for the pass
+  // in progress.
+  std::vector<std::vector<float>> passFactors_;
   // The map was locked whole by the last map pass, at this grid change
   // count, and nothing has unlocked it since.
   bool mapLocked_ = false;
