@@ -5,6 +5,8 @@
 // screen's view of what a unit sees.
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <limits>
 
 #include "session/sides.h"
 #include "sim/action_resolver.h"
@@ -120,10 +122,7 @@ bool TSightResolver::IsMapAsleep() {
 void TSightResolver::CommitAllFlags(bool mapAsleep) {
   for (int32_t l = 0; l < TWorld::GetListCount(); ++l) {
     if (l == TWorld::kMapList) {
-      if (mapAsleep) continue;
-      for (const auto& tile : world_->GetMap().Tiles()) {
-        if (tile != nullptr && !tile->GetFlagSet().IsLocked()) static_cast<TTerrainObject&>(*tile).TTerrainObject::CommitFlags();
-      }
+      if (!mapAsleep) CommitWatchedTiles();
       continue;
     }
     const TObjectList* list = world_->GetList(l);
@@ -134,6 +133,101 @@ void TSightResolver::CommitAllFlags(bool mapAsleep) {
   }
 }
 
+// --- the tile watch ----------------------------------------------------------------------
+//
+// A tile's commit makes its previous flags a copy of its current ones, and
+// its change report compares the two. Every change of either goes through
+// its flag set, which enters the tile in the watch (TFlagSet::Touched). A
+// tile the watch does not list has had neither changed since the commit
+// that took it off the list, so its previous flags equal its current ones:
+// committing it again copies equal bits, and it reports no change. The
+// passes over the map therefore visit only the listed tiles; a locked tile
+// neither commits nor reports and stays listed until it is unlocked.
+
+namespace {
+
+// The tile of the map list at the index, when the watch took it there.
+TGameObject* WatchedTileAt(const TMap& map, const TFlagWatch* watch, int32_t index) {
+  if (index < 0 || index >= static_cast<int32_t>(map.Tiles().size())) return nullptr;
+  TGameObject* tile = map.Tiles()[static_cast<std::size_t>(index)].get();
+  if (tile == nullptr || tile->GetFlagSet().Watcher() != watch || tile->GetFlagSet().WatchKey() != index) {
+    return nullptr;
+  }
+  return tile;
+}
+
+void CommitTile(TGameObject& tile) { static_cast<TTerrainObject&>(tile).TTerrainObject::CommitFlags(); }
+
+}  // namespace
+
+void TSightResolver::WatchTiles() {
+  TTileWatch& watched = tileWatch_;
+  const TMap& map = world_->GetMap();
+  const auto& tiles = map.Tiles();
+  // Tiles are added, removed and reset only with a new grid change count;
+  // another pass that watches the tiles takes every one of them, the first
+  // among them too.
+  if (watched.set && watched.gridChanges == map.GridChangeCount() && watched.tileCount == map.Count()) {
+    const auto first = std::find_if(tiles.begin(), tiles.end(), [](const auto& tile) { return tile != nullptr; });
+    if (first == tiles.end() || (*first)->GetFlagSet().Watcher() == watched.watch.get()) return;
+  }
+  if (watched.watch == nullptr) watched.watch = std::make_shared<TFlagWatch>();
+  watched.watch->Keys().clear();
+  // Each tile enters the list at once when its flags differ already.
+  for (std::size_t i = 0; i < tiles.size(); ++i) {
+    if (tiles[i] != nullptr) tiles[i]->GetFlagSet().Watch(watched.watch, static_cast<int32_t>(i));
+  }
+  watched.set = true;
+  watched.gridChanges = map.GridChangeCount();
+  watched.tileCount = map.Count();
+}
+
+std::vector<int32_t>& TSightResolver::SortedWatchedTiles() {
+  std::vector<int32_t>& keys = tileWatch_.watch->Keys();
+  std::sort(keys.begin(), keys.end());
+  keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+  return keys;
+}
+
+bool TSightResolver::WatchHoldsTiles() {
+  const TMap& map = world_->GetMap();
+  const TFlagWatch* watch = tileWatch_.watch.get();
+  if (watch == nullptr) return false;
+  for (const int32_t key : SortedWatchedTiles()) {
+    if (WatchedTileAt(map, watch, key) == nullptr) return false;
+  }
+  return true;
+}
+
+void TSightResolver::CommitWatchedTiles() {
+  WatchTiles();
+  const TMap& map = world_->GetMap();
+  if (!WatchHoldsTiles()) {
+    // A list that names a tile it did not take: the tiles were moved in the
+    // list behind the watch's back. Every tile commits, and is watched anew.
+    for (const auto& tile : map.Tiles()) {
+      if (tile != nullptr && !tile->GetFlagSet().IsLocked()) CommitTile(*tile);
+    }
+    tileWatch_.set = false;
+    WatchTiles();
+    return;
+  }
+  std::vector<int32_t>& keys = tileWatch_.watch->Keys();
+  std::size_t kept = 0;
+  for (std::size_t n = 0; n < keys.size(); ++n) {
+    const int32_t key = keys[n];
+    TGameObject& tile = *WatchedTileAt(map, tileWatch_.watch.get(), key);
+    TFlagSet& flags = tile.GetFlagSet();
+    if (flags.IsLocked()) {
+      keys[kept++] = key;
+      continue;
+    }
+    CommitTile(tile);
+    flags.Unlist();
+  }
+  keys.resize(kept);
+}
+
 void TSightResolver::Step(float t) {
   // One answer for the whole pass: the pass itself moves the next due time.
   const bool mapPassDue = IsMapPassDue(t);
@@ -142,9 +236,25 @@ void TSightResolver::Step(float t) {
   const bool mapAsleep = IsMapAsleep();
   CommitAllFlags(mapAsleep);
 
+  // An object's visibility factor depends on where it and the shields stand
+  // and on a unit's warp state: nothing of this changes during the pass, so
+  // each factor is worked out once, when a unit first needs it.
+  passFactors_.resize(static_cast<std::size_t>(TWorld::GetListCount()));
+  for (int32_t l = 0; l < TWorld::GetListCount(); ++l) {
+    passFactors_[static_cast<std::size_t>(l)].assign(static_cast<std::size_t>(std::max(world_->GetList(l)->Count(), 0)),
+                                                      std::numeric_limits<float>::quiet_NaN());
+  }
+  const auto factorsOf = [this](const TObjectList& list) -> std::vector<float>* {
+    for (int32_t l = 0; l < TWorld::GetListCount(); ++l) {
+      if (world_->GetList(l) == &list) return &passFactors_[static_cast<std::size_t>(l)];
+    }
+    return nullptr;
+  };
   const TCombatantList& units = world_->GetUnits();
   TObjectList* detected[] = {&world_->GetUnits(), &world_->GetAmmoDumps(), &world_->GetEggs(),
                              &world_->GetSurrogates()};
+  std::vector<float>* detectedFactors[std::size(detected)];
+  for (std::size_t d = 0; d < std::size(detected); ++d) detectedFactors[d] = factorsOf(*detected[d]);
   for (int32_t i = 0; i < units.Count(); ++i) {
     Combatant* unit = AsCombatant(units.GetAt(i));
     if (unit == nullptr || unit->IsDestroyed()) continue;
@@ -152,11 +262,12 @@ void TSightResolver::Step(float t) {
       if (l == TWorld::kMapList) {
         SightTerrain(*unit, mapPassDue);
       } else {
-        SightObjects(*unit, *world_->GetList(l));
+        SightListObjects(*unit, *world_->GetList(l), &passFactors_[static_cast<std::size_t>(l)]);
       }
     }
-    for (TObjectList* list : detected) DetectObjects(*unit, *list);
+    for (std::size_t d = 0; d < std::size(detected); ++d) DetectListObjects(*unit, *detected[d], detectedFactors[d]);
   }
+  passFactors_.clear();
 
   // What a side sees of a linked object it also sees of the surrogate.
   const TObjectList& surrogates = world_->GetSurrogates();
@@ -176,17 +287,32 @@ void TSightResolver::MarkSeen(TGameObject& object, int32_t side) {
   world_->GetMap().SetFlagAround(object.Position(), side);
 }
 
-void TSightResolver::SightObjects(Combatant& unit, TObjectList& list) {
+float* TSightResolver::FactorSlot(std::vector<float>* factors, int32_t i) {
+  if (factors == nullptr || i < 0 || static_cast<std::size_t>(i) >= factors->size()) return nullptr;
+  return &(*factors)[static_cast<std::size_t>(i)];
+}
+
+float TSightResolver::PassFactor(const TGameObject& object, float* slot) const {
+  if (slot == nullptr) return VisibilityFactor(object);
+  // A factor that is itself no number is simply worked out again: the same.
+  if (std::isnan(*slot)) *slot = VisibilityFactor(object);
+  return *slot;
+}
+
+void TSightResolver::SightObjects(Combatant& unit, TObjectList& list) { SightListObjects(unit, list, nullptr); }
+
+void TSightResolver::SightListObjects(Combatant& unit, TObjectList& list, std::vector<float>* factors) {
   const int32_t side = SideOf(unit);
   const TVector3 from = unit.GetFiringPoint();
   for (int32_t i = 0; i < list.Count(); ++i) {
-    if (TGameObject* object = list.GetAt(i)) SightObject(unit, side, from, *object);
+    if (TGameObject* object = list.GetAt(i)) SightObject(unit, side, from, *object, FactorSlot(factors, i));
   }
 }
 
-void TSightResolver::SightObject(Combatant& unit, int32_t side, const TVector3& from, TGameObject& object) {
+void TSightResolver::SightObject(Combatant& unit, int32_t side, const TVector3& from, TGameObject& object,
+                                 float* factor) {
   if (object.GetFlagSet().IsLocked() || object.TestFlag(side)) return;
-  if (!unit.CanSee(object, VisibilityFactor(object))) return;
+  if (!unit.CanSee(object, PassFactor(object, factor))) return;
   TVector3 aim;
   object.GetAimPoint(aim);
   // What stands in the way is seen instead.
@@ -253,9 +379,10 @@ bool TSightResolver::BuildTerrainIndex() {
 
 void TSightResolver::SightMapObjects(Combatant& unit) {
   TMap& map = world_->GetMap();
+  std::vector<float>* factors = passFactors_.empty() ? nullptr : &passFactors_[static_cast<std::size_t>(TWorld::kMapList)];
   const float vision = unit.GetVision();
   if (!BuildTerrainIndex() || !std::isfinite(vision) || vision < 0.0f) {
-    SightObjects(unit, map);
+    SightListObjects(unit, map, factors);
     return;
   }
   TTerrainIndex& index = terrainIndex_;
@@ -263,7 +390,7 @@ void TSightResolver::SightMapObjects(Combatant& unit) {
   const float reach = vision * index.maxVisibility * 1.001f + 0.01f;
   const TVector3 at = unit.Position();
   if (!std::isfinite(reach) || !std::isfinite(at.x) || !std::isfinite(at.y)) {
-    SightObjects(unit, map);
+    SightListObjects(unit, map, factors);
     return;
   }
   std::vector<int32_t>& candidates = index.candidates;
@@ -286,7 +413,7 @@ void TSightResolver::SightMapObjects(Combatant& unit) {
   std::sort(candidates.begin(), candidates.end());
   const TVector3 from = unit.GetFiringPoint();
   for (const int32_t i : candidates) {
-    if (TGameObject* object = map.GetAt(i)) SightObject(unit, side, from, *object);
+    if (TGameObject* object = map.GetAt(i)) SightObject(unit, side, from, *object, FactorSlot(factors, i));
   }
 }
 
@@ -307,13 +434,15 @@ void TSightResolver::CollectUnseen(std::size_t cell, int32_t side, float vision,
   }
 }
 
-void TSightResolver::DetectObjects(Combatant& unit, TObjectList& list) {
+void TSightResolver::DetectObjects(Combatant& unit, TObjectList& list) { DetectListObjects(unit, list, nullptr); }
+
+void TSightResolver::DetectListObjects(Combatant& unit, TObjectList& list, std::vector<float>* factors) {
   if (!unit.HasTracking()) return;
   const int32_t side = SideOf(unit);
   for (int32_t i = 0; i < list.Count(); ++i) {
     TGameObject* object = list.GetAt(i);
     if (object == nullptr || object->TestFlag(side)) continue;
-    if (unit.CanTrack(*object, VisibilityFactor(*object))) MarkSeen(*object, side);
+    if (unit.CanTrack(*object, PassFactor(*object, FactorSlot(factors, i)))) MarkSeen(*object, side);
   }
 }
 
@@ -365,15 +494,7 @@ void TSightResolver::ReportVisionChanges(float t, bool mapAsleep) {
   const int32_t sides = SideCount();
   for (int32_t l = 0; l < TWorld::GetListCount(); ++l) {
     if (l == TWorld::kMapList) {
-      if (mapAsleep) continue;
-      for (const auto& tile : world_->GetMap().Tiles()) {
-        // A tile whose flags are all as committed (or that is locked) has
-        // nothing to report.
-        if (tile == nullptr || !tile->GetFlagSet().AnyChanged()) continue;
-        for (int32_t side = 0; side < sides; ++side) {
-          if (tile->FlagChanged(side)) resolver_->UpdateVision(*tile, side, t);
-        }
-      }
+      if (!mapAsleep) ReportTileChanges(t);
       continue;
     }
     const TObjectList* list = world_->GetList(l);
@@ -385,6 +506,30 @@ void TSightResolver::ReportVisionChanges(float t, bool mapAsleep) {
       }
     }
   }
+}
+
+void TSightResolver::ReportTileChanges(float t) {
+  const int32_t sides = SideCount();
+  const auto report = [&](TGameObject& tile) {
+    // A tile whose flags are all as committed (or that is locked) has
+    // nothing to report.
+    if (!tile.GetFlagSet().AnyChanged()) return;
+    for (int32_t side = 0; side < sides; ++side) {
+      if (tile.FlagChanged(side)) resolver_->UpdateVision(tile, side, t);
+    }
+  };
+  const TMap& map = world_->GetMap();
+  if (!WatchHoldsTiles()) {
+    for (const auto& tile : map.Tiles()) {
+      if (tile != nullptr) report(*tile);
+    }
+    return;
+  }
+  // Sorted, the listed tiles report in the map's order; a tile an event
+  // would list now is appended behind the ones taken here.
+  const std::vector<int32_t>& keys = tileWatch_.watch->Keys();
+  const std::size_t count = keys.size();
+  for (std::size_t n = 0; n < count; ++n) report(*WatchedTileAt(map, tileWatch_.watch.get(), keys[n]));
 }
 
 // --- the screen's view ------------------------------------------------------------------

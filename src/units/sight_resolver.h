@@ -15,6 +15,7 @@
 #include "app/vector3.h"
 
 class Combatant;
+class TFlagWatch;
 class TActionResolver;
 class TCellWalker;
 class TCompoundVolume;
@@ -146,10 +147,30 @@ class TSightResolver {
   // and the change report may pass the map over.
   bool IsMapAsleep();
   void CommitAllFlags(bool mapAsleep);
+  // Makes the tile watch list every tile of the map whose flags may have
+  // changed since its last commit: watches every tile afresh when the map's
+  // list has changed since the last time, or another pass took the tiles.
+  void WatchTiles();
+  // The tiles the watch lists, in the map's order.
+  std::vector<int32_t>& SortedWatchedTiles();
+  // Whether every tile the watch lists (sorted, each once) stands where
+  // the watch took it in the map's list.
+  bool WatchHoldsTiles();
+  void CommitWatchedTiles();
+  void ReportTileChanges(float t);
   void SightTerrain(Combatant& unit, bool mapPassDue);
   // One object for SightObjects: marks it (or the terrain in the way) when
   // the unit sees it.
-  void SightObject(Combatant& unit, int32_t side, const TVector3& from, TGameObject& object);
+  void SightObject(Combatant& unit, int32_t side, const TVector3& from, TGameObject& object, float* factor);
+  // SightObjects and DetectObjects with the factors of the pass in progress
+  // for the list (may be null: each worked out afresh).
+  void SightListObjects(Combatant& unit, TObjectList& list, std::vector<float>* factors);
+  void DetectListObjects(Combatant& unit, TObjectList& list, std::vector<float>* factors);
+  // The visibility factor of the object, worked out once per pass: the slot
+  // holds no number until it is known.
+  float PassFactor(const TGameObject& object, float* slot) const;
+  // The slot of the i-th object of the list in the factors, or null.
+  static float* FactorSlot(std::vector<float>* factors, int32_t i);
   // SightObjects over the map, taking only the tiles that stand near enough
   // to be seen, in the map's own order.
   void SightMapObjects(Combatant& unit);
@@ -192,6 +213,18 @@ class TSightResolver {
     std::vector<int32_t> candidates;
   };
   TTerrainIndex terrainIndex_;
+  // The tiles whose flags may differ from their last commit, by index in the
+  // map's list, for the map's grid change count and tile count it was set up at.
+  struct TTileWatch {
+    std::shared_ptr<TFlagWatch> watch;
+    bool set = false;
+    uint32_t gridChanges = 0;
+    int32_t tileCount = 0;
+  };
+  TTileWatch tileWatch_;
+  // The visibility factor of every object, by list and index, for the pass
+  // in progress.
+  std::vector<std::vector<float>> passFactors_;
   // The map was locked whole by the last map pass, at this grid change
   // count, and nothing has unlocked it since.
   bool mapLocked_ = false;

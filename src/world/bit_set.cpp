@@ -76,14 +76,18 @@ void TBitSet::Save(TDataStream& stream) const {
 
 // --- TFlagSet ---------------------------------------------------------------
 
-void TFlagSet::Set(std::size_t index, bool value) {
-  if (!locked_) current_.Set(index, value);
-}
-
 void TFlagSet::Commit() {
   if (locked_) return;
   previous_.CopyFrom(current_);
   current_.SetAll(false);
+  Touched();
+}
+
+void TFlagSet::Watch(std::shared_ptr<TFlagWatch> watch, int32_t key) {
+  watch_ = std::move(watch);
+  watchKey_ = key;
+  listed_ = false;
+  if (!(previous_ == current_)) Touched();
 }
 
 bool TFlagSet::Changed(std::size_t index) const {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class TDataStream;
@@ -61,14 +62,43 @@ class TBitSet {
   std::size_t count_ = 0;
 };
 
+// The keys of the watched flag sets whose current bits may differ from their
+// previous ones: a pass over many flag sets (the map's tiles) visits these
+// instead of every set. A set enters once, when its bits may have come to
+// differ, and stays until its watcher unlists it.
+class TFlagWatch {
+ public:
+  std::vector<int32_t>& Keys() { return keys_; }
+  void Enter(int32_t key) { keys_.push_back(key); }
+
+ private:
+  std::vector<int32_t> keys_;
+};
+
 class TFlagSet {
  public:
   TFlagSet() = default;
+  // A copy has the bits and the lock, and is watched by nobody.
+  TFlagSet(const TFlagSet& other) : current_(other.current_), previous_(other.previous_), locked_(other.locked_) {}
+  TFlagSet& operator=(const TFlagSet& other) {
+    current_ = other.current_;
+    previous_ = other.previous_;
+    locked_ = other.locked_;
+    return *this;
+  }
 
   // Ignored while locked.
-  void Set(std::size_t index, bool value);
+  void Set(std::size_t index, bool value) {
+    // Setting a bit to what it is changes nothing, and leaves the watch alone.
+    if (locked_ || current_.Test(index) == value) return;
+    current_.Set(index, value);
+    Touched();
+  }
   // Copies the bits into the current flags, also while locked.
-  void Assign(const TBitSet& bits) { current_.Assign(bits); }
+  void Assign(const TBitSet& bits) {
+    current_.Assign(bits);
+    Touched();
+  }
   bool Test(std::size_t index) const { return current_.Test(index); }
   // Unless locked: the current flags become the previous ones and are cleared.
   void Commit();
@@ -88,8 +118,28 @@ class TFlagSet {
   const TBitSet& Current() const { return current_; }
   const TBitSet& Previous() const { return previous_; }
 
+  // From now on the set enters the watch under the key whenever its bits
+  // may come to differ (a null watch ends the watching); it enters at once
+  // when they differ already.
+  void Watch(std::shared_ptr<TFlagWatch> watch, int32_t key);
+  const TFlagWatch* Watcher() const { return watch_.get(); }
+  int32_t WatchKey() const { return watchKey_; }
+  // The watcher has taken the set off its list: the next change enters it again.
+  void Unlist() { listed_ = false; }
+
  private:
+  void Touched() {
+    if (watch_ != nullptr && !listed_) {
+      listed_ = true;
+      watch_->Enter(watchKey_);
+    }
+  }
+
   TBitSet current_;
   TBitSet previous_;
   bool locked_ = false;
+  bool listed_ = false;
+  int32_t watchKey_ = -1;
+  // Shared so that a watch outlives a watcher that goes before the sets.
+  std::shared_ptr<TFlagWatch> watch_;
 };

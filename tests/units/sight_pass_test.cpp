@@ -41,10 +41,11 @@ class SightPassTest : public sight_test::SightWorldTest {
   }
 
   // One pass as the simulator runs it; the vision events it recorded.
-  std::vector<TSeen> Pass(float t) {
+  std::vector<TSeen> Pass(float t) { return PassOf(*sight_, t); }
+  std::vector<TSeen> PassOf(TSightResolver& sight, float t) {
     const int32_t before = events_.GetEventCount();
-    sight_->UpdateCells(t);
-    sight_->Step(t);
+    sight.UpdateCells(t);
+    sight.Step(t);
     std::vector<TSeen> seen;
     for (int32_t i = before; i < events_.GetEventCount(); ++i) {
       const auto* vision = dynamic_cast<const TVisionEvent*>(events_.GetEvent(i));
@@ -292,6 +293,80 @@ TEST_F(SightPassTest, LockedMapObjectsKeepTheirBitsBetweenMapPasses) {
   EXPECT_TRUE(crate->GetFlagSet().IsLocked());
   crate->SetFlag(1, true);
   EXPECT_FALSE(crate->TestFlag(1));
+}
+
+// --- the map's flag commit and report -------------------------------------------------------
+
+// Every tile the map holds has its flags committed: after a map pass that
+// saw nothing new (it unlocks every tile before it commits, and locks them
+// again at its end).
+void ExpectTilesCommitted(const TMap& map) {
+  for (const auto& tile : map.Tiles()) {
+    if (tile == nullptr) continue;
+    EXPECT_EQ(tile->GetPreviousFlags(), tile->GetCurrentFlags()) << tile->GetId();
+  }
+}
+
+TEST_F(SightPassTest, TilesReportInTheMapsOrderWhateverOrderTheyAreSeenIn) {
+  // The first unit sees only the later tile, the second only the earlier.
+  TTerrainObject* early = PlaceTile("Crate", 33.0f, 45.0f);
+  TTerrainObject* late = PlaceTile("Crate", 8.0f, 5.0f);
+  PlaceUnit(5.0f, 5.0f, 0);
+  PlaceUnit(35.0f, 45.0f, 0);
+  EXPECT_EQ(Pass(0.2f), (std::vector<TSeen>{{early->GetId(), 0}, {late->GetId(), 0}}));
+}
+
+TEST_F(SightPassTest, TilesChangedBetweenMapPassesAreCommittedOnTheNext) {
+  PlaceUnit(5.0f, 5.0f, 0);
+  TTerrainObject* near = PlaceTile("Crate", 8.0f, 5.0f);
+  TTerrainObject* far = PlaceTile("Crate", 30.0f, 40.0f);
+  Pass(0.2f);
+  world_->GetMap().ClearChanged();
+  // While the map is locked its flags change only by assignment.
+  TBitSet both;
+  both.SetAll(true);
+  far->AssignFlags(both);
+  near->AssignFlags(TBitSet());
+  EXPECT_TRUE(Pass(0.3f).empty());
+  EXPECT_NE(far->GetPreviousFlags(), far->GetCurrentFlags());
+  // The next map pass commits them; the near crate is not looked at again
+  // by a unit that has not moved.
+  EXPECT_TRUE(Pass(0.4f).empty());
+  ExpectTilesCommitted(world_->GetMap());
+  EXPECT_TRUE(far->TestFlag(1));
+  EXPECT_FALSE(near->TestFlag(0));
+}
+
+TEST_F(SightPassTest, TilesAddedAndRemovedBetweenPassesAreCommittedAndReported) {
+  PlaceUnit(5.0f, 5.0f, 0);
+  TTerrainObject* first = PlaceTile("Crate", 8.0f, 5.0f);
+  PlaceTile("Crate", 30.0f, 40.0f);
+  EXPECT_EQ(Pass(0.2f), (std::vector<TSeen>{{first->GetId(), 0}}));
+  // The list shifts: the crate left behind takes the first place.
+  world_->GetMap().Remove(first);
+  TTerrainObject* added = PlaceTile("Crate", 5.0f, 8.0f);
+  EXPECT_EQ(Pass(0.4f), (std::vector<TSeen>{{added->GetId(), 0}}));
+  world_->GetMap().ClearChanged();
+  EXPECT_TRUE(Pass(0.6f).empty());
+  ExpectTilesCommitted(world_->GetMap());
+}
+
+TEST_F(SightPassTest, TwoPassesTakingTurnsOverOneWorldEachCommitEveryTile) {
+  PlaceUnit(5.0f, 5.0f, 0);
+  TTerrainObject* crate = PlaceTile("Crate", 8.0f, 5.0f);
+  TTerrainObject* far = PlaceTile("Crate", 30.0f, 40.0f);
+  TSightResolver other(*world_, actions_.get());
+  EXPECT_EQ(Pass(0.2f), (std::vector<TSeen>{{crate->GetId(), 0}}));
+  world_->GetMap().ClearChanged();
+  EXPECT_TRUE(Pass(0.4f).empty());
+  // The other pass sees the crate as the first one left it.
+  EXPECT_TRUE(PassOf(other, 0.6f).empty());
+  TBitSet both;
+  both.SetAll(true);
+  far->AssignFlags(both);
+  EXPECT_TRUE(Pass(0.8f).empty());
+  ExpectTilesCommitted(world_->GetMap());
+  EXPECT_TRUE(crate->TestFlag(0));
 }
 
 // --- the screen's view -------------------------------------------------------------------------

@@ -57,6 +57,27 @@ TEST_F(ShieldedTrackingTest, AShieldShrinksTheReachOfTracking) {
   EXPECT_TRUE(Tracked(0.2f, *target));
 }
 
+TEST_F(ShieldedTrackingTest, EachObjectKeepsItsOwnCoverForEveryUnitOfThePass) {
+  // Two scanners behind walls and two targets as far from each, one of them
+  // under a shield: within one pass only the bare one is found, by both.
+  Combatant* second = PlaceUnit(5.0f, 25.3f, 0, "Scanner");
+  PlaceTile("Wall", 7.5f, 25.5f);
+  Combatant* covered = PlaceUnit(20.0f, 5.3f, 1, "Scanner");
+  Combatant* bare = PlaceUnit(20.0f, 25.3f, 1, "Scanner");
+  Shield* shield = PlaceShield(*covered);
+  const float reach = covered->GetSightWeight() * scanner_->GetTrackingRange();
+  const float distance = 0.5f * (reach * shield->CoverValue() + reach);
+  ASSERT_LT(reach * shield->CoverValue() + 0.5f, reach);
+  covered->SetPosition(TVector3(5.0f + distance, 5.3f, 0.0f));
+  shield->SetPosition(covered->Position());
+  bare->SetPosition(TVector3(5.0f + distance, 25.3f, 0.0f));
+  // Each scanner reaches only the target on its own row.
+  ASSERT_GT(scanner_->Position().DistanceTo(bare->Position()), reach);
+  ASSERT_GT(second->Position().DistanceTo(covered->Position()), reach);
+  EXPECT_TRUE(Tracked(0.1f, *bare));
+  EXPECT_FALSE(covered->TestFlag(0));
+}
+
 TEST_F(ShieldedTrackingTest, AUnitInTheMiddleOfAWarpJumpCannotBeTracked) {
   Combatant* jumper = PlaceUnit(9.0f, 5.3f, 1);
   jumper->MoveToward(TVector3(13.0f, 5.3f, 0.0f), 1.0f);

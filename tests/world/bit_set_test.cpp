@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <vector>
 
 #include "app/data_stream.h"
@@ -219,6 +221,116 @@ TEST_F(FlagSetTest, AssignActsAlsoWhileLocked) {
   flags.Assign(bits);
   EXPECT_TRUE(flags.Test(1));
   EXPECT_FALSE(flags.Test(0));
+}
+
+// --- the flag watch -------------------------------------------------------------
+
+using FlagWatchTest = SidesTest;
+
+// A watched flag set, committed so that its bits are steady, and a watch
+// with nothing listed.
+struct TWatched {
+  TWatched() {
+    flags.Set(0, true);
+    flags.KeepAsPrevious();
+    flags.Watch(watch, 7);
+  }
+  std::shared_ptr<TFlagWatch> watch = std::make_shared<TFlagWatch>();
+  TFlagSet flags;
+};
+
+struct WatchCase {
+  const char* name;
+  std::function<void(TFlagSet&)> act;
+  bool listed;
+};
+
+class FlagWatchEntryTest : public SidesTest, public ::testing::WithParamInterface<WatchCase> {};
+
+// Whatever can make the current bits differ from the previous ones lists the
+// set; what cannot leaves the watch empty.
+TEST_P(FlagWatchEntryTest, ASetEntersTheWatchWhenItsBitsMayDiffer) {
+  TWatched watched;
+  GetParam().act(watched.flags);
+  const std::vector<int32_t> expected = GetParam().listed ? std::vector<int32_t>{7} : std::vector<int32_t>{};
+  EXPECT_EQ(watched.watch->Keys(), expected);
+  // Nothing listed means nothing differs.
+  if (!GetParam().listed) EXPECT_EQ(watched.flags.Current(), watched.flags.Previous());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, FlagWatchEntryTest,
+    ::testing::Values(WatchCase{"SetOfANewBit", [](TFlagSet& f) { f.Set(1, true); }, true},
+                      WatchCase{"ClearOfASetBit", [](TFlagSet& f) { f.Set(0, false); }, true},
+                      WatchCase{"SetOfABitAlreadySet", [](TFlagSet& f) { f.Set(0, true); }, false},
+                      WatchCase{"SetOutsideTheSet", [](TFlagSet& f) { f.Set(40, false); }, false},
+                      WatchCase{"SetWhileLocked",
+                                [](TFlagSet& f) {
+                                  f.Lock();
+                                  f.Set(1, true);
+                                },
+                                false},
+                      WatchCase{"AssignWhileLocked",
+                                [](TFlagSet& f) {
+                                  f.Lock();
+                                  TBitSet bits;
+                                  bits.Set(1, true);
+                                  f.Assign(bits);
+                                },
+                                true},
+                      WatchCase{"CommitClearingTheBits", [](TFlagSet& f) { f.Commit(); }, true},
+                      WatchCase{"KeepAsPrevious", [](TFlagSet& f) { f.KeepAsPrevious(); }, false},
+                      WatchCase{"LockAndUnlock",
+                                [](TFlagSet& f) {
+                                  f.Lock();
+                                  f.Unlock();
+                                },
+                                false}),
+    [](const ::testing::TestParamInfo<WatchCase>& info) { return info.param.name; });
+
+TEST_F(FlagWatchTest, ASetIsListedOnceUntilUnlisted) {
+  TWatched watched;
+  watched.flags.Set(1, true);
+  watched.flags.Set(0, false);
+  EXPECT_EQ(watched.watch->Keys(), std::vector<int32_t>{7});
+  watched.watch->Keys().clear();
+  watched.flags.Set(1, false);
+  EXPECT_TRUE(watched.watch->Keys().empty());  // still listed for the watcher
+  watched.flags.Unlist();
+  watched.flags.Set(1, true);
+  EXPECT_EQ(watched.watch->Keys(), std::vector<int32_t>{7});
+}
+
+TEST_F(FlagWatchTest, WatchingASetWhoseBitsDifferListsItAtOnce) {
+  auto watch = std::make_shared<TFlagWatch>();
+  TFlagSet differing;
+  differing.Set(1, true);
+  differing.Watch(watch, 3);
+  TFlagSet steady;
+  steady.Watch(watch, 4);
+  EXPECT_EQ(watch->Keys(), std::vector<int32_t>{3});
+  EXPECT_EQ(differing.Watcher(), watch.get());
+  EXPECT_EQ(differing.WatchKey(), 3);
+}
+
+TEST_F(FlagWatchTest, ACopyKeepsTheBitsButIsWatchedByNobody) {
+  TWatched watched;
+  TFlagSet copy(watched.flags);
+  EXPECT_EQ(copy.Current(), watched.flags.Current());
+  EXPECT_EQ(copy.Watcher(), nullptr);
+  copy.Set(1, true);
+  EXPECT_TRUE(watched.watch->Keys().empty());
+}
+
+TEST_F(FlagWatchTest, AWatchOutlivesTheWatcherThatLetGoOfIt) {
+  TFlagSet flags;
+  {
+    auto watch = std::make_shared<TFlagWatch>();
+    flags.Watch(watch, 1);
+  }
+  flags.Set(1, true);
+  ASSERT_NE(flags.Watcher(), nullptr);
+  EXPECT_EQ(const_cast<TFlagWatch*>(flags.Watcher())->Keys(), std::vector<int32_t>{1});
 }
 
 }  // namespace
