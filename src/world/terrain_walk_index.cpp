@@ -26,23 +26,13 @@ constexpr double kCoordinateMargin = 1.0e-5;
 constexpr double kLengthMargin = 0.003;
 
 bool BoundMember(const TVolume& member, TTerrainWalkIndex::TEntry& entry, bool first) {
-  float low[3];
-  float high[3];
-  if (const auto* box = dynamic_cast<const TBoxVolume*>(&member)) {
-    const TVector3& min = box->LocalCorners().Min();
-    const TVector3& max = box->LocalCorners().Max();
-    low[0] = min.x, low[1] = min.y, low[2] = min.z;
-    high[0] = max.x, high[1] = max.y, high[2] = max.z;
-  } else if (const auto* sphere = dynamic_cast<const TSphereVolume*>(&member)) {
-    const TVector3& c = sphere->CentreOffset();
-    const float r = sphere->Radius();
-    if (!(r >= 0.0f)) return false;
-    low[0] = c.x - r, low[1] = c.y - r, low[2] = c.z - r;
-    high[0] = c.x + r, high[1] = c.y + r, high[2] = c.z + r;
-    entry.radius = std::max(entry.radius, r);
-  } else {
-    return false;
-  }
+  TVector3 min;
+  TVector3 max;
+  float r = 0.0f;
+  if (!member.LocalBounds(min, max, r)) return false;
+  entry.radius = std::max(entry.radius, r);
+  const float low[3] = {min.x, min.y, min.z};
+  const float high[3] = {max.x, max.y, max.z};
   for (int axis = 0; axis < 3; ++axis) {
     if (!std::isfinite(low[axis]) || !std::isfinite(high[axis]) || !(low[axis] <= high[axis])) return false;
     entry.low[axis] = first ? low[axis] : std::min(entry.low[axis], low[axis]);
