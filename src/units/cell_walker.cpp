@@ -53,10 +53,26 @@ bool TCellWalker::Step() {
 }
 
 bool TCellWalker::StepColumn() {
-  const int32_t x = cell_[0];
-  const int32_t y = cell_[1];
-  while (Step()) {
-    if (cell_[0] != x || cell_[1] != y) return true;
+  // The order of the steps in x and y does not depend on those in z: Step
+  // takes the axis whose border comes first, x before y before z on a tie.
+  // So the next column is the one Step would reach, and the steps in z that
+  // Step takes before it are those whose border comes strictly earlier.
+  const bool xOpen = cell_[0] != end_[0];
+  const bool yOpen = cell_[1] != end_[1];
+  if (!xOpen && !yOpen) {
+    // Only steps in z remain: the walk ends in this column.
+    while (Step()) {
+    }
+    return false;
   }
-  return false;
+  const int axis = xOpen && (!yOpen || !(next_[1] < next_[0])) ? 0 : 1;
+  while (cell_[2] != end_[2] && next_[2] < next_[axis]) {
+    cell_[2] += step_[2];
+    next_[2] += span_[2];
+    --remaining_;
+  }
+  cell_[axis] += step_[axis];
+  next_[axis] += span_[axis];
+  --remaining_;
+  return true;
 }

@@ -19,6 +19,7 @@
 #include "world/object_list.h"
 #include "world/object_ref.h"
 #include "world/terrain_object.h"
+#include "world/terrain_walk_index.h"
 #include "world/trajectory.h"
 #include "world/volume.h"
 #include "world/world.h"
@@ -54,8 +55,6 @@ float DistanceToCentre(const TVector3& from, const TGameObject& object) {
   object.GetLofVolume().Centre(centre);
   return from.DistanceTo(centre);
 }
-
-bool IsGroundTile(const TTerrainObject& tile) { return tile.IsGround(); }
 
 // The box a cell's lists are asked about: one cell wide around the cell's
 // centre, from the ground to one unit up.
@@ -140,6 +139,10 @@ TSightResolver::~TSightResolver() = default;
 
 bool TSightResolver::StartWalk(const TVector3& from, const TVector3& to) {
   segment_->SetEnds(from, to);
+  return StartCellWalk(from, to);
+}
+
+bool TSightResolver::StartCellWalk(const TVector3& from, const TVector3& to) {
   // Only the part of the segment over the map (and a margin for the movers
   // that reach into the cells around it) is walked: the cells beyond hold
   // nothing, and a crafted length must not make a walk of thousands of
@@ -179,21 +182,33 @@ bool TSightResolver::MeetsSegment(TGameObject& object, bool useLineOfFireVolumes
 }
 
 TTerrainObject* TSightResolver::FirstTerrainHit(const TVector3& from, const TVector3& to, bool useLineOfFireVolumes) {
-  if (SamePoint(from, to) || !StartWalk(from, to)) return nullptr;
-  const TMap& map = world_->GetMap();
+  if (SamePoint(from, to) || !StartCellWalk(from, to)) return nullptr;
+  // The segment volume is set for the first shape test only: most walks
+  // make none.
+  bool segmentSet = false;
+  // The index holds each cell's non-ground tiles with a shape, in the
+  // cell's order, so the ties below fall as over the cell itself.
+  const TTerrainWalkIndex& index = world_->GetTerrainWalkIndex();
+  TSegmentBoxFilter filter(from, to);
   // The z cells of one column hold the same map cell: a column that gave no
   // hit gives none again.
   do {
-    const int32_t cx = walker_->GetX();
-    const int32_t cy = walker_->GetY();
     TTerrainObject* best = nullptr;
     float bestDistance = 0.0f;
-    for (TTerrainObject* tile : map.CellAt(cx, cy)) {
-      if (IsGroundTile(*tile) || !MeetsSegment(*tile, useLineOfFireVolumes)) continue;
-      const float distance = DistanceToCentre(from, *tile);
+    for (const TTerrainWalkIndex::TEntry& entry : index.Cell(walker_->GetX(), walker_->GetY(), useLineOfFireVolumes)) {
+      // A tile whose box the segment misses fails the shape test as well.
+      // Only the shapes' hit marks differ: they are scratch of a test, and
+      // every reader makes its own test first.
+      if (!filter.MayMeet(entry, useLineOfFireVolumes)) continue;
+      if (!segmentSet) {
+        segment_->SetEnds(from, to);
+        segmentSet = true;
+      }
+      if (!MeetsSegment(*entry.tile, useLineOfFireVolumes)) continue;
+      const float distance = DistanceToCentre(from, *entry.tile);
       // On an equal distance the later object wins.
       if (best == nullptr || distance <= bestDistance) {
-        best = tile;
+        best = entry.tile;
         bestDistance = distance;
       }
     }
@@ -215,6 +230,12 @@ bool TSightResolver::IsLineClearToPoint(const Combatant& shooter, const TVector3
 bool TSightResolver::Blocks(const Combatant& shooter, const TGameObject& target, const TGameObject& object,
                             const TVector3& firingPoint, const TVector3& targetAim) const {
   if (&object == &shooter || &object == &target) return false;
+  // Every condition below is a plain question without side effects, so the
+  // cheap geometric ones that turn most objects away come before the kind
+  // and owner lookups.
+  const TVector3 aim = AimPointOf(object);
+  if (firingPoint.DistanceTo(aim) > firingPoint.DistanceTo(targetAim)) return false;
+  if (!RayPassesWithin(firingPoint, targetAim, aim, object.GetRadius())) return false;
   int32_t owner = -1;
   if (OwnerForFire(object, owner)) {
     // Only the shooter's own side is held back from firing through.
@@ -225,9 +246,7 @@ bool TSightResolver::Blocks(const Combatant& shooter, const TGameObject& target,
       return false;
     }
   }
-  const TVector3 aim = AimPointOf(object);
-  if (firingPoint.DistanceTo(aim) > firingPoint.DistanceTo(targetAim)) return false;
-  return RayPassesWithin(firingPoint, targetAim, aim, object.GetRadius());
+  return true;
 }
 
 bool TSightResolver::AnyBlocks(const TObjectList& list, const Combatant& shooter, const TGameObject& target,

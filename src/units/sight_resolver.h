@@ -126,6 +126,8 @@ class TSightResolver {
   // Sets the segment volume's ends and starts the cell walk on the part of
   // the segment over the map; false when no part of it is.
   bool StartWalk(const TVector3& from, const TVector3& to);
+  // The cell walk alone, the segment volume left as it is.
+  bool StartCellWalk(const TVector3& from, const TVector3& to);
   // Whether the object stands between the shooter and the target for the
   // line of fire (sight_resolver.cpp).
   bool Blocks(const Combatant& shooter, const TGameObject& target, const TGameObject& object,

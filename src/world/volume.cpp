@@ -269,6 +269,13 @@ float TBoxVolume::DistanceTo(const TVector3& point) const {
   return std::sqrt(squaredGaps);
 }
 
+bool TBoxVolume::LocalBounds(TVector3& low, TVector3& high, float& roundRadius) const {
+  low = local_.Min();
+  high = local_.Max();
+  roundRadius = 0.0f;
+  return true;
+}
+
 // ---- Sphere ----------------------------------------------------------------
 
 TSphereVolume::TSphereVolume(const TVector3* positionRef, const TVector3& centreOffset, float radius)
@@ -305,6 +312,13 @@ float TSphereVolume::GroundRadius() const {
 
 float TSphereVolume::DistanceTo(const TVector3& point) const {
   return std::max(0.0f, point.DistanceTo(WorldCentre()) - radius_);
+}
+
+bool TSphereVolume::LocalBounds(TVector3& low, TVector3& high, float& roundRadius) const {
+  low = TVector3(offset_.x - radius_, offset_.y - radius_, offset_.z - radius_);
+  high = TVector3(offset_.x + radius_, offset_.y + radius_, offset_.z + radius_);
+  roundRadius = radius_;
+  return radius_ >= 0.0f;
 }
 
 // ---- Segment ---------------------------------------------------------------
@@ -370,3 +384,9 @@ void TSegmentVolume::NormalTowards(const TVector3& point, TVector3& out) const {
 float TSegmentVolume::GroundRadius() const { return 0.0f; }
 
 float TSegmentVolume::DistanceTo(const TVector3&) const { return 0.0f; }
+
+// A path fills no box worth walking past: its users test it directly.
+bool TSegmentVolume::LocalBounds(TVector3&, TVector3&, float& roundRadius) const {
+  roundRadius = 0.0f;
+  return false;
+}

@@ -29,6 +29,9 @@ class TVolume {
   virtual void NormalTowards(const TVector3& point, TVector3& out) const = 0;
   virtual float GroundRadius() const = 0;
   virtual float DistanceTo(const TVector3& point) const = 0;
+  // The box the volume fills relative to its position, and the radius of
+  // its rounded surface (0.0 for a flat one); false when it fills none.
+  virtual bool LocalBounds(TVector3& low, TVector3& high, float& roundRadius) const = 0;
 
   bool IsHit() const { return hit_; }
   void SetHit(bool hit) { hit_ = hit; }
@@ -64,6 +67,7 @@ class TBoxVolume : public TVolume {
   void NormalTowards(const TVector3& point, TVector3& out) const override;
   float GroundRadius() const override;
   float DistanceTo(const TVector3& point) const override;
+  bool LocalBounds(TVector3& low, TVector3& high, float& roundRadius) const override;
 
   const TBoundingBox& LocalCorners() const { return local_; }
   TVector3 WorldMin() const;
@@ -87,6 +91,7 @@ class TSphereVolume : public TVolume {
   void NormalTowards(const TVector3& point, TVector3& out) const override;
   float GroundRadius() const override;
   float DistanceTo(const TVector3& point) const override;
+  bool LocalBounds(TVector3& low, TVector3& high, float& roundRadius) const override;
 
   float Radius() const { return radius_; }
   const TVector3& CentreOffset() const { return offset_; }
@@ -117,6 +122,7 @@ class TSegmentVolume : public TVolume {
   void NormalTowards(const TVector3& point, TVector3& out) const override;
   float GroundRadius() const override;
   float DistanceTo(const TVector3& point) const override;
+  bool LocalBounds(TVector3& low, TVector3& high, float& roundRadius) const override;
 
   const TVector3& EndA() const { return a_; }
   const TVector3& EndB() const { return b_; }

@@ -24,6 +24,7 @@
 #include "world/map.h"
 #include "world/surrogate.h"
 #include "world/terrain_object.h"
+#include "world/terrain_walk_index.h"
 #include "world/world_records.h"
 
 namespace {
@@ -46,7 +47,9 @@ std::string ReadRuleText(const std::string& path, bool& missing) {
 // --- construction -------------------------------------------------------------
 
 TWorld::TWorld(const std::string& mapFileName)
-    : TObjectList(TSpansLists{}), idCounter_(std::make_unique<TIdCounter>()) {
+    : TObjectList(TSpansLists{}),
+      idCounter_(std::make_unique<TIdCounter>()),
+      walkIndex_(std::make_unique<TTerrainWalkIndex>()) {
   RegisterWorldRecordReaders();
   ReadRules();
   CreateLists(mapFileName);
@@ -232,6 +235,11 @@ bool TWorld::ReloadWeapons() {
 }
 
 // --- ids ----------------------------------------------------------------------------
+
+TTerrainWalkIndex& TWorld::GetTerrainWalkIndex() const {
+  walkIndex_->Refresh(*map_);
+  return *walkIndex_;
+}
 
 int32_t TWorld::NextId() { return idCounter_->Next(); }
 

@@ -32,6 +32,7 @@ class TProjectileList;
 class TShieldList;
 class TSmokeList;
 class TSurrogateList;
+class TTerrainWalkIndex;
 
 class TWorld : public TObjectList {
  public:
@@ -119,6 +120,9 @@ class TWorld : public TObjectList {
   TProjectileList& GetProjectiles() const { return *projectiles_; }
   TCorpseList& GetCorpses() const { return *corpses_; }
   TMap& GetMap() const { return *map_; }
+  // The terrain by cell for the walks along a segment, brought up to the
+  // map's grid (shared by every sight resolver of the world).
+  TTerrainWalkIndex& GetTerrainWalkIndex() const;
   TExplosionList& GetExplosions() const { return *explosions_; }
   TSmokeList& GetSmoke() const { return *smoke_; }
   TSurrogateList& GetSurrogates() const { return *surrogates_; }
@@ -231,6 +235,7 @@ class TWorld : public TObjectList {
   TShieldList* shields_ = nullptr;
   std::unique_ptr<TIdCounter> idCounter_;
   std::unique_ptr<TAmbientSound> ambient_;
+  std::unique_ptr<TTerrainWalkIndex> walkIndex_;
   TNewObjects newObjects_;
   std::vector<int32_t> visionObjects_;
 };
