@@ -37,10 +37,6 @@ void TGameObject::SetFlag(int32_t index, bool value) {
   if (IsFlagIndex(index)) flags_.Set(static_cast<std::size_t>(index), value);
 }
 
-bool TGameObject::TestFlag(int32_t index) const {
-  return IsFlagIndex(index) && flags_.Test(static_cast<std::size_t>(index));
-}
-
 void TGameObject::CommitFlags() { flags_.Commit(); }
 
 bool TGameObject::FlagChanged(int32_t index) const {

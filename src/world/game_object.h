@@ -45,7 +45,8 @@ class TGameObject {
   // Bit `index` of the current flags (player `index` sees the object);
   // ignored while the flag set is locked.
   virtual void SetFlag(int32_t index, bool value);
-  virtual bool TestFlag(int32_t index) const;
+  // Read for every object a unit looks at in every pass: kept inline.
+  bool TestFlag(int32_t index) const { return index >= 0 && flags_.Test(static_cast<std::size_t>(index)); }
   // Unless locked: the current bits become the previous ones and are cleared.
   virtual void CommitFlags();
   // Unless locked: whether the bit differs from the last commit.
