@@ -14,7 +14,6 @@ constexpr float kCountedFormBelow = 1.059f;
 constexpr uint32_t kComponentCount = 3;
 // The full turn of the direction sectors, kept as the saved data knows it.
 constexpr double kFullTurn = 6.28318;
-const float kSqrt2 = std::sqrt(2.0f);
 
 // Isometric tiles of the map view.
 constexpr float kTileWidth = 64.0f;
@@ -87,11 +86,6 @@ int32_t TVector3::RoundComponent(int index) const {
   return TruncateToInt(std::floor(components[index] + 0.5f));
 }
 
-bool TVector3::IsWithin(const TVector3& other, float tolerance) const {
-  return std::fabs(x - other.x) <= tolerance && std::fabs(y - other.y) <= tolerance &&
-         std::fabs(z - other.z) <= tolerance;
-}
-
 int32_t TVector3::DirectionIndex(const TVector3& other, int32_t sectors) const {
   if (sectors <= 0) return 0;
   const float dx = x - other.x;
@@ -103,12 +97,6 @@ int32_t TVector3::DirectionIndex(const TVector3& other, int32_t sectors) const {
   if (dx / distance < 0.0f) angle = kFullTurn - angle;
   const int32_t index = TruncateToInt(angle / (kFullTurn / sectors) + 0.5);
   return index >= sectors ? 0 : index;
-}
-
-float TVector3::OctileDistance(const TVector3& other) const {
-  const float a = std::fabs(x - other.x);
-  const float b = std::fabs(y - other.y);
-  return kSqrt2 * std::min(a, b) + std::fabs(a - b);
 }
 
 std::vector<TVector3> TVector3::Neighbours() const {

@@ -2,6 +2,7 @@
 // the isometric screen projection of the map view.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -33,10 +34,20 @@ class TVector3 {
     return TVector3(x - other.x, y - other.y, z - other.z).Length();
   }
   // Every coordinate within the tolerance of the other's.
-  bool IsWithin(const TVector3& other, float tolerance) const;
+  bool IsWithin(const TVector3& other, float tolerance) const {
+    return std::fabs(x - other.x) <= tolerance && std::fabs(y - other.y) <= tolerance &&
+           std::fabs(z - other.z) <= tolerance;
+  }
   int32_t RoundComponent(int index) const;
   int32_t DirectionIndex(const TVector3& other, int32_t sectors) const;
-  float OctileDistance(const TVector3& other) const;
+  // Inline like the distances: the route search measures every step so.
+  float OctileDistance(const TVector3& other) const {
+    // sqrt(2) rounded to a float, as std::sqrt(2.0f) gives it.
+    constexpr float kSqrt2 = 1.41421356237f;
+    const float a = std::fabs(x - other.x);
+    const float b = std::fabs(y - other.y);
+    return kSqrt2 * std::min(a, b) + std::fabs(a - b);
+  }
   std::vector<TVector3> Neighbours() const;
 
   // Screen positions under the map view's zoom.

@@ -33,20 +33,6 @@ constexpr float kCrowdSorted = 1.0e5f;
 constexpr float kCrowdWindow = 0.5f;
 const char* const kRegeneratorKind = "Regenerator";
 
-// TVector3::OctileDistance and IsWithin with the very same arithmetic,
-// inlined for the search's inner loops.
-const float kDiagonal = std::sqrt(2.0f);
-
-float Octile(const TVector3& from, const TVector3& to) {
-  const float a = std::fabs(from.x - to.x);
-  const float b = std::fabs(from.y - to.y);
-  return kDiagonal * std::min(a, b) + std::fabs(a - b);
-}
-
-bool IsNear(const TVector3& a, const TVector3& b, float tolerance) {
-  return std::fabs(a.x - b.x) <= tolerance && std::fabs(a.y - b.y) <= tolerance && std::fabs(a.z - b.z) <= tolerance;
-}
-
 // Whether the point's nearest cell (halves rounded away from zero) lies on
 // a map of the size. Rounding so gives a cell from 0 up to the size less
 // one exactly when the coordinate lies above -0.5 and below the size less
@@ -174,7 +160,7 @@ void TRoutePointMeasure::Neighbours(const TVector3& point, std::vector<TVector3>
     for (int dy = -1; dy <= 1; ++dy) {
       const TVector3 candidate(centre.x + static_cast<float>(dx) * kLatticeStep,
                                centre.y + static_cast<float>(dy) * kLatticeStep, centre.z);
-      if (!IsNear(candidate, point, kSamePlace)) out.push_back(candidate);
+      if (!candidate.IsWithin(point, kSamePlace)) out.push_back(candidate);
     }
   }
   int32_t here = -1;
@@ -186,7 +172,7 @@ void TRoutePointMeasure::Neighbours(const TVector3& point, std::vector<TVector3>
 }
 
 float TRoutePointMeasure::Distance(const TPathNode& node, const TVector3& point) {
-  const float direct = Octile(node.position, point);
+  const float direct = node.position.OctileDistance(point);
   if (!JumpsPossible()) return direct;
   const int32_t from = NearestRegenerator(node.position);
   const int32_t to = NearestRegenerator(point);

@@ -14,22 +14,9 @@ constexpr float kSamePlace = 0.0001f;
 // Totals closer than this keep their order of arrival.
 constexpr float kTotalSlack = 0.001f;
 
-// TVector3::IsWithin and DistanceTo with the very same arithmetic, inlined
-// for the search's inner loops.
-bool IsNear(const TVector3& a, const TVector3& b, float tolerance) {
-  return std::fabs(a.x - b.x) <= tolerance && std::fabs(a.y - b.y) <= tolerance && std::fabs(a.z - b.z) <= tolerance;
-}
-
 bool IsBetween(const TVector3& point, const TVector3& low, const TVector3& high) {
   return point.x >= low.x && point.x <= high.x && point.y >= low.y && point.y <= high.y && point.z >= low.z &&
          point.z <= high.z;
-}
-
-float Distance(const TVector3& a, const TVector3& b) {
-  const float x = a.x - b.x;
-  const float y = a.y - b.y;
-  const float z = a.z - b.z;
-  return std::sqrt(x * x + y * y + z * z);
 }
 
 }  // namespace
@@ -194,7 +181,7 @@ void TPathSearch::Run(const TVector3& start, const TVector3& goal, TPathMeasure&
   for (int32_t expansions = 0; !open_->Empty();) {
     TSearchNode* first = open_->Front();
     current = first;
-    if (Distance(first->position, goal_) < kArrivalDistance) {
+    if (first->position.DistanceTo(goal_) < kArrivalDistance) {
       first->position = goal_;
       break;
     }
@@ -273,7 +260,7 @@ void TPathSearch::Expand(TSearchNode& current) {
 TPathSearch::TSearchNode* TPathSearch::FindEntry(const TVector3& point, TIndexPlace place) const {
   TSearchNode* found = nullptr;
   index_->ForEachNear(place, [&](TSearchNode* node) {
-    if (node == expanding_ || !IsNear(node->position, point, kSamePlace)) return;
+    if (node == expanding_ || !node->position.IsWithin(point, kSamePlace)) return;
     if (found == nullptr || ComesBefore(*node, *found)) found = node;
   });
   return found;

@@ -238,11 +238,17 @@ void TSightResolver::Step(float t) {
 
   // An object's visibility factor depends on where it and the shields stand
   // and on a unit's warp state: nothing of this changes during the pass, so
-  // each factor is worked out once, when a unit first needs it.
+  // each factor is worked out once, when a unit first needs it. The tiles
+  // are looked at on map passes only; between them their table stays empty
+  // (an empty table works each factor out afresh), and the tables keep
+  // their room from pass to pass.
   passFactors_.resize(static_cast<std::size_t>(TWorld::GetListCount()));
   for (int32_t l = 0; l < TWorld::GetListCount(); ++l) {
-    passFactors_[static_cast<std::size_t>(l)].assign(static_cast<std::size_t>(std::max(world_->GetList(l)->Count(), 0)),
-                                                      std::numeric_limits<float>::quiet_NaN());
+    std::vector<float>& factors = passFactors_[static_cast<std::size_t>(l)];
+    factors.clear();
+    if (l == TWorld::kMapList && !mapPassDue) continue;
+    factors.resize(static_cast<std::size_t>(std::max(world_->GetList(l)->Count(), 0)),
+                   std::numeric_limits<float>::quiet_NaN());
   }
   const auto factorsOf = [this](const TObjectList& list) -> std::vector<float>* {
     for (int32_t l = 0; l < TWorld::GetListCount(); ++l) {
@@ -267,7 +273,8 @@ void TSightResolver::Step(float t) {
     }
     for (std::size_t d = 0; d < std::size(detected); ++d) DetectListObjects(*unit, *detected[d], detectedFactors[d]);
   }
-  passFactors_.clear();
+  // Outside the pass no table holds: a factor asked for then is worked out.
+  for (std::vector<float>& factors : passFactors_) factors.clear();
 
   // What a side sees of a linked object it also sees of the surrogate.
   const TObjectList& surrogates = world_->GetSurrogates();
@@ -379,7 +386,8 @@ bool TSightResolver::BuildTerrainIndex() {
 
 void TSightResolver::SightMapObjects(Combatant& unit) {
   TMap& map = world_->GetMap();
-  std::vector<float>* factors = passFactors_.empty() ? nullptr : &passFactors_[static_cast<std::size_t>(TWorld::kMapList)];
+  std::vector<float>* factors =
+      passFactors_.empty() ? nullptr : &passFactors_[static_cast<std::size_t>(TWorld::kMapList)];
   const float vision = unit.GetVision();
   if (!BuildTerrainIndex() || !std::isfinite(vision) || vision < 0.0f) {
     SightListObjects(unit, map, factors);

@@ -255,7 +255,9 @@ TEST_P(FlagWatchEntryTest, ASetEntersTheWatchWhenItsBitsMayDiffer) {
   const std::vector<int32_t> expected = GetParam().listed ? std::vector<int32_t>{7} : std::vector<int32_t>{};
   EXPECT_EQ(watched.watch->Keys(), expected);
   // Nothing listed means nothing differs.
-  if (!GetParam().listed) EXPECT_EQ(watched.flags.Current(), watched.flags.Previous());
+  if (!GetParam().listed) {
+    EXPECT_EQ(watched.flags.Current(), watched.flags.Previous());
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
